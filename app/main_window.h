@@ -1,0 +1,73 @@
+// The one application object: the gadget's window, its samplers, its tray icon,
+// its options and the meter it shows.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+#include <pdh.h>
+
+#include <cstdint>
+#include <string>
+
+#include "app/tray_icon.h"
+#include "app/window.h"
+#include "meter/meter_layout.h"
+
+class MeterForm;
+
+// Hand-over record between one sampler thread and the main thread.
+struct SamplerSlot {
+    PDH_HQUERY query;
+    double usage;
+    int32_t index;
+    bool fresh;
+    HANDLE thread;
+    uint32_t thread_id;
+    bool stop;
+};
+
+// Guards usage, fresh and stop of every SamplerSlot.
+extern CRITICAL_SECTION sample_lock;
+
+class LayeredWindowApi;
+
+class MainWindow : public Window {
+public:
+    MainWindow();
+    ~MainWindow() override;
+    LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+    void update_frame();
+    bool pace_frame(int32_t frame_rate);
+    void set_iconized(bool on);
+    void show_tray_menu();
+    void refresh_tray();
+    void apply_window_shape();
+    void drop_window_shape();
+    void apply_translucency(LayeredWindowApi& api);
+    void toggle_translucency();
+    RECT load_settings(std::string path, bool& position_found);
+    void save_settings(std::string path);
+
+    TrayIcon tray;
+    int32_t frame_rate = 30;
+    uint32_t skipped_frames = 0;
+    HRGN window_region = nullptr;
+    HRGN full_region = nullptr;
+    HRGN cut_region = nullptr;
+    uint32_t processor_count = 1;
+    bool translucent = false;
+    bool auto_hide = false;
+    PDH_HQUERY pdh_query = nullptr;
+    SamplerSlot samplers[kMaxProcessors] = {};
+    MeterForm* meter_form = nullptr;
+    UINT taskbar_created_message = 0;
+    TOOLINFOA tool_info = {};
+    HWND tooltip_window = nullptr;
+    int32_t tray_level = 10;
+    uint8_t alpha = 128;
+    int32_t hover_frames = 0;
+    bool ignore_next_close = false;
+    bool iconized = false;
+    bool frame_late = false;
+};

@@ -1,0 +1,24 @@
+// Turns Shift-JIS text into an anti-aliased text layer: each glyph's coverage
+// from GetGlyphOutlineA becomes the alpha byte of pixels in the text colour.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+struct TextExtent {
+    int32_t left;
+    int32_t right;
+    int32_t top;
+    int32_t bottom;
+};
+
+// Alpha for each of the 65 coverage levels (and an unused 66th entry).
+extern const uint8_t GlyphAlphaTable[66];
+
+// Draws `text` from (0, 0) of the target. Nothing is written outside
+// row_length x target_height pixels.
+TextExtent RasterizeText(uint32_t* target, int32_t row_length, int32_t target_height, HFONT font,
+                         int32_t width_limit, int32_t height_limit, uint32_t colour,
+                         std::string text);

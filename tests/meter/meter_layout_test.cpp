@@ -1,0 +1,48 @@
+#include "meter/meter_layout.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(MeterLayout, FirstEightSlotsFollowTheFixedTable) {
+    const SlotPlace expected[8] = {{0, 0, 120},   {0, 12, 120},  {0, 24, 120},  {120, 24, 240},
+                                   {0, 36, 120},  {120, 36, 240}, {0, 48, 120}, {120, 48, 240}};
+    for (uint32_t k = 0; k < 8; ++k) {
+        const SlotPlace s = ProcessorSlot(k);
+        EXPECT_EQ(s.x, expected[k].x) << k;
+        EXPECT_EQ(s.y, expected[k].y) << k;
+        EXPECT_EQ(s.right, expected[k].right) << k;
+    }
+}
+
+TEST(MeterLayout, FurtherProcessorsContinueThePattern) {
+    for (uint32_t k = 2; k < kMaxProcessors; ++k) {
+        const SlotPlace s = ProcessorSlot(k);
+        EXPECT_EQ(s.x, k % 2 == 0 ? 0 : 120) << k;
+        EXPECT_EQ(s.y, static_cast<int32_t>(k / 2 + 1) * 12) << k;
+        EXPECT_EQ(s.right, s.x + 120) << k;
+    }
+    EXPECT_EQ(ProcessorSlot(31).y, 192);
+}
+
+TEST(MeterLayout, HeightsByProcessorCount) {
+    const int32_t heights[33] = {24,  24,  24,  36,  36,  48,  48,  60,  60,  72,  72,
+                                 84,  84,  96,  96,  108, 108, 120, 120, 132, 132, 144,
+                                 144, 156, 156, 168, 168, 180, 180, 192, 192, 204, 204};
+    for (uint32_t n = 0; n <= 32; ++n) {
+        EXPECT_EQ(WindowHeightForProcessors(n), heights[n]) << n;
+        const SlotPlace last = ProcessorSlot(ClampProcessorCount(n) - 1);
+        EXPECT_LE(last.y + 12, WindowHeightForProcessors(n)) << n;
+        EXPECT_EQ(MeterSurfaceHeight(n), heights[n] > 96 ? heights[n] : 96) << n;
+    }
+    EXPECT_EQ(WindowHeightForProcessors(64), 204);
+}
+
+TEST(MeterLayout, ProcessorCountIsClampedToOneThroughThirtyTwo) {
+    EXPECT_EQ(ClampProcessorCount(0), 1u);
+    EXPECT_EQ(ClampProcessorCount(2), 2u);
+    EXPECT_EQ(ClampProcessorCount(32), 32u);
+    EXPECT_EQ(ClampProcessorCount(33), 32u);
+}
+
+}  // namespace

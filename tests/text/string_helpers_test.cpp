@@ -1,0 +1,84 @@
+#include "text/string_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+TEST(FormatByteSize, PicksBinaryUnitsAndPadsToFourCharacters) {
+    const struct { uint64_t bytes; const char* text; } cases[] = {
+        {0, "   0Byte"},         {100, " 100Byte"},        {1023, "1023Byte"},
+        {1024, "1.00KB"},        {1536, "1.50KB"},         {1048575, "1024.00KB"},
+        {1048576, "1.00MB"},     {536870912, "512.00MB"},  {1073741824, "1.00GB"},
+        {4294967296ull, "4.00GB"}, {1610612736, "1.50GB"}, {1599999999, "1.49GB"},
+        {~uint64_t{0}, "17179869184.00GB"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatByteSize(c.bytes), c.text) << c.bytes;
+}
+
+TEST(IntToString, WritesPlainDecimal) {
+    EXPECT_EQ(IntToString(0), "0");
+    EXPECT_EQ(IntToString(-5), "-5");
+    EXPECT_EQ(IntToString(240), "240");
+    EXPECT_EQ(IntToString(INT32_MIN), "-2147483648");
+    EXPECT_EQ(IntToString(INT32_MAX), "2147483647");
+}
+
+TEST(TextToInt, ReadsLikeAClassicLocaleStream) {
+    const struct { const char* text; int32_t value; } cases[] = {
+        {"60", 60},           {" 60 ", 60},         {"\t\r\n\v\f-7", -7},
+        {"+12", 12},          {"12fps", 12},        {"007", 7},
+        {"abc", 0},           {"", 0},              {"-", 0},
+        {"+-5", 0},           {"- 5", 0},           {"2147483647", INT32_MAX},
+        {"-2147483648", INT32_MIN}, {"2147483648", 0}, {"-2147483649", 0},
+        {"99999999999", 0},   {"0x10", 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TextToInt(c.text), c.value) << '"' << c.text << '"';
+}
+
+TEST(TextToFlag, IsTrueForAnyNonZeroNumber) {
+    EXPECT_TRUE(TextToFlag("1"));
+    EXPECT_TRUE(TextToFlag("2"));
+    EXPECT_TRUE(TextToFlag("-1"));
+    EXPECT_FALSE(TextToFlag("0"));
+    EXPECT_FALSE(TextToFlag("yes"));
+}
+
+TEST(Trim, RemovesExactlyBlankTabLineFeedAndCarriageReturn) {
+    const std::string input = " \t\r\nabc \n";
+    EXPECT_EQ(TrimLeft(input), "abc \n");
+    EXPECT_EQ(TrimRight(input), " \t\r\nabc");
+    EXPECT_EQ(Trim(input), "abc");
+    EXPECT_EQ(Trim("\fabc\v"), "\fabc\v");
+    EXPECT_EQ(Trim(""), "");
+    EXPECT_EQ(Trim(" \t\r\n"), "");
+    EXPECT_EQ(TrimLeft("  "), "");
+    EXPECT_EQ(TrimRight("  "), "");
+}
+
+TEST(ElapsedTicks, CountsAcrossTheWrapOneShort) {
+    EXPECT_EQ(ElapsedTicks(10, 25), 15u);
+    EXPECT_EQ(ElapsedTicks(25, 25), 0u);
+    EXPECT_EQ(ElapsedTicks(0xFFFFFFF0u, 0x10), 0x1Fu);
+    EXPECT_EQ(ElapsedTicks(0xFFFFFFFFu, 0), 0u);
+}
+
+TEST(CutToDirectory, KeepsTheLastBackslashAndNeverWalksBeforeTheBuffer) {
+    char path[32] = "C:\\Tools\\VorneltGauge.exe";
+    CutToDirectory(path, sizeof path);
+    EXPECT_STREQ(path, "C:\\Tools\\");
+    char root[32] = "D:\\VorneltGauge.exe";
+    CutToDirectory(root, sizeof root);
+    EXPECT_STREQ(root, "D:\\");
+    // No backslash at all: everything is cleared, and nothing before index 0 is touched.
+    char guarded[12] = "XXnoslashYY";
+    CutToDirectory(guarded + 2, 7);
+    EXPECT_EQ(std::memcmp(guarded, "XX\0\0\0\0\0\0\0YY", 12), 0);
+    // An unterminated buffer (a cut-off path) ends at its own last byte.
+    char full[6] = {'a', '\\', 'b', 'c', 'd', 'e'};
+    CutToDirectory(full, sizeof full);
+    EXPECT_EQ(std::memcmp(full, "a\\\0\0\0\0", 6), 0);
+}
+
+}  // namespace
