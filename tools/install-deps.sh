@@ -6,12 +6,20 @@ set -euo pipefail
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
-  cmake make g++ clang libclang-rt-14-dev
-  libgtest-dev googletest libbenchmark-dev
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32 xvfb xdotool x11-utils imagemagick
-  fonts-ipafont-gothic python3
+  cmake make g++ binutils clang libclang-rt-14-dev python3
+  libgtest-dev googletest libbenchmark-dev valgrind
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-i686-dev mingw-w64-x86-64-dev
+  wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
+  fonts-ipafont-gothic locales
 )
+
+# wine32 is the i386 build of Wine, for the 32-bit gadget where the kernel runs
+# 32-bit code; wine64 runs the 64-bit build of the same sources everywhere else.
+update_needed=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+  update_needed=1
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,13 +27,16 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-# wine32 is the i386 build of Wine; the 32-bit gadget needs it.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  as_root dpkg --add-architecture i386
-  missing+=(wine32)
-fi
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  as_root apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [ "$update_needed" = 1 ] || [ "${#missing[@]}" -gt 0 ]; then as_root apt-get update -qq; fi
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+fi
+
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives 932 (Shift-JIS).
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
+  as_root locale-gen >/dev/null
 fi
