@@ -51,3 +51,28 @@ std::string FormatLikeWvsprintf(const char* format, ...);
 
 // The 18 report lines, each with its line break, in the order they are written.
 void BuildProcessorReport(const ProcessorInfo& info, std::string lines[18]);
+
+// Calls print(format, arguments...) once per report line, in order, with
+// arguments as wvsprintfA reads them. The blanks in the formats align the values.
+template <typename Print>
+void WriteProcessorReport(const ProcessorInfo& info, Print print) {
+    print("VenderID  %s\n", info.vendor);
+    print("CpuName   %s\n", info.brand);
+    print("TypeID %d, FamilyID %d, ModelID %d, SteppingID %d\n", info.type, info.family,
+          info.model, info.stepping);
+    print("CpuClock %dMHz\n", info.clock_mhz);
+    print("\n");
+    print("CPUID       %d\n", info.cpuid_available);
+    print("CPUIDMax    %x\n", info.cpuid_max);
+    print("CPUIDExtMax %x\n", info.cpuid_ext_max);
+    print("FPU    %d\n", info.fpu);
+    print("TSC    %d\n", info.tsc);
+    print("MSR    %d\n", info.msr);
+    print("CMOV   %d\n", info.cmov);
+    print("MMX    %d\n", info.mmx);
+    print("3DNow! %d\n", info.amd_3dnow);
+    print("SSE_INT    %d\n", info.sse_int);
+    print("SSE_FP     %d\n", info.sse_fp);
+    print("3DNow! Ext %d\n", info.amd_3dnow_ext);
+    print("FCMOV      %d\n", info.cmov & info.fpu);
+}
