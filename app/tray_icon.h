@@ -20,14 +20,39 @@ class TrayIcon {
 public:
     TrayIcon(HWND window = nullptr, uint32_t id = 0, uint32_t callback_message = 0,
              HICON icon = nullptr, std::string tip = std::string());
+    ~TrayIcon();
     int configure(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
                   std::string tip);
+    // At most budget - 1 attempts; each timed-out attempt pauses, then checks
+    // whether the add went through after all.
     bool add(int32_t budget, DWORD pause_ms);
     int remove();
     void remove_if_added();
     HICON set_icon(HICON icon, bool push);
     int set_tip(std::string tip, bool push);
+    // set_icon with push, and the icon becomes this object's: the previous one
+    // adopted this way is destroyed. A null icon changes no picture.
+    void show_owned_icon(HICON icon);
 
     NOTIFYICONDATAA data;  // first (88-byte on 32-bit) layout: cbSize = NOTIFYICONDATAA_V1_SIZE
     int32_t added = 0;
+    HICON owned_icon = nullptr;
+
+private:
+    // Sends the record to the shell: a modify when shown, else an add.
+    void push_record();
+
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
 };
+
+// Memory-load level of the tray picture: 0 green, 1 yellow, 2 red.
+int32_t MemoryLoadLevel(double load);
+
+// Tests replace this to set the memory load the tray refresh sees.
+extern BOOL (*memory_status_seam)(MEMORYSTATUSEX* status);
+
+// One frame of the folded window: the picture of the memory-load level (icon
+// resources 103 to 105 of `module`, loaded only when the level changes) and the
+// free memory as the tip.
+void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module);

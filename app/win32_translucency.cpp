@@ -1,0 +1,73 @@
+#include "app/main_window.h"
+#include "app/win32_layered_window_api.h"
+
+namespace {
+
+using SetLayeredWindowAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+
+void SetLayeredStyle(HWND window, bool on) {
+    const LONG style = GetWindowLongA(window, GWL_EXSTYLE);
+    SetWindowLongA(window, GWL_EXSTYLE, on ? (style | WS_EX_LAYERED) : (style & ~WS_EX_LAYERED));
+}
+
+}  // namespace
+
+LayeredWindowApi::LayeredWindowApi() : module(LoadLibraryA("user32.dll")) {}
+
+LayeredWindowApi::~LayeredWindowApi() {
+    if (module != nullptr) FreeLibrary(module);
+}
+
+BOOL LayeredWindowApi::set_layered_attributes(HWND window, COLORREF key, uint8_t alpha,
+                                              DWORD flags) {
+    if (module == nullptr) return 0;
+    const FARPROC found = GetProcAddress(module, "SetLayeredWindowAttributes");
+    if (found == nullptr) return 0;
+    // Through the catch-all function type: FARPROC's own signature matches nothing.
+    const auto function = reinterpret_cast<SetLayeredWindowAttributesFunction>(
+        reinterpret_cast<void (*)()>(found));
+    return function(window, key, alpha, flags);
+}
+
+void MakeTranslucent(HWND window, uint8_t alpha, LayeredWindowApi& api) {
+    SetLayeredStyle(window, true);
+    api.set_layered_attributes(window, 0, alpha, LWA_ALPHA);
+}
+
+void MakeOpaque(HWND window) { SetLayeredStyle(window, false); }
+
+void ApplyCutShape(HWND window, HRGN& window_region, HRGN& full_region, HRGN& cut_region) {
+    const int32_t height = 2 * kRowHeight;
+    window_region = CreateRectRgn(0, 0, 0, 0);
+    full_region = CreateRectRgn(0, 0, kMeterWidth, height);
+    cut_region = CreateRectRgn(0, kRowHeight, kSlotWidth, height);
+    CombineRgn(window_region, full_region, cut_region, RGN_DIFF);
+    SetWindowRgn(window, window_region, TRUE);
+}
+
+void DropCutShape(HWND window, HRGN& full_region, HRGN& cut_region) {
+    // The system deletes the window region it was given; only the sources are ours.
+    SetWindowRgn(window, nullptr, FALSE);
+    if (full_region != nullptr) DeleteObject(full_region);
+    if (cut_region != nullptr) DeleteObject(cut_region);
+    full_region = nullptr;
+    cut_region = nullptr;
+}
+
+void MainWindow::apply_translucency(LayeredWindowApi& api) { MakeTranslucent(hwnd, alpha, api); }
+
+void MainWindow::toggle_translucency() {
+    translucent = !translucent;
+    if (!translucent) {
+        MakeOpaque(hwnd);
+        return;
+    }
+    LayeredWindowApi api;
+    apply_translucency(api);
+}
+
+void MainWindow::apply_window_shape() {
+    ApplyCutShape(hwnd, window_region, full_region, cut_region);
+}
+
+void MainWindow::drop_window_shape() { DropCutShape(hwnd, full_region, cut_region); }

@@ -1,0 +1,139 @@
+#include "app/tray_icon.h"
+
+#include <cstring>
+
+namespace {
+
+// The first record layout is the one every shell version accepts.
+#if defined(__i386__)
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA layout is 88 bytes");
+#endif
+
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
+DWORD LastError() { return GetLastError(); }
+void Pause(DWORD milliseconds) { Sleep(milliseconds); }
+
+bool IsShiftJisLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The first record layout holds 64 tip bytes, whatever the headers' record has.
+constexpr size_t kTipBytes = 64;
+static_assert(sizeof(NOTIFYICONDATAA::szTip) >= kTipBytes, "tip field too small");
+
+// Copies as much of `tip` as the record holds, never half of a two-byte character.
+void CopyTip(char* target, const std::string& tip) {
+    const size_t limit = kTipBytes - 1;
+    size_t length = tip.size();
+    if (length > limit) {
+        length = 0;
+        for (;;) {
+            const size_t unit =
+                IsShiftJisLeadByte(static_cast<unsigned char>(tip[length])) ? 2 : 1;
+            if (length + unit > limit) break;
+            length += unit;
+        }
+    }
+    std::memcpy(target, tip.data(), length);
+    target[length] = '\0';
+}
+
+}  // namespace
+
+ShellSeam shell_seam = {NotifyIcon, LastError, Pause};
+
+TrayIcon::TrayIcon(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
+                   std::string tip) {
+    std::memset(&data, 0, sizeof data);
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    if (window == nullptr) return;
+    configure(window, id, callback_message, icon, std::move(tip));
+    add(5, 100);
+}
+
+TrayIcon::~TrayIcon() {
+    if (owned_icon != nullptr) DestroyIcon(owned_icon);
+}
+
+int TrayIcon::configure(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
+                        std::string tip) {
+    remove_if_added();
+    data.hWnd = window;
+    data.uID = id;
+    data.uCallbackMessage = callback_message;
+    data.hIcon = icon;
+    data.uFlags = NIF_TIP;
+    if (callback_message != 0) data.uFlags |= NIF_MESSAGE;
+    if (icon != nullptr) data.uFlags |= NIF_ICON;
+    CopyTip(data.szTip, tip);
+    return 1;
+}
+
+bool TrayIcon::add(int32_t budget, DWORD pause_ms) {
+    // A budget of 0 counts as 1; a negative one allows no attempt instead of
+    // counting down for ever.
+    for (int32_t left = budget - 1; left > 0; --left) {
+        bool shown = shell_seam.notify_icon(NIM_ADD, &data) != 0;
+        // Any failure but a timeout means the shell already holds the icon.
+        if (!shown && shell_seam.last_error() != ERROR_TIMEOUT) shown = true;
+        if (!shown) {
+            // A busy shell may still have added it after giving up on us.
+            shell_seam.sleep(pause_ms);
+            shown = shell_seam.notify_icon(NIM_MODIFY, &data) == 1;
+        }
+        if (shown) {
+            added = 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+int TrayIcon::remove() {
+    if (!shell_seam.notify_icon(NIM_DELETE, &data)) return 0;
+    added = 0;
+    return 1;
+}
+
+void TrayIcon::remove_if_added() {
+    if (added != 0) remove();
+}
+
+HICON TrayIcon::set_icon(HICON icon, bool push) {
+    const HICON previous = data.hIcon;
+    if (icon != nullptr) {
+        data.uFlags |= NIF_ICON;
+        data.hIcon = icon;
+    } else {
+        data.uFlags = 0;
+    }
+    if (push) push_record();
+    return previous;
+}
+
+int TrayIcon::set_tip(std::string tip, bool push) {
+    if (tip.empty()) {
+        data.uFlags = 0;
+    } else {
+        data.uFlags |= NIF_TIP;
+        CopyTip(data.szTip, tip);
+    }
+    if (push) push_record();
+    return 1;
+}
+
+void TrayIcon::push_record() {
+    if (added != 0) {
+        shell_seam.notify_icon(NIM_MODIFY, &data);
+    } else {
+        add(5, 100);
+    }
+}
+
+void TrayIcon::show_owned_icon(HICON icon) {
+    set_icon(icon, true);
+    if (icon == nullptr) return;
+    // The shell keeps its own copy, so the replaced picture can go at once.
+    if (owned_icon != nullptr) DestroyIcon(owned_icon);
+    owned_icon = icon;
+}
