@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/frame_pacing.h"
 #include "app/tray_icon.h"
 #include "app/window.h"
 #include "meter/meter_layout.h"
@@ -30,6 +31,13 @@ struct SamplerSlot {
 extern CRITICAL_SECTION sample_lock;
 
 class LayeredWindowApi;
+
+// The clock and the sleep of the frame pacing; tests replace them.
+struct PacingSeam {
+    DWORD(WINAPI* time)();
+    void(WINAPI* sleep)(DWORD milliseconds);
+};
+extern PacingSeam pacing_seam;
 
 class MainWindow : public Window {
 public:
@@ -70,4 +78,12 @@ public:
     bool ignore_next_close = false;
     bool iconized = false;
     bool frame_late = false;
+    FramePacer pacer;
 };
+
+// Takes at most one message: 0 when none was waiting, -1 for WM_QUIT (not
+// dispatched), 1 when one was dispatched.
+int pump_message();
+
+// The whole program after process entry; returns the exit code.
+int RunGadget(HINSTANCE instance);

@@ -1,0 +1,44 @@
+#include "app/main_window.h"
+#include "measure/win32_processor_info.h"
+#include "meter/meter_layout.h"
+#include "text/win32_module_directory.h"
+
+int pump_message() {
+    MSG message;
+    if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
+    if (message.message == WM_QUIT) return -1;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return 1;
+}
+
+int RunGadget(HINSTANCE instance) {
+    SetCurrentDirectoryA(ModuleDirectory(instance));
+    report_processor();
+    InitializeCriticalSection(&sample_lock);
+    MainWindow* main_window = new MainWindow();
+
+    const StartPosition place =
+        DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    // Settings: load_settings(ModuleDirectory(instance) + "Pollstate.txt", found) comes
+    // here and, when it found a position, replaces left, top and right of `place`.
+    const int32_t height = WindowHeightForProcessors(main_window->processor_count);
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(101));
+
+    // Without a window no quit message would ever come: end at once instead.
+    if (main_window->create(instance, nullptr, "Vornel", place.left, place.top,
+                            place.right - place.left, height, "Vornelt Gauge", 0x86090000, 0x88,
+                            nullptr, icon)) {
+        for (;;) {
+            const int pumped = pump_message();
+            if (pumped < 0) break;
+            if (pumped == 0) {
+                main_window->update_frame();
+                main_window->pace_frame(main_window->frame_rate);
+            }
+        }
+    }
+    delete main_window;
+    DeleteCriticalSection(&sample_lock);
+    return 0;
+}

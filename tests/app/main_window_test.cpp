@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "app/main_window.h"
+
+namespace {
+
+// A clock that only moves when told to, and a sleep that moves it.
+DWORD fake_now = 0;
+std::vector<DWORD> fake_sleeps;
+DWORD WINAPI FakeTime() { return fake_now; }
+void WINAPI FakeSleep(DWORD milliseconds) {
+    fake_sleeps.push_back(milliseconds);
+    fake_now += milliseconds;
+}
+
+// Counts the frames of a real run while still sleeping for real.
+int paced_frames = 0;
+void WINAPI CountingSleep(DWORD milliseconds) {
+    ++paced_frames;
+    Sleep(milliseconds);
+}
+
+class SeamSwap {
+public:
+    explicit SeamSwap(PacingSeam seam) : saved_(pacing_seam) { pacing_seam = seam; }
+    ~SeamSwap() { pacing_seam = saved_; }
+
+private:
+    PacingSeam saved_;
+};
+
+// Dispatched, not just removed: WM_PAINT stays until a paint validates the window.
+void DrainQueue() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) DispatchMessageA(&message);
+    }
+}
+
+TEST(MainWindow, StartsWithTheDefaultOptions) {
+    MainWindow window;
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    EXPECT_EQ(window.processor_count, ClampProcessorCount(system.dwNumberOfProcessors));
+    EXPECT_EQ(window.frame_rate, 30);
+    EXPECT_EQ(window.meter_form, nullptr);
+    EXPECT_EQ(window.hwnd, nullptr);
+    EXPECT_EQ(window.tray_level, 10);
+    EXPECT_EQ(window.alpha, 128);
+    EXPECT_FALSE(window.iconized || window.translucent || window.auto_hide || window.frame_late);
+}
+
+TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {
+    MainWindow window;
+    ASSERT_TRUE(window.create(GetModuleHandleA(nullptr), nullptr, "MainWindowTest", 5, 6, 240, 24,
+                              "Vornelt Gauge", 0x86090000, 0x88, nullptr, nullptr));
+    const HWND hwnd = window.hwnd;
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(SendMessageA(hwnd, WM_ERASEBKGND, 0, 0), 0);
+
+    // A message the gadget does not handle reaches the default procedure.
+    EXPECT_EQ(SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(10, 10)), HTCLIENT);
+    SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(window.hwnd, nullptr);
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 0u);
+}
+
+TEST(MainWindow, PacesFramesWithTheInjectedClock) {
+    SeamSwap swap({FakeTime, FakeSleep});
+    fake_now = 0xFFFFFFE0u;  // wraps during the run
+    fake_sleeps.clear();
+    MainWindow window;
+
+    EXPECT_FALSE(window.pace_frame(30));
+    EXPECT_TRUE(fake_sleeps.empty());
+    fake_now += 10;
+    EXPECT_FALSE(window.pace_frame(30));
+    fake_now += 40;
+    EXPECT_TRUE(window.pace_frame(30));
+    EXPECT_TRUE(window.frame_late);
+    fake_now += 5;
+    EXPECT_FALSE(window.pace_frame(0));  // an unusable rate paces at 30
+    EXPECT_FALSE(window.frame_late);
+    EXPECT_EQ(fake_sleeps, (std::vector<DWORD>{23, 1, 28}));
+}
+
+TEST(PumpMessage, HandlesOneMessagePerCallAndStopsAtQuit) {
+    DrainQueue();
+    EXPECT_EQ(pump_message(), 0);
+    MainWindow window;
+    ASSERT_TRUE(window.create(GetModuleHandleA(nullptr), nullptr, "PumpTest", 0, 0, 240, 24, "pump",
+                              WS_POPUP, 0, nullptr, nullptr));
+    DrainQueue();
+    PostMessageA(window.hwnd, WM_NULL, 0, 0);
+    PostMessageA(window.hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(pump_message(), 1);
+    EXPECT_NE(window.hwnd, nullptr);  // only the first message was handled
+    EXPECT_EQ(pump_message(), 1);
+    EXPECT_EQ(window.hwnd, nullptr);
+    // The quit posted by the window's destruction ends the pumping undispatched.
+    EXPECT_EQ(pump_message(), -1);
+    EXPECT_EQ(pump_message(), 0);
+}
+
+// Runs the program's whole start-up and loop in this process: the window comes
+// up as the gadget's, frames run while the queue is idle, and WM_CLOSE ends it.
+TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
+    DrainQueue();
+    SeamSwap swap({timeGetTime, CountingSleep});
+    paced_frames = 0;
+    struct Seen {
+        bool found;
+        RECT rect;
+        LONG style;
+        LONG ex_style;
+        char title[64];
+    } seen = {};
+    HANDLE closer = CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+            Seen& seen = *static_cast<Seen*>(parameter);
+            HWND hwnd = nullptr;
+            for (int i = 0; i < 500 && hwnd == nullptr; ++i) {
+                Sleep(10);
+                hwnd = FindWindowA("Vornel", nullptr);
+            }
+            if (hwnd == nullptr) return 1;
+            Sleep(300);
+            seen.found = true;
+            GetWindowRect(hwnd, &seen.rect);
+            seen.style = GetWindowLongA(hwnd, GWL_STYLE);
+            seen.ex_style = GetWindowLongA(hwnd, GWL_EXSTYLE);
+            GetWindowTextA(hwnd, seen.title, sizeof seen.title);
+            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+            return 0;
+        },
+        &seen, 0, nullptr);
+    ASSERT_NE(closer, nullptr);
+    EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
+    WaitForSingleObject(closer, 10000);
+    CloseHandle(closer);
+
+    ASSERT_TRUE(seen.found);
+    const int cx = GetSystemMetrics(SM_CXSCREEN);
+    const int cy = GetSystemMetrics(SM_CYSCREEN);
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    EXPECT_EQ(seen.rect.left, cx / 2 - 120);
+    EXPECT_EQ(seen.rect.top, cy / 2 - 12);
+    EXPECT_EQ(seen.rect.right - seen.rect.left, 240);
+    EXPECT_EQ(seen.rect.bottom - seen.rect.top,
+              WindowHeightForProcessors(ClampProcessorCount(system.dwNumberOfProcessors)));
+    EXPECT_EQ(static_cast<DWORD>(seen.style), 0x86090000u | WS_VISIBLE);
+    EXPECT_EQ(seen.ex_style & 0x88, 0x88);
+    EXPECT_STREQ(seen.title, "Vornelt Gauge");
+    // About 10 frames in 300 ms at 30 per second; a generous floor for a slow host.
+    EXPECT_GE(paced_frames, 3);
+    EXPECT_EQ(FindWindowA("Vornel", nullptr), nullptr);
+}
+
+TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {
+    DrainQueue();
+    // The class name taken already makes the window's creation fail.
+    WNDCLASSA taken = {};
+    taken.lpfnWndProc = DefWindowProcA;
+    taken.hInstance = GetModuleHandleA(nullptr);
+    taken.lpszClassName = "Vornel";
+    RegisterClassA(&taken);  // may already be registered by an earlier run in this process
+    SeamSwap swap({timeGetTime, CountingSleep});
+    paced_frames = 0;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_EQ(paced_frames, 0);
+    EXPECT_EQ(FindWindowA("Vornel", nullptr), nullptr);
+}
+
+}  // namespace
