@@ -1,0 +1,221 @@
+// Looks at and pokes the running gadget from outside, for the end-to-end tests:
+// one subcommand per run, results on stdout as key=value lines. Exit code 0 on
+// success, 1 on a usage error or a failed call, 2 when the gadget's window is
+// not there.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFailed = 1;
+constexpr int kNoWindow = 2;
+constexpr UINT kTrayMessage = WM_APP + 100;
+constexpr WPARAM kTrayId = 1433;
+
+HWND FindGadget() { return FindWindowA("Vornel", nullptr); }
+
+struct Symbol {
+    const char* name;
+    UINT value;
+};
+
+const Symbol kMessages[] = {
+    {"WM_CLOSE", WM_CLOSE},           {"WM_COMMAND", WM_COMMAND},
+    {"WM_NCHITTEST", WM_NCHITTEST},   {"WM_KEYDOWN", WM_KEYDOWN},
+    {"WM_KEYUP", WM_KEYUP},           {"WM_RBUTTONUP", WM_RBUTTONUP},
+    {"WM_LBUTTONDOWN", WM_LBUTTONDOWN}, {"WM_LBUTTONDBLCLK", WM_LBUTTONDBLCLK},
+    {"WM_QUERYENDSESSION", WM_QUERYENDSESSION}, {"WM_ENDSESSION", WM_ENDSESSION},
+    {"WM_PRINTCLIENT", WM_PRINTCLIENT}, {"TRAY", kTrayMessage},
+};
+
+// A decimal or 0x-hexadecimal number, or one of the symbols above.
+bool ParseValue(const char* text, uintptr_t& value) {
+    for (const Symbol& symbol : kMessages) {
+        if (std::strcmp(text, symbol.name) == 0) {
+            value = symbol.value;
+            return true;
+        }
+    }
+    char* end = nullptr;
+    const bool negative = text[0] == '-';
+    const unsigned long long magnitude = std::strtoull(text + (negative ? 1 : 0), &end, 0);
+    if (end == text || *end != '\0') return false;
+    value = static_cast<uintptr_t>(negative ? 0 - magnitude : magnitude);
+    return true;
+}
+
+DWORD TimeoutArgument(int argc, char** argv, int index, DWORD fallback) {
+    return argc > index ? static_cast<DWORD>(std::strtoul(argv[index], nullptr, 0)) : fallback;
+}
+
+void PrintWindow(HWND hwnd) {
+    char title[256] = "";
+    GetWindowTextA(hwnd, title, sizeof title);
+    RECT rect = {};
+    GetWindowRect(hwnd, &rect);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    std::printf("hwnd=0x%llx\ntitle=%s\nleft=%ld\ntop=%ld\nright=%ld\nbottom=%ld\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)), title,
+                rect.left, rect.top, rect.right, rect.bottom);
+    std::printf("visible=%d\nstyle=0x%08lx\nexstyle=0x%08lx\npid=%lu\n",
+                IsWindowVisible(hwnd) ? 1 : 0,
+                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)),
+                static_cast<unsigned long>(pid));
+}
+
+// Waits for the window's process to end; it is opened while the window still
+// names it, before anything asks the gadget to close.
+class ProcessWaiter {
+public:
+    explicit ProcessWaiter(HWND hwnd) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        process_ = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    }
+    ~ProcessWaiter() {
+        if (process_ != nullptr) CloseHandle(process_);
+    }
+    ProcessWaiter(const ProcessWaiter&) = delete;
+    ProcessWaiter& operator=(const ProcessWaiter&) = delete;
+
+    int wait(DWORD timeout_ms) {
+        if (process_ == nullptr) return kFailed;
+        if (WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0) {
+            std::printf("exited=0\n");
+            return kFailed;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        std::printf("exited=1\nexit_code=%lu\n", static_cast<unsigned long>(code));
+        return kOk;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+};
+
+int WaitWindow(HWND, int argc, char** argv) {
+    const DWORD timeout = TimeoutArgument(argc, argv, 2, 10000);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND hwnd = FindGadget();
+        if (hwnd != nullptr) {
+            std::printf("hwnd=0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)));
+            return kOk;
+        }
+        if (GetTickCount() - start >= timeout) {
+            std::printf("window=none\n");
+            return kNoWindow;
+        }
+        Sleep(50);
+    }
+}
+
+int Info(HWND hwnd, int, char**) {
+    PrintWindow(hwnd);
+    return kOk;
+}
+
+// MSG WPARAM LPARAM from argv[2..4].
+bool MessageArguments(int argc, char** argv, uintptr_t values[3]) {
+    if (argc < 5) return false;
+    for (int i = 0; i < 3; ++i) {
+        if (!ParseValue(argv[2 + i], values[i])) return false;
+    }
+    return true;
+}
+
+int Send(HWND hwnd, int argc, char** argv) {
+    uintptr_t v[3];
+    if (!MessageArguments(argc, argv, v)) return kFailed;
+    const LRESULT result = SendMessageA(hwnd, static_cast<UINT>(v[0]), v[1], static_cast<LPARAM>(v[2]));
+    std::printf("result=%lld\n", static_cast<long long>(result));
+    return kOk;
+}
+
+int Post(HWND hwnd, int argc, char** argv) {
+    uintptr_t v[3];
+    if (!MessageArguments(argc, argv, v)) return kFailed;
+    return PostMessageA(hwnd, static_cast<UINT>(v[0]), v[1], static_cast<LPARAM>(v[2])) ? kOk : kFailed;
+}
+
+int Command(HWND hwnd, int argc, char** argv) {
+    uintptr_t id;
+    if (argc < 3 || !ParseValue(argv[2], id)) return kFailed;
+    return PostMessageA(hwnd, WM_COMMAND, id, 0) ? kOk : kFailed;
+}
+
+int TaskbarCreated(HWND hwnd, int, char**) {
+    const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    std::printf("message=0x%x\n", message);
+    return PostMessageA(hwnd, message, 0, 0) ? kOk : kFailed;
+}
+
+int Tray(HWND hwnd, int argc, char** argv) {
+    uintptr_t event;
+    if (argc < 3 || !ParseValue(argv[2], event)) return kFailed;
+    return PostMessageA(hwnd, kTrayMessage, kTrayId, static_cast<LPARAM>(event)) ? kOk : kFailed;
+}
+
+int WaitExit(HWND hwnd, int argc, char** argv) {
+    ProcessWaiter waiter(hwnd);
+    return waiter.wait(TimeoutArgument(argc, argv, 2, 10000));
+}
+
+int CloseAndWait(HWND hwnd, int argc, char** argv) {
+    ProcessWaiter waiter(hwnd);
+    if (!PostMessageA(hwnd, WM_CLOSE, 0, 0)) return kFailed;
+    return waiter.wait(TimeoutArgument(argc, argv, 2, 10000));
+}
+
+struct Subcommand {
+    const char* name;
+    bool needs_window;  // the window must exist before the handler runs
+    int (*run)(HWND hwnd, int argc, char** argv);
+    const char* usage;
+};
+
+const Subcommand kSubcommands[] = {
+    {"wait-window", false, WaitWindow, "wait-window [timeout_ms]"},
+    {"info", true, Info, "info"},
+    {"send", true, Send, "send MSG WPARAM LPARAM"},
+    {"post", true, Post, "post MSG WPARAM LPARAM"},
+    {"command", true, Command, "command ID"},
+    {"taskbar-created", true, TaskbarCreated, "taskbar-created"},
+    {"tray", true, Tray, "tray EVENT (WM_LBUTTONDBLCLK, WM_RBUTTONUP or a number)"},
+    {"wait-exit", true, WaitExit, "wait-exit [timeout_ms]"},
+    {"close-and-wait", true, CloseAndWait, "close-and-wait [timeout_ms]"},
+};
+
+int Usage() {
+    std::fprintf(stderr, "usage: probe SUBCOMMAND ...\n");
+    for (const Subcommand& subcommand : kSubcommands) std::fprintf(stderr, "  %s\n", subcommand.usage);
+    return kFailed;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Usage();
+    for (const Subcommand& subcommand : kSubcommands) {
+        if (std::strcmp(argv[1], subcommand.name) != 0) continue;
+        HWND hwnd = nullptr;
+        if (subcommand.needs_window) {
+            hwnd = FindGadget();
+            if (hwnd == nullptr) {
+                std::printf("window=none\n");
+                return kNoWindow;
+            }
+        }
+        const int code = subcommand.run(hwnd, argc, argv);
+        std::fflush(stdout);
+        return code;
+    }
+    return Usage();
+}
