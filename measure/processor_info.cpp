@@ -91,8 +91,8 @@ std::string FormatLikeWvsprintf(const char* format, ...) {
         case 'd': {
             const int value = va_arg(args, int);
             // Through unsigned so that the smallest int negates without overflow.
-            unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value)
-                                           : static_cast<unsigned>(value);
+            unsigned magnitude =
+                value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value);
             size_t n = 0;
             do {
                 digits[n++] = static_cast<char>('0' + magnitude % 10);

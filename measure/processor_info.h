@@ -58,8 +58,8 @@ template <typename Print>
 void WriteProcessorReport(const ProcessorInfo& info, Print print) {
     print("VenderID  %s\n", info.vendor);
     print("CpuName   %s\n", info.brand);
-    print("TypeID %d, FamilyID %d, ModelID %d, SteppingID %d\n", info.type, info.family,
-          info.model, info.stepping);
+    print("TypeID %d, FamilyID %d, ModelID %d, SteppingID %d\n", info.type, info.family, info.model,
+          info.stepping);
     print("CpuClock %dMHz\n", info.clock_mhz);
     print("\n");
     print("CPUID       %d\n", info.cpuid_available);

@@ -64,9 +64,7 @@ CpuidLeaf ExecuteCpuid(uint32_t leaf) {
 
 }  // namespace
 
-void identify_processor() {
-    DecodeProcessor(processor_info(), CanFlipIdFlag(), ExecuteCpuid);
-}
+void identify_processor() { DecodeProcessor(processor_info(), CanFlipIdFlag(), ExecuteCpuid); }
 
 void measure_clock() {
     ProcessorInfo& info = processor_info();

@@ -17,6 +17,14 @@ struct TextExtent {
 // Alpha for each of the 65 coverage levels (and an unused 66th entry).
 extern const uint8_t GlyphAlphaTable[66];
 
+// Overwrites one glyph's box, whose top-left pixel is at (left, top): coverage
+// level L (0..64, rows `pitch` bytes apart) becomes a pixel of alpha
+// GlyphAlphaTable[L] in the colour's low 24 bits. Null levels write a fully
+// transparent box. Only the part inside row_length x target_height is written.
+void WriteGlyphBox(uint32_t* target, int32_t row_length, int32_t target_height, int32_t left,
+                   int32_t top, int32_t box_width, int32_t box_height, const uint8_t* levels,
+                   int32_t pitch, uint32_t colour);
+
 // Draws `text` from (0, 0) of the target. Nothing is written outside
 // row_length x target_height pixels.
 TextExtent RasterizeText(uint32_t* target, int32_t row_length, int32_t target_height, HFONT font,

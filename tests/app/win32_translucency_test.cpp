@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/main_window.h"
+
 namespace {
 
 // A plain borderless, topmost tool window of the gadget's size.
@@ -95,6 +97,22 @@ TEST_F(ShapedWindowTest, CutShapeDropsTheBottomLeftCellUntilItIsDropped) {
     EXPECT_EQ(full_region, nullptr);
     EXPECT_EQ(cut_region, nullptr);
     EXPECT_EQ(WindowFromPoint(POINT{100 + 10, 100 + 20}), window_);
+}
+
+TEST_F(ShapedWindowTest, GadgetSwitchesTranslucencyAtItsStoredOpacity) {
+    MainWindow gadget;
+    gadget.hwnd = window_;
+    gadget.alpha = 77;
+    gadget.toggle_translucency();
+    EXPECT_TRUE(gadget.translucent);
+    EXPECT_TRUE(Layered());
+    EXPECT_EQ(ShownAlpha(), 77);
+    gadget.toggle_translucency();
+    EXPECT_FALSE(gadget.translucent);
+    EXPECT_FALSE(Layered());
+    gadget.toggle_translucency();
+    EXPECT_EQ(ShownAlpha(), 77);
+    gadget.hwnd = nullptr;  // the fixture's window
 }
 
 }  // namespace

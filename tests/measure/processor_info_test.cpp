@@ -16,7 +16,8 @@ std::vector<uint32_t> g_asked;
 CpuidLeaf ScriptedCpuid(uint32_t leaf) {
     g_asked.push_back(leaf);
     const auto found = g_leaves.find(leaf);
-    return found != g_leaves.end() ? found->second : CpuidLeaf{0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF};
+    return found != g_leaves.end() ? found->second
+                                   : CpuidLeaf{0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF, 0xDEADBEEF};
 }
 
 uint32_t Text4(const char* text) {
@@ -36,7 +37,8 @@ void Script(uint32_t cpuid_max, uint32_t ext_max) {
 void ScriptBrand(const char (&brand)[49]) {
     for (uint32_t i = 0; i < 3; ++i) {
         const char* part = brand + 16 * i;
-        g_leaves[0x80000002u + i] = {Text4(part), Text4(part + 4), Text4(part + 8), Text4(part + 12)};
+        g_leaves[0x80000002u + i] = {Text4(part), Text4(part + 4), Text4(part + 8),
+                                     Text4(part + 12)};
     }
 }
 
@@ -81,7 +83,8 @@ TEST(DecodeProcessor, HighestLeafZeroGivesOnlyTheVendor) {
 TEST(DecodeProcessor, LeafOneFieldsIgnoreTheExtendedFamilyAndModel) {
     Script(0x16, 0x80000000u);
     // Extended family 0x0F and extended model 0xF are set and must not leak in.
-    g_leaves[1] = {0x0FF03F6Bu, 0, 0, (1u << 0) | (1u << 4) | (1u << 5) | (1u << 15) | (1u << 23) | kSse};
+    g_leaves[1] = {0x0FF03F6Bu, 0, 0,
+                   (1u << 0) | (1u << 4) | (1u << 5) | (1u << 15) | (1u << 23) | kSse};
     ProcessorInfo info = Decoded();
     EXPECT_EQ(info.stepping, 0xB);
     EXPECT_EQ(info.model, 6);
@@ -183,11 +186,24 @@ TEST(BuildProcessorReport, WritesEighteenAlignedLines) {
     std::string lines[18];
     BuildProcessorReport(info, lines);
     const char* expected[18] = {
-        "VenderID  GenuineIntel\n", "CpuName   Intel(R) Core(TM)2 CPU\n",
-        "TypeID 0, FamilyID 6, ModelID 15, SteppingID 11\n", "CpuClock 2400MHz\n", "\n",
-        "CPUID       1\n", "CPUIDMax    a\n", "CPUIDExtMax 80000008\n", "FPU    0\n",
-        "TSC    1\n", "MSR    1\n", "CMOV   1\n", "MMX    1\n", "3DNow! 0\n",
-        "SSE_INT    0\n", "SSE_FP     1\n", "3DNow! Ext 0\n", "FCMOV      0\n",
+        "VenderID  GenuineIntel\n",
+        "CpuName   Intel(R) Core(TM)2 CPU\n",
+        "TypeID 0, FamilyID 6, ModelID 15, SteppingID 11\n",
+        "CpuClock 2400MHz\n",
+        "\n",
+        "CPUID       1\n",
+        "CPUIDMax    a\n",
+        "CPUIDExtMax 80000008\n",
+        "FPU    0\n",
+        "TSC    1\n",
+        "MSR    1\n",
+        "CMOV   1\n",
+        "MMX    1\n",
+        "3DNow! 0\n",
+        "SSE_INT    0\n",
+        "SSE_FP     1\n",
+        "3DNow! Ext 0\n",
+        "FCMOV      0\n",
     };
     for (int i = 0; i < 18; ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
 

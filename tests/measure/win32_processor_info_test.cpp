@@ -60,7 +60,8 @@ TEST(DebugPrint, FormatsLikeThePortableFormatterUpTo1023Bytes) {
     debug_print("%s", long_text.c_str());
     debug_print("CPUIDExtMax %x\n", 0x80000008u);
     ASSERT_EQ(g_output.size(), 3u);
-    EXPECT_EQ(g_output[0], FormatLikeWvsprintf("%d %d %x %x|%s|%%", -42, INT_MIN, 0x80000008u, 0u, "text"));
+    EXPECT_EQ(g_output[0],
+              FormatLikeWvsprintf("%d %d %x %x|%s|%%", -42, INT_MIN, 0x80000008u, 0u, "text"));
     EXPECT_EQ(g_output[1], FormatLikeWvsprintf("%s", long_text.c_str()));
     EXPECT_EQ(g_output[1].size(), 1023u);
     EXPECT_EQ(g_output[2], "CPUIDExtMax 80000008\n");

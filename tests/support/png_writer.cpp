@@ -25,7 +25,8 @@ uint32_t Adler32(const uint8_t* bytes, size_t length) {
 namespace {
 
 void PutBigEndian(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<uint8_t>(value >> shift));
 }
 
 void PutChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<uint8_t>& data) {

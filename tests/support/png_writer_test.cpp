@@ -93,7 +93,9 @@ TEST(WritePng, WritesAFileADecoderReadsBackPixelForPixel) {
         for (int32_t x = 0; x < width; ++x) {
             const uint32_t p = pixels[y * width + x];
             const uint8_t* rgba = row + 1 + x * 4;
-            ASSERT_EQ(uint32_t(rgba[3]) << 24 | uint32_t(rgba[0]) << 16 | uint32_t(rgba[1]) << 8 | rgba[2], p)
+            ASSERT_EQ(uint32_t(rgba[3]) << 24 | uint32_t(rgba[0]) << 16 | uint32_t(rgba[1]) << 8 |
+                          rgba[2],
+                      p)
                 << x << "," << y;
         }
     }

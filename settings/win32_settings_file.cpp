@@ -1,0 +1,152 @@
+#include "settings/win32_settings_file.h"
+
+#include <memory>
+#include <new>
+
+#include "app/main_window.h"
+#include "meter/meter_form.h"
+
+namespace {
+
+// The one owner of an open file handle.
+class OwnedFile {
+public:
+    explicit OwnedFile(HANDLE handle) : handle_(handle) {}
+    ~OwnedFile() { close(); }
+    bool is_open() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+    bool close() {
+        if (!is_open()) return true;
+        const bool closed = CloseHandle(handle_) != 0;
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    OwnedFile(const OwnedFile&) = delete;
+    OwnedFile& operator=(const OwnedFile&) = delete;
+    HANDLE handle_;
+};
+
+struct MonitorSearch {
+    RECT rect;
+    bool found;
+};
+
+BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address) {
+    auto& search = *reinterpret_cast<MonitorSearch*>(search_address);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    RECT common;
+    search.found = GetMonitorInfoA(monitor, &info) &&
+                   IntersectRect(&common, &info.rcWork, &search.rect);
+    return search.found ? FALSE : TRUE;
+}
+
+// A file that could not be written in place is not replaced either: a read-only
+// one (the user pinned the settings) or one another program holds open. Windows
+// refuses such a replace by itself; other file systems under the same API may not.
+bool TargetReplaceable(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const OwnedFile probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    return probe.is_open();
+}
+
+}  // namespace
+
+bool ReadWholeFile(std::string path, std::string& out) {
+    out.clear();
+    OwnedFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.is_open()) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+        static_cast<uint64_t>(size.QuadPart) > kMaxSettingsFileBytes) {
+        return false;
+    }
+    const DWORD length = static_cast<DWORD>(size.QuadPart);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[length + 1]);
+    if (!buffer) return false;
+    DWORD count = 0;
+    if (!ReadFile(file.get(), buffer.get(), length, &count, nullptr)) return false;
+    buffer[count] = '\0';
+    out.assign(buffer.get());  // a NUL ends the text
+    return true;
+}
+
+bool WriteWholeFile(std::string path, const std::string& text) {
+    if (!TargetReplaceable(path)) return false;
+    const std::string temporary = path + ".tmp";
+    OwnedFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.is_open()) return false;
+    DWORD count = 0;
+    bool written = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &count,
+                             nullptr) &&
+                   count == text.size() && FlushFileBuffers(file.get());
+    written = file.close() && written;
+    if (written && MoveFileExA(temporary.c_str(), path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
+bool RectOnAnyMonitor(const RECT& rect) {
+    MonitorSearch search{rect, false};
+    EnumDisplayMonitors(nullptr, nullptr, CheckMonitor, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+StoredSettings LoadSettingsFile(const std::string& path, uint32_t processor_count,
+                                std::string& text) {
+    ReadWholeFile(path, text);  // no file, no text: every value takes its default
+    StoredSettings settings = ParseSettingsText(text, processor_count);
+    // A window kept on a monitor that is gone would come back out of reach.
+    const RECT rect{settings.left, settings.top, settings.right, settings.bottom};
+    if (settings.position_found && !RectOnAnyMonitor(rect)) settings.position_found = false;
+    return settings;
+}
+
+bool SaveSettingsFile(const std::string& path, HWND window, StoredSettings settings,
+                      const std::string& meter_text) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    // The restored rectangle, even while the window is hidden; a tool window's
+    // placement is in screen coordinates, the ones the window is created with.
+    GetWindowPlacement(window, &placement);
+    settings.left = placement.rcNormalPosition.left;
+    settings.top = placement.rcNormalPosition.top;
+    settings.right = placement.rcNormalPosition.right;
+    settings.bottom = placement.rcNormalPosition.bottom;
+    return WriteWholeFile(path, ComposeSettingsText(settings, meter_text));
+}
+
+RECT MainWindow::load_settings(std::string path, bool& position_found) {
+    std::string text;
+    const StoredSettings settings = LoadSettingsFile(path, processor_count, text);
+    frame_rate = settings.frame_rate;
+    auto_hide = settings.auto_hide;
+    translucent = settings.translucent;
+    alpha = settings.alpha;
+    iconized = settings.iconized;
+    // The meter takes its font face and caption from the same text.
+    if (meter_form != nullptr) meter_form->apply_settings(text);
+    position_found = settings.position_found;
+    return RECT{settings.left, settings.top, settings.right, settings.bottom};
+}
+
+void MainWindow::save_settings(std::string path) {
+    StoredSettings settings;
+    settings.frame_rate = frame_rate;
+    settings.auto_hide = auto_hide;
+    settings.translucent = translucent;
+    settings.alpha = alpha;
+    settings.iconized = iconized;
+    SaveSettingsFile(path, hwnd, settings,
+                     meter_form != nullptr ? meter_form->settings_text() : std::string());
+}

@@ -1,0 +1,35 @@
+// The settings file on disk: reading it whole, replacing it safely, and the
+// check that a stored window position is still on a screen.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "settings/settings_text.h"
+
+// A settings file is a few hundred bytes; anything beyond this is not read, so
+// a stray huge file cannot stall start-up.
+constexpr uint64_t kMaxSettingsFileBytes = 1 << 20;
+
+// The file's bytes up to its first NUL. False when it cannot be opened or read,
+// or is larger than kMaxSettingsFileBytes; `out` is then empty.
+bool ReadWholeFile(std::string path, std::string& out);
+
+// Replaces the file with `text` through a temporary file beside it, so a failed
+// write leaves the previous file exactly as it was.
+bool WriteWholeFile(std::string path, const std::string& text);
+
+// Whether any part of `rect` lies in the work area of some monitor.
+bool RectOnAnyMonitor(const RECT& rect);
+
+// The stored settings of the file at `path` (defaults when there is none); a
+// position that would put the window on no monitor counts as not found. `text`
+// receives the file's text for the meter.
+StoredSettings LoadSettingsFile(const std::string& path, uint32_t processor_count,
+                                std::string& text);
+
+// Writes `settings` with the window's restored rectangle, followed by `meter_text`.
+bool SaveSettingsFile(const std::string& path, HWND window, StoredSettings settings,
+                      const std::string& meter_text);
