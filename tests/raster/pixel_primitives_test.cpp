@@ -1,0 +1,362 @@
+#include "raster/pixel_primitives.h"
+
+#include "measure/processor_info.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Describe(const BlitRect& r) {
+    return std::to_string(r.width) + "x" + std::to_string(r.height) + " from " +
+           std::to_string(r.source_x) + "," + std::to_string(r.source_y) + " to " +
+           std::to_string(r.dest_x) + "," + std::to_string(r.dest_y);
+}
+
+TEST(ClipBlit, CutsTheRectangleToBothBuffers) {
+    const struct {
+        int32_t sw, sh, dw, dh;
+        BlitRect in;
+        bool visible;
+        BlitRect out;
+    } cases[] = {
+        // Destination x -5, width 20: the 15 right-hand columns land at x 0.
+        {40, 10, 40, 10, {20, 4, 10, 0, -5, 0}, true, {15, 4, 15, 0, 0, 0}},
+        // Source x -3: the destination moves right by 3, the width shrinks by 3.
+        {40, 10, 40, 10, {10, 4, -3, 0, 5, 0}, true, {7, 4, 0, 0, 8, 0}},
+        // Beyond both: the width is cut by the destination, the height by the source.
+        {30, 20, 25, 40, {50, 50, 10, 5, 12, 1}, true, {13, 15, 10, 5, 12, 1}},
+        // Negative on both sides at once.
+        {20, 20, 20, 20, {10, 10, -2, -3, -4, -1}, true, {6, 7, 2, 0, 0, 2}},
+        {10, 1, 10, 1, {INT32_MAX, 1, 0, 0, 1, 0}, true, {9, 1, 0, 0, 1, 0}},
+        {10, 10, 10, 10, {10, 10, 0, 0, 0, 0}, true, {10, 10, 0, 0, 0, 0}},
+        // Wholly outside, or nothing to draw.
+        {10, 10, 10, 10, {5, 5, 0, 0, 10, 0}, false, {}},
+        {10, 10, 10, 10, {5, 5, 0, 0, 0, 10}, false, {}},
+        {10, 10, 10, 10, {5, 5, 0, 0, -5, 0}, false, {}},
+        {10, 10, 10, 10, {5, 5, 0, 0, 0, -5}, false, {}},
+        {10, 10, 10, 10, {5, 5, 10, 0, 0, 0}, false, {}},
+        {10, 10, 10, 10, {5, 5, 0, 10, 0, 0}, false, {}},
+        {10, 10, 10, 10, {5, 5, -5, 0, 0, 0}, false, {}},
+        {10, 10, 10, 10, {5, 5, 0, -6, 0, 0}, false, {}},
+        {10, 10, 10, 10, {5, 5, 6, 0, -6, 0}, false, {}},
+        {10, 10, 10, 10, {0, 5, 0, 0, 0, 0}, false, {}},
+        {10, 10, 10, 10, {5, -1, 0, 0, 0, 0}, false, {}},
+        {10, 10, 0, 0, {5, 5, 0, 0, 0, 0}, false, {}},
+        {10, 10, 10, 10, {INT32_MAX, 5, 0, 0, INT32_MIN, 0}, false, {}},
+    };
+    for (const auto& c : cases) {
+        BlitRect rect = c.in;
+        EXPECT_EQ(ClipBlit(c.sw, c.sh, c.dw, c.dh, rect), c.visible) << Describe(c.in);
+        if (c.visible) {
+            EXPECT_EQ(Describe(rect), Describe(c.out)) << Describe(c.in);
+        }
+    }
+}
+
+TEST(ClipFillArea, CutsTheAreaToTheBuffer) {
+    const struct {
+        FillArea in;
+        bool visible;
+        FillArea out;
+    } cases[] = {
+        {{-3, 2, 10, 4}, true, {0, 2, 7, 4}},
+        {{5, 5, 10, 10}, true, {5, 5, 3, 3}},
+        {{2, -9, 3, 10}, true, {2, 0, 3, 1}},
+        {{1, 1, INT32_MAX, INT32_MAX}, true, {1, 1, 7, 7}},
+        {{8, 0, 1, 1}, false, {}},
+        {{0, 8, 1, 1}, false, {}},
+        {{-4, 0, 4, 1}, false, {}},
+        {{0, -4, 1, 4}, false, {}},
+        {{3, 3, 0, 2}, false, {}},
+        {{3, 3, 2, -1}, false, {}},
+        {{INT32_MIN, 0, INT32_MAX, 1}, false, {}},
+    };
+    for (const auto& c : cases) {
+        FillArea area = c.in;
+        const bool visible = ClipFillArea(8, 8, area);
+        EXPECT_EQ(visible, c.visible) << c.in.x << "," << c.in.y << " " << c.in.width << "x"
+                                      << c.in.height;
+        if (visible && c.visible) {
+            EXPECT_EQ(area.x, c.out.x);
+            EXPECT_EQ(area.y, c.out.y);
+            EXPECT_EQ(area.width, c.out.width);
+            EXPECT_EQ(area.height, c.out.height);
+        }
+    }
+}
+
+// A pixel buffer with guard words before and after it, to catch stray writes.
+class Buffer {
+public:
+    Buffer(int32_t width, int32_t height, uint32_t fill = 0)
+        : width(width), height(height),
+          words(static_cast<size_t>(width) * height + 2 * kGuard, kGuardWord) {
+        std::fill_n(data(), static_cast<size_t>(width) * height, fill);
+    }
+    uint32_t* data() { return words.data() + kGuard; }
+    uint32_t& at(int32_t x, int32_t y) { return data()[x + y * width]; }
+    bool guards_intact() const {
+        return std::all_of(words.begin(), words.begin() + kGuard,
+                           [](uint32_t w) { return w == kGuardWord; }) &&
+               std::all_of(words.end() - kGuard, words.end(),
+                           [](uint32_t w) { return w == kGuardWord; });
+    }
+    bool operator==(const Buffer& other) const { return words == other.words; }
+
+    int32_t width, height;
+
+private:
+    static constexpr size_t kGuard = 16;
+    static constexpr uint32_t kGuardWord = 0xDEADBEEF;
+    std::vector<uint32_t> words;
+};
+
+enum class Blit { Copy, SourceAlpha, Add, ConstantAlpha };
+
+// Runs the primitive under test on whole buffers.
+void RunBlit(Blit op, Buffer& dest, Buffer& source, BlitRect rect, uint8_t alpha = 0) {
+    using TwoBufferPrimitive = void (*)(uint32_t*, const uint32_t*, int32_t, int32_t, int32_t,
+                                        int32_t, BlitRect);
+    static const TwoBufferPrimitive primitives[] = {CopyPixels, BlendBySourceAlpha, AddSaturated};
+    if (op == Blit::ConstantAlpha) {
+        BlendByConstantAlpha(dest.data(), source.data(), source.width, source.height, dest.width,
+                             dest.height, rect, alpha);
+        return;
+    }
+    primitives[static_cast<int>(op)](dest.data(), source.data(), source.width, source.height,
+                                     dest.width, dest.height, rect);
+}
+
+// One pixel by the book, byte by byte: [0] is blue, [3] alpha.
+uint32_t ReferencePixel(Blit op, uint32_t dest, uint32_t source, int alpha, bool mmx) {
+    int d[4], s[4];
+    for (int i = 0; i < 4; ++i) {
+        d[i] = (dest >> (8 * i)) & 0xFF;
+        s[i] = (source >> (8 * i)) & 0xFF;
+    }
+    const auto towards = [&](int weight) {
+        for (int i = 0; i < 3; ++i) {
+            const int step = (s[i] - d[i]) * weight;
+            d[i] += step >= 0 ? step / 256 : -((-step + 255) / 256);  // floor division
+        }
+    };
+    switch (op) {
+        case Blit::Copy: return source;
+        case Blit::SourceAlpha:
+            if (s[3] != 0) towards(s[3] + 1);
+            break;
+        case Blit::Add:
+            for (int i = 0; i < 4; ++i) d[i] = std::min(255, d[i] + s[i]);
+            break;
+        case Blit::ConstantAlpha:
+            if (alpha == 0) break;
+            if (mmx) {
+                for (int i = 0; i < 4; ++i) d[i] = (s[i] * alpha + d[i] * (256 - alpha)) / 256;
+            } else {
+                towards(alpha + 1);
+            }
+            break;
+    }
+    return static_cast<uint32_t>(d[0] | d[1] << 8 | d[2] << 16 | d[3] << 24);
+}
+
+// The primitives run once with the MMX loops and once with the plain ones.
+class PixelPrimitives : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        saved_ = processor_info().mmx;
+        processor_info().mmx = GetParam() ? 1 : 0;
+    }
+    void TearDown() override { processor_info().mmx = saved_; }
+    bool mmx() const { return GetParam(); }
+
+private:
+    int32_t saved_ = 0;
+};
+
+// Single pixels through each blend: dest and source are 1x1 buffers.
+uint32_t BlendOne(Blit op, uint32_t dest, uint32_t source, uint8_t alpha = 0) {
+    Buffer d(1, 1, dest), s(1, 1, source);
+    RunBlit(op, d, s, {1, 1, 0, 0, 0, 0}, alpha);
+    return d.at(0, 0);
+}
+
+TEST_P(PixelPrimitives, BlendBySourceAlphaFollowsEachSourcePixelsAlpha) {
+    EXPECT_EQ(BlendOne(Blit::SourceAlpha, 0x40123456, 0x00FFFFFF), 0x40123456u);
+    EXPECT_EQ(BlendOne(Blit::SourceAlpha, 0x40123456, 0xFFA0B0C0), 0x40A0B0C0u);
+    // 255 over 0 at 128 gives 128; 0 over 255 gives 255 - 129 = 126.
+    EXPECT_EQ(BlendOne(Blit::SourceAlpha, 0x3300FFFF, 0x80FF0000), 0x33807E7Eu);
+    // Alpha 1 still moves a channel: the negative step (-510 >> 8) floors to -2.
+    EXPECT_EQ(BlendOne(Blit::SourceAlpha, 0xFF0000FF, 0x01000000), 0xFF0000FDu);
+}
+
+TEST_P(PixelPrimitives, AddSaturatedClampsAllFourBytes) {
+    EXPECT_EQ(BlendOne(Blit::Add, 0xC8C8C8C8, 0x64646464), 0xFFFFFFFFu);
+    EXPECT_EQ(BlendOne(Blit::Add, 0x01020304, 0x10203040), 0x11223344u);
+    EXPECT_EQ(BlendOne(Blit::Add, 0x00FF0001, 0x000100FF), 0x00FF00FFu);
+}
+
+TEST_P(PixelPrimitives, BlendByConstantAlphaDiffersByPathAsDesigned) {
+    // a = 255, s = 255, d = 0: the MMX rule gives 254 and blends alpha too; the
+    // plain rule gives 255 and keeps alpha.
+    EXPECT_EQ(BlendOne(Blit::ConstantAlpha, 0x00000000, 0xFFFFFFFF, 255),
+              mmx() ? 0xFEFEFEFEu : 0x00FFFFFFu);
+    // The meter's afterglow opacity.
+    EXPECT_EQ(BlendOne(Blit::ConstantAlpha, 0x00F0E0D0, 0xFF102030, 160),
+              mmx() ? 0x9F64686Cu : 0x0063676Bu);
+    EXPECT_EQ(BlendOne(Blit::ConstantAlpha, 0x12345678, 0xFFFFFFFF, 0), 0x12345678u);
+    EXPECT_EQ(BlendOne(Blit::ConstantAlpha, 0x12FF00FF, 0x00000000, 0), 0x12FF00FFu);
+}
+
+// Runs one primitive and compares the whole destination, guards included, with
+// ReferencePixel applied wherever the rectangle lies inside both buffers.
+void ExpectMatchesReference(Blit op, bool mmx, Buffer& dest, Buffer& source, BlitRect rect,
+                            uint8_t alpha, const std::string& context) {
+    Buffer expected = dest;
+    for (int32_t j = 0; j < rect.height; ++j) {
+        for (int32_t i = 0; i < rect.width; ++i) {
+            const int32_t sx = rect.source_x + i, sy = rect.source_y + j;
+            const int32_t dx = rect.dest_x + i, dy = rect.dest_y + j;
+            if (sx < 0 || sy < 0 || sx >= source.width || sy >= source.height || dx < 0 ||
+                dy < 0 || dx >= dest.width || dy >= dest.height) {
+                continue;
+            }
+            expected.at(dx, dy) =
+                ReferencePixel(op, dest.at(dx, dy), source.at(sx, sy), alpha, mmx);
+        }
+    }
+    RunBlit(op, dest, source, rect, alpha);
+    ASSERT_TRUE(dest.guards_intact()) << context << " " << Describe(rect);
+    ASSERT_TRUE(dest == expected) << context << " " << Describe(rect);
+}
+
+// Random buffers of odd sizes and random rectangles, many partly or wholly outside.
+void CompareWithReference(Blit op, bool mmx, uint32_t seed) {
+    std::mt19937 random(seed);
+    const auto between = [&](int32_t low, int32_t high) {
+        return std::uniform_int_distribution<int32_t>(low, high)(random);
+    };
+    const auto pixel = [&]() {
+        static const uint32_t alphas[] = {0x00, 0xFF, 0x80, 0x01};
+        const uint32_t colour = random() & 0x00FFFFFF;
+        const uint32_t alpha = between(0, 4) < 4 ? alphas[between(0, 3)] : random() >> 24;
+        return alpha << 24 | colour;
+    };
+    for (int trial = 0; trial < 150; ++trial) {
+        Buffer source(between(1, 20) * 2 + 1, between(1, 12) * 2 + 1);
+        Buffer dest(between(1, 20) * 2 + 1, between(1, 12) * 2 + 1);
+        for (int32_t i = 0; i < source.width * source.height; ++i) source.data()[i] = pixel();
+        for (int32_t i = 0; i < dest.width * dest.height; ++i) dest.data()[i] = pixel();
+        const BlitRect rect = {between(-5, 50), between(-5, 30), between(-30, 40),
+                               between(-20, 25), between(-30, 40), between(-20, 25)};
+        ExpectMatchesReference(op, mmx, dest, source, rect,
+                               static_cast<uint8_t>(between(0, 255)),
+                               "trial " + std::to_string(trial));
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+TEST_P(PixelPrimitives, CopyMatchesTheReferenceOnRandomRectangles) {
+    CompareWithReference(Blit::Copy, mmx(), 1);
+}
+TEST_P(PixelPrimitives, BlendBySourceAlphaMatchesTheReferenceOnRandomRectangles) {
+    CompareWithReference(Blit::SourceAlpha, mmx(), 2);
+}
+TEST_P(PixelPrimitives, AddSaturatedMatchesTheReferenceOnRandomRectangles) {
+    CompareWithReference(Blit::Add, mmx(), 3);
+}
+TEST_P(PixelPrimitives, BlendByConstantAlphaMatchesTheReferenceOnRandomRectangles) {
+    CompareWithReference(Blit::ConstantAlpha, mmx(), 4);
+}
+
+TEST_P(PixelPrimitives, RectanglesOfWholeRowsMatchTheReference) {
+    // Full-width rectangles are contiguous blocks in both buffers.
+    for (Blit op : {Blit::Copy, Blit::SourceAlpha, Blit::Add, Blit::ConstantAlpha}) {
+        Buffer source(7, 5), dest(7, 6);
+        for (uint32_t i = 0; i < 35; ++i) source.data()[i] = 0x80FF4020u + i * 0x01030507u;
+        for (uint32_t i = 0; i < 42; ++i) dest.data()[i] = 0x11223344u * (i + 1);
+        ExpectMatchesReference(op, mmx(), dest, source, {7, 5, 0, 0, 0, 1}, 99,
+                               "op " + std::to_string(static_cast<int>(op)));
+    }
+}
+
+TEST_P(PixelPrimitives, BandsOfOneBufferCombineWithEachOther) {
+    // As the bar atlas does: a 7x3 block added onto a block further down.
+    Buffer atlas(9, 8);
+    for (int32_t i = 0; i < 9 * 8; ++i) atlas.data()[i] = 0x10203040u + static_cast<uint32_t>(i);
+    Buffer expected = atlas;
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 7; ++x) {
+            expected.at(x + 2, y + 5) =
+                ReferencePixel(Blit::Add, atlas.at(x + 2, y + 5), atlas.at(x + 1, y), 0, mmx());
+        }
+    }
+    AddSaturated(atlas.data(), atlas.data(), 9, 8, 9, 8, {7, 3, 1, 0, 2, 5});
+    EXPECT_TRUE(atlas == expected);
+}
+
+TEST_P(PixelPrimitives, FillPixelsWritesTheClippedAreaOnly) {
+    const struct { FillArea area; int32_t x0, y0, x1, y1; } cases[] = {
+        {{-2, -1, 5, 3}, 0, 0, 3, 2},
+        {{4, 3, 10, 10}, 4, 3, 7, 5},
+        {{1, 1, 5, 3}, 1, 1, 6, 4},
+        {{0, 0, 7, 5}, 0, 0, 7, 5},
+    };
+    for (const auto& c : cases) {
+        Buffer buffer(7, 5, 0x11111111);
+        FillPixels(buffer.data(), 0xFF2040C0, 7, 5, c.area);
+        for (int32_t y = 0; y < 5; ++y) {
+            for (int32_t x = 0; x < 7; ++x) {
+                const bool inside = x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1;
+                EXPECT_EQ(buffer.at(x, y), inside ? 0xFF2040C0u : 0x11111111u) << x << "," << y;
+            }
+        }
+        EXPECT_TRUE(buffer.guards_intact());
+    }
+}
+
+TEST_P(PixelPrimitives, EmptyOrOutsideRectanglesChangeNothing) {
+    Buffer dest(5, 4, 0x01020304), source(5, 4, 0xFFFFFFFF);
+    const Buffer before = dest;
+    const BlitRect rects[] = {{0, 3, 0, 0, 0, 0},  {3, 0, 0, 0, 0, 0},  {-2, 3, 0, 0, 0, 0},
+                              {3, 3, 0, 0, 5, 0},  {3, 3, 0, 0, 0, 4},  {3, 3, 0, 0, -3, 0},
+                              {3, 3, 5, 0, 0, 0},  {3, 3, -3, 0, 0, 0}, {3, 3, 0, -9, 0, 0}};
+    for (const BlitRect& rect : rects) {
+        for (Blit op : {Blit::Copy, Blit::SourceAlpha, Blit::Add, Blit::ConstantAlpha}) {
+            RunBlit(op, dest, source, rect, 200);
+        }
+    }
+    const FillArea areas[] = {{0, 0, 0, 4}, {0, 0, 5, 0}, {1, 1, -3, 2}, {5, 0, 1, 1},
+                              {0, -1, 5, 1}};
+    for (const FillArea& area : areas) FillPixels(dest.data(), 0, 5, 4, area);
+    EXPECT_TRUE(dest == before);
+}
+
+TEST_P(PixelPrimitives, MissingPixelMemoryIsSkipped) {
+    Buffer buffer(4, 4, 0x01020304);
+    const Buffer before = buffer;
+    const BlitRect all = {4, 4, 0, 0, 0, 0};
+    CopyPixels(buffer.data(), nullptr, 4, 4, 4, 4, all);
+    BlendBySourceAlpha(buffer.data(), nullptr, 4, 4, 4, 4, all);
+    AddSaturated(buffer.data(), nullptr, 4, 4, 4, 4, all);
+    BlendByConstantAlpha(buffer.data(), nullptr, 4, 4, 4, 4, all, 128);
+    CopyPixels(nullptr, buffer.data(), 4, 4, 4, 4, all);
+    BlendBySourceAlpha(nullptr, buffer.data(), 4, 4, 4, 4, all);
+    AddSaturated(nullptr, buffer.data(), 4, 4, 4, 4, all);
+    BlendByConstantAlpha(nullptr, buffer.data(), 4, 4, 4, 4, all, 128);
+    FillPixels(nullptr, 0, 4, 4, {0, 0, 4, 4});
+    EXPECT_TRUE(buffer == before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, PixelPrimitives, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "Mmx" : "Plain";
+                         });
+
+}  // namespace
