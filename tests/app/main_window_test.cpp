@@ -48,7 +48,6 @@ TEST(MainWindow, StartsWithTheDefaultOptions) {
     GetSystemInfo(&system);
     EXPECT_EQ(window.processor_count, ClampProcessorCount(system.dwNumberOfProcessors));
     EXPECT_EQ(window.frame_rate, 30);
-    EXPECT_EQ(window.meter_form, nullptr);
     EXPECT_EQ(window.hwnd, nullptr);
     EXPECT_EQ(window.tray_level, 10);
     EXPECT_EQ(window.alpha, 128);
@@ -111,39 +110,41 @@ TEST(PumpMessage, HandlesOneMessagePerCallAndStopsAtQuit) {
     EXPECT_EQ(pump_message(), 0);
 }
 
+// What a second thread saw of the gadget's window before closing it.
+struct Seen {
+    bool found;
+    RECT rect;
+    LONG style;
+    LONG ex_style;
+    char title[64];
+};
+
+DWORD WINAPI CloseWhenShown(void* parameter) {
+    Seen& seen = *static_cast<Seen*>(parameter);
+    HWND hwnd = nullptr;
+    for (int i = 0; i < 500 && hwnd == nullptr; ++i) {
+        Sleep(10);
+        hwnd = FindWindowA("Vornel", nullptr);
+    }
+    if (hwnd == nullptr) return 1;
+    Sleep(300);  // let frames run
+    seen.found = true;
+    GetWindowRect(hwnd, &seen.rect);
+    seen.style = GetWindowLongA(hwnd, GWL_STYLE);
+    seen.ex_style = GetWindowLongA(hwnd, GWL_EXSTYLE);
+    GetWindowTextA(hwnd, seen.title, sizeof seen.title);
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
 // Runs the program's whole start-up and loop in this process: the window comes
 // up as the gadget's, frames run while the queue is idle, and WM_CLOSE ends it.
 TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
     DrainQueue();
     SeamSwap swap({timeGetTime, CountingSleep});
     paced_frames = 0;
-    struct Seen {
-        bool found;
-        RECT rect;
-        LONG style;
-        LONG ex_style;
-        char title[64];
-    } seen = {};
-    HANDLE closer = CreateThread(
-        nullptr, 0,
-        [](void* parameter) -> DWORD {
-            Seen& seen = *static_cast<Seen*>(parameter);
-            HWND hwnd = nullptr;
-            for (int i = 0; i < 500 && hwnd == nullptr; ++i) {
-                Sleep(10);
-                hwnd = FindWindowA("Vornel", nullptr);
-            }
-            if (hwnd == nullptr) return 1;
-            Sleep(300);
-            seen.found = true;
-            GetWindowRect(hwnd, &seen.rect);
-            seen.style = GetWindowLongA(hwnd, GWL_STYLE);
-            seen.ex_style = GetWindowLongA(hwnd, GWL_EXSTYLE);
-            GetWindowTextA(hwnd, seen.title, sizeof seen.title);
-            PostMessageA(hwnd, WM_CLOSE, 0, 0);
-            return 0;
-        },
-        &seen, 0, nullptr);
+    Seen seen = {};
+    HANDLE closer = CreateThread(nullptr, 0, CloseWhenShown, &seen, 0, nullptr);
     ASSERT_NE(closer, nullptr);
     EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
     WaitForSingleObject(closer, 10000);
