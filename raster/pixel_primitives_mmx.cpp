@@ -16,42 +16,6 @@ inline void Store1(uint32_t* p, __m64 v) { *p = static_cast<uint32_t>(_mm_cvtsi6
 
 }  // namespace
 
-void CopyRowsMmx(uint32_t* dest, int32_t dest_stride, const uint32_t* source,
-                 int32_t source_stride, int32_t width, int32_t height) {
-    for (int32_t y = 0; y < height; ++y) {
-        uint32_t* d = dest + static_cast<ptrdiff_t>(y) * dest_stride;
-        const uint32_t* s = source + static_cast<ptrdiff_t>(y) * source_stride;
-        int32_t n = width;
-        for (; n >= 8; n -= 8, s += 8, d += 8) {
-            const __m64 a = Load2(s), b = Load2(s + 2), c = Load2(s + 4), e = Load2(s + 6);
-            Store2(d, a);
-            Store2(d + 2, b);
-            Store2(d + 4, c);
-            Store2(d + 6, e);
-        }
-        for (; n >= 2; n -= 2, s += 2, d += 2) Store2(d, Load2(s));
-        if (n) Store1(d, Load1(s));
-    }
-    _mm_empty();
-}
-
-void FillRowsMmx(uint32_t* dest, int32_t stride, uint32_t colour, int32_t width, int32_t height) {
-    const __m64 pair = _mm_set1_pi32(static_cast<int>(colour));
-    for (int32_t y = 0; y < height; ++y) {
-        uint32_t* d = dest + static_cast<ptrdiff_t>(y) * stride;
-        int32_t n = width;
-        for (; n >= 8; n -= 8, d += 8) {
-            Store2(d, pair);
-            Store2(d + 2, pair);
-            Store2(d + 4, pair);
-            Store2(d + 6, pair);
-        }
-        for (; n >= 2; n -= 2, d += 2) Store2(d, pair);
-        if (n) Store1(d, pair);
-    }
-    _mm_empty();
-}
-
 namespace {
 
 // One pixel's four bytes widened to 16-bit lanes, blended, narrowed again. The sum

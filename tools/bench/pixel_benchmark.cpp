@@ -134,17 +134,17 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"CopyPixels 240x96", kPicture, 1.25, false, true, [] { OverWholePicture(CopyPixels); }},
-    {"CopyPixels 120x12", kBlock, 1.25, false, true,
+    {"CopyPixels 240x96", kPicture, 1.25, false, false, [] { OverWholePicture(CopyPixels); }},
+    {"CopyPixels 120x12", kBlock, 1.25, false, false,
      [] {
          Surfaces& s = surfaces();
          CopyPixels(s.dest.pixels, s.atlas.pixels, kWidth, 120, kWidth, kHeight, kOneBlock);
      }},
-    {"FillPixels 240x96", kPicture, 1.25, true, true,
+    {"FillPixels 240x96", kPicture, 1.25, true, false,
      [] {
          FillPixels(surfaces().dest.pixels, 0xFFCCCCCC, kWidth, kHeight, {0, 0, kWidth, kHeight});
      }},
-    {"FillPixels 120x12", kBlock, 1.25, true, true,
+    {"FillPixels 120x12", kBlock, 1.25, true, false,
      [] { FillPixels(surfaces().dest.pixels, 0, kWidth, kHeight, {120, 0, 120, 12}); }},
     {"BlendByConstantAlpha 240x96", kPicture, 4.0, false, true,
      [] {
