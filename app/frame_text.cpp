@@ -1,0 +1,52 @@
+#include "app/frame_text.h"
+
+#include <cmath>
+
+#include "text/string_helpers.h"
+
+namespace {
+
+constexpr uint32_t kMaxSkippedFrames = 10;
+
+}  // namespace
+
+int32_t WholePercent(double usage) {
+    if (std::isnan(usage)) return 0;
+    const double magnitude = std::fabs(std::trunc(usage));
+    if (magnitude >= 2147483647.0) return 2147483647;
+    return static_cast<int32_t>(magnitude);
+}
+
+std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool frame_late,
+                             uint32_t& skipped_frames) {
+    std::string text;
+    for (uint32_t i = 0; i < count; ++i) {
+        if (!samples[i].fresh) continue;
+        if (text.empty()) text += "<MSG>";
+        text += "<COMMAND>CPU_UPDATE</COMMAND><CPU><USAGE>";
+        text += IntToString(WholePercent(samples[i].usage));
+        text += "</USAGE><NUM>";
+        text += IntToString(static_cast<int32_t>(i));
+        text += "</NUM></CPU>";
+    }
+    if (!text.empty()) text += "</MSG>";
+    // Drawing is what a late frame sheds; the eleventh frame is drawn however late.
+    if (frame_late && skipped_frames < kMaxSkippedFrames) {
+        ++skipped_frames;
+        return text;
+    }
+    text +=
+        "<MSG><COMMAND>UPDATE_FRAME</COMMAND></MSG><MSG><COMMAND>DRAW_FRAME</COMMAND></MSG>";
+    skipped_frames = 0;
+    return text;
+}
+
+std::string ComposeTooltipText(const std::string& brand, uint32_t processor_count,
+                               uint64_t total_memory) {
+    std::string text = Trim(brand);
+    if (text.empty()) text = "CPU";
+    if (processor_count > 1) text += " x" + IntToString(static_cast<int32_t>(processor_count));
+    // " 物理メモリ:" (physical memory) in Shift-JIS.
+    text += "\n\x20\x95\xA8\x97\x9D\x83\x81\x83\x82\x83\x8A\x3A";
+    return text + FormatByteSize(total_memory);
+}

@@ -1,0 +1,29 @@
+// The texts the main window composes: each frame's message to the meter (the
+// new processor samples and the frame commands) and the hover tooltip.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// One processor's hand-over as the frame sees it: the newest usage in percent,
+// and whether it has not been passed on yet.
+struct UsageSample {
+    double usage;
+    bool fresh;
+};
+
+// The whole percent the meter is told: truncated toward zero, then made
+// non-negative. Values no integer can hold (NaN, huge) are pinned instead of
+// being left to an undefined conversion.
+int32_t WholePercent(double usage);
+
+// One frame's text: a CPU_UPDATE for every fresh sample in ascending processor
+// order, then the frame commands unless the previous frame was late and fewer
+// than ten frames in a row have been skipped. Updates `skipped_frames`.
+std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool frame_late,
+                             uint32_t& skipped_frames);
+
+// The hover tooltip: processor name (or "CPU"), " xN" for more than one
+// processor, and the installed memory on a second line.
+std::string ComposeTooltipText(const std::string& brand, uint32_t processor_count,
+                               uint64_t total_memory);
