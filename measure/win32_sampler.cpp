@@ -1,0 +1,158 @@
+#include "measure/win32_sampler.h"
+
+#include <pdh.h>
+#include <pdhmsg.h>
+
+#include "app/main_window.h"
+#include "measure/processor_usage.h"
+
+namespace {
+
+constexpr DWORD kSampleInterval = 1000;
+constexpr ULONG kSystemProcessorPerformanceInformation = 8;
+// One processor group; the program looks at no more than 32 processors anyway.
+constexpr size_t kMaxReportedProcessors = 64;
+
+using AddCounterFunction = PDH_STATUS(WINAPI*)(PDH_HQUERY, LPCSTR, DWORD_PTR, PDH_HCOUNTER*);
+using QuerySystemInformationFunction = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+// One processor's entry of the kernel's performance report.
+struct ProcessorPerformance {
+    LARGE_INTEGER idle;
+    LARGE_INTEGER kernel;  // includes idle
+    LARGE_INTEGER user;
+    LARGE_INTEGER reserved[2];
+    ULONG interrupt_count;
+};
+static_assert(sizeof(ProcessorPerformance) == 48, "the kernel's record is 48 bytes");
+
+// Entry points that older systems lack, or that are not part of the documented
+// interface, are looked up so the program starts without them.
+template <typename Function>
+Function LookUp(const char* module, const char* name) {
+    const HMODULE handle = GetModuleHandleA(module);
+    if (handle == nullptr) return nullptr;
+    // Through the catch-all function type: FARPROC's own signature matches nothing.
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
+}
+
+bool ValidStatus(DWORD status) {
+    return status == PDH_CSTATUS_VALID_DATA || status == PDH_CSTATUS_NEW_DATA;
+}
+
+// Measures one processor: through its performance counter when the system has
+// one by that path (localized systems only know the English path through
+// PdhAddEnglishCounterA), otherwise from the kernel's per-processor times.
+class UsageReader {
+public:
+    UsageReader(PDH_HQUERY query, int32_t index) : query_(query), index_(index) {
+        const std::string path = ProcessorCounterPath(index);
+        if (PdhAddCounterA(query, path.c_str(), 0, &counter_) != ERROR_SUCCESS) {
+            counter_ = nullptr;
+            const auto add_english = LookUp<AddCounterFunction>("pdh.dll", "PdhAddEnglishCounterA");
+            if (add_english == nullptr ||
+                add_english(query, path.c_str(), 0, &counter_) != ERROR_SUCCESS) {
+                counter_ = nullptr;
+            }
+        }
+        if (counter_ == nullptr) {
+            query_times_ = LookUp<QuerySystemInformationFunction>("ntdll.dll",
+                                                                  "NtQuerySystemInformation");
+        }
+        // The baseline: the first value covers the interval that starts here.
+        have_previous_ = counter_ != nullptr ? read_counter(raw_[newest_]) : read_times(times_);
+    }
+
+    // The usage since the previous good reading; false when this turn's
+    // reading or calculation failed, so there is nothing to publish.
+    bool next(double& usage) {
+        return counter_ != nullptr ? next_from_counter(usage) : next_from_times(usage);
+    }
+
+private:
+    bool read_counter(PDH_RAW_COUNTER& raw) {
+        return PdhCollectQueryData(query_) == ERROR_SUCCESS &&
+               PdhGetRawCounterValue(counter_, nullptr, &raw) == ERROR_SUCCESS &&
+               ValidStatus(raw.CStatus);
+    }
+
+    bool read_times(ProcessorTimes& times) {
+        if (query_times_ == nullptr || index_ < 0) return false;
+        ProcessorPerformance entries[kMaxReportedProcessors];
+        ULONG length = 0;
+        if (query_times_(kSystemProcessorPerformanceInformation, entries, sizeof entries,
+                         &length) != 0) {
+            return false;
+        }
+        if (static_cast<size_t>(index_) >= length / sizeof(ProcessorPerformance)) return false;
+        const ProcessorPerformance& entry = entries[index_];
+        times = {entry.idle.QuadPart, entry.kernel.QuadPart, entry.user.QuadPart};
+        return true;
+    }
+
+    bool next_from_counter(double& usage) {
+        // The two raw buffers alternate; a failed read keeps the last good one
+        // as the base of the next calculation.
+        const int fresh = 1 - newest_;
+        if (!read_counter(raw_[fresh])) return false;
+        newest_ = fresh;
+        const bool had_previous = have_previous_;
+        have_previous_ = true;
+        if (!had_previous) return false;
+        PDH_FMT_COUNTERVALUE value = {};
+        if (PdhCalculateCounterFromRawValue(counter_, PDH_FMT_DOUBLE, &raw_[fresh],
+                                            &raw_[1 - fresh], &value) != ERROR_SUCCESS ||
+            !ValidStatus(value.CStatus)) {
+            return false;
+        }
+        usage = value.doubleValue;
+        return true;
+    }
+
+    bool next_from_times(double& usage) {
+        ProcessorTimes current;
+        if (!read_times(current)) return false;
+        const ProcessorTimes previous = times_;
+        const bool had_previous = have_previous_;
+        times_ = current;
+        have_previous_ = true;
+        return had_previous && UsageBetween(previous, current, usage);
+    }
+
+    PDH_HQUERY query_;
+    int32_t index_;
+    PDH_HCOUNTER counter_ = nullptr;
+    PDH_RAW_COUNTER raw_[2] = {};
+    int newest_ = 0;
+    QuerySystemInformationFunction query_times_ = nullptr;
+    ProcessorTimes times_ = {};
+    bool have_previous_ = false;
+};
+
+}  // namespace
+
+unsigned __stdcall sampler_main(void* argument) {
+    if (argument == nullptr) return 0;
+    SamplerSlot& slot = *static_cast<SamplerSlot*>(argument);
+    EnterCriticalSection(&sample_lock);
+    const int32_t index = slot.index;
+    const PDH_HQUERY query = slot.query;
+    LeaveCriticalSection(&sample_lock);
+
+    UsageReader reader(query, index);
+    for (;;) {
+        Sleep(kSampleInterval);
+        double usage = 0.0;
+        const bool measured = reader.next(usage);
+        EnterCriticalSection(&sample_lock);
+        if (measured) {
+            slot.usage = usage;
+            slot.fresh = true;
+        }
+        const bool stop = slot.stop;
+        LeaveCriticalSection(&sample_lock);
+        if (stop) break;
+    }
+    return 0;
+}

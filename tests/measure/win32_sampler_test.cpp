@@ -1,0 +1,132 @@
+#include "measure/win32_sampler.h"
+
+#include <gtest/gtest.h>
+
+#include <process.h>
+
+#include <vector>
+
+#include "app/main_window.h"
+
+namespace {
+
+// Sampler threads on real slots, joined and cleaned up by the fixture.
+class SamplerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitializeCriticalSection(&sample_lock);
+        PdhOpenQueryA(nullptr, 0, &query_);
+        SYSTEM_INFO system;
+        GetSystemInfo(&system);
+        processors_ = static_cast<int32_t>(system.dwNumberOfProcessors);
+    }
+
+    void TearDown() override {
+        stop_all();
+        for (HANDLE thread : threads_) {
+            EXPECT_EQ(WaitForSingleObject(thread, 3000), WAIT_OBJECT_0);
+            CloseHandle(thread);
+        }
+        if (query_ != nullptr) PdhCloseQuery(query_);
+        DeleteCriticalSection(&sample_lock);
+    }
+
+    void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index) {
+        slot = SamplerSlot{};
+        slot.query = query;
+        slot.index = index;
+        const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, &slot, 0, nullptr);
+        ASSERT_NE(thread, 0u);
+        threads_.push_back(reinterpret_cast<HANDLE>(thread));
+        slots_.push_back(&slot);
+    }
+
+    void stop_all() {
+        EnterCriticalSection(&sample_lock);
+        for (SamplerSlot* slot : slots_) slot->stop = true;
+        LeaveCriticalSection(&sample_lock);
+    }
+
+    // Takes the slot's value as the main thread does; false when none is fresh.
+    static bool take(SamplerSlot& slot, double& usage) {
+        EnterCriticalSection(&sample_lock);
+        const bool fresh = slot.fresh;
+        usage = slot.usage;
+        slot.fresh = false;
+        LeaveCriticalSection(&sample_lock);
+        return fresh;
+    }
+
+    PDH_HQUERY query_ = nullptr;
+    int32_t processors_ = 1;
+    std::vector<HANDLE> threads_;
+    std::vector<SamplerSlot*> slots_;
+};
+
+TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
+    SamplerSlot slots[kMaxProcessors];
+    const int32_t count = processors_ < 32 ? processors_ : 32;
+    for (int32_t i = 0; i < count; ++i) start(slots[i], query_, i);
+    double usage = -1.0;
+    // The first interval has to pass before there is anything to tell.
+    Sleep(500);
+    for (int32_t i = 0; i < count; ++i) EXPECT_FALSE(take(slots[i], usage)) << i;
+    Sleep(1000);
+    for (int32_t i = 0; i < count; ++i) {
+        ASSERT_TRUE(take(slots[i], usage)) << i;
+        EXPECT_GE(usage, 0.0);
+        EXPECT_LE(usage, 100.0);
+    }
+    // And again a second later.
+    Sleep(1000);
+    for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(take(slots[i], usage)) << i;
+}
+
+TEST_F(SamplerTest, StopEndsTheThreadAfterOneMoreSample) {
+    SamplerSlot slot;
+    start(slot, query_, 0);
+    Sleep(1500);
+    double usage;
+    ASSERT_TRUE(take(slot, usage));
+    stop_all();
+    const DWORD asked = GetTickCount();
+    ASSERT_EQ(WaitForSingleObject(threads_[0], 2500), WAIT_OBJECT_0);
+    EXPECT_LT(GetTickCount() - asked, 2000u);
+    EXPECT_TRUE(take(slot, usage));
+    DWORD code = 99;
+    GetExitCodeThread(threads_[0], &code);
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {
+    // No query means no counter: the kernel's processor times stand in.
+    SamplerSlot slot;
+    start(slot, nullptr, 0);
+    Sleep(1500);
+    double usage = -1.0;
+    ASSERT_TRUE(take(slot, usage));
+    EXPECT_GE(usage, 0.0);
+    EXPECT_LE(usage, 100.0);
+}
+
+TEST_F(SamplerTest, AProcessorTheSystemDoesNotHaveGetsNoValueButStillStops) {
+    SamplerSlot slot;
+    start(slot, query_, processors_ + 3);
+    Sleep(2300);
+    double usage;
+    EXPECT_FALSE(take(slot, usage));
+    stop_all();
+    EXPECT_EQ(WaitForSingleObject(threads_[0], 2000), WAIT_OBJECT_0);
+}
+
+TEST_F(SamplerTest, ANullSlotEndsAtOnce) {
+    const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, nullptr, 0, nullptr);
+    ASSERT_NE(thread, 0u);
+    threads_.push_back(reinterpret_cast<HANDLE>(thread));
+    ASSERT_EQ(WaitForSingleObject(threads_[0], 500), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeThread(threads_[0], &code);
+    EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
