@@ -5,6 +5,8 @@
 #include "text/string_helpers.h"
 #include "text/tag_message.h"
 
+#include <algorithm>
+
 namespace {
 
 bool Find(const std::string& text, const char* name, std::string& content) {
@@ -23,10 +25,15 @@ StoredSettings ParseSettingsText(const std::string& text, uint32_t processor_cou
     if (Find(text, "POSITION", position)) {
         // Only the top-left corner is read: the size follows from this machine.
         std::string value;
-        if (Find(position, "x1", value)) settings.left = TextToInt(value);
-        if (Find(position, "y1", value)) settings.top = TextToInt(value);
+        const int32_t height = WindowHeightForProcessors(processor_count);
+        // A corner so far right or down that the far edge would not fit in 32
+        // bits (a hand-edited file) is moved back just enough; that place is
+        // off every screen anyway.
+        if (Find(position, "x1", value))
+            settings.left = std::min(TextToInt(value), INT32_MAX - kMeterWidth);
+        if (Find(position, "y1", value)) settings.top = std::min(TextToInt(value), INT32_MAX - height);
         settings.right = settings.left + kMeterWidth;
-        settings.bottom = settings.top + WindowHeightForProcessors(processor_count);
+        settings.bottom = settings.top + height;
         settings.position_found = true;
     }
     // Each value is searched from the start of the whole text. "<TRANS" also

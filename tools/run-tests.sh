@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds every configuration and runs every test:
-# native, native under AddressSanitizer/UBSan, and the Windows build under Wine
-# (its unit tests and the end-to-end tests of the real gadget).
+# native, native under AddressSanitizer/UBSan, a short fuzzing run, and the
+# Windows build under Wine (its unit tests and the end-to-end tests of the real gadget).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 bash "$root/tools/install-deps.sh"
@@ -27,6 +27,11 @@ configure_and_build "$build/native"
 run_ctest "$build/native" "native"
 configure_and_build "$build/asan" -DVG_SANITIZE=ON -DVG_BENCHMARKS=OFF
 run_ctest "$build/asan" "native, AddressSanitizer and UBSan"
+
+# Fuzzing: each reader of outside text (tag messages, numbers, the settings file)
+# for a bounded time from its seed corpus; each reader counts as one test.
+bash "$root/tools/fuzz.sh" --build-only
+run_ctest "$build/fuzz" "fuzzing the readers (tools/fuzz.sh)"
 
 build_windows
 start_virtual_display

@@ -67,6 +67,16 @@ TEST(SettingsText, PositionTakesTheCornerAndSizesTheWindowForThisMachine) {
     EXPECT_FALSE(ParseSettingsText("<x1>5</x1><y1>5</y1>", 2).position_found);
 }
 
+TEST(SettingsText, CornerAtTheEndOfTheNumberRangeKeepsTheWholeWindowInRange) {
+    const std::string far = "<POSITION><x1>2147483647</x1><y1>2147483600</y1></POSITION>";
+    ExpectRect(ParseSettingsText(far, 8), 2147483407, 2147483587, 2147483647, 2147483647);
+    const std::string near = "<POSITION><x1>-2147483648</x1><y1>-2147483648</y1></POSITION>";
+    ExpectRect(ParseSettingsText(near, 2), INT32_MIN, INT32_MIN, INT32_MIN + 240, INT32_MIN + 24);
+    // What is saved from such a file reads back as the same place.
+    const StoredSettings s = ParseSettingsText(far, 8);
+    ExpectRect(ParseSettingsText(ComposeSettingsText(s, ""), 8), s.left, s.top, s.right, s.bottom);
+}
+
 TEST(SettingsText, OpacityOutsideAByteBecomesOpaque) {
     const Case cases[] = {{"300", 255}, {"-1", 255}, {"abc", 0}, {"255", 255}, {"0", 0},
                           {" 77 ", 77}};
