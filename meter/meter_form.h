@@ -3,20 +3,24 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstdint>
 #include <string>
 
 #include "meter/form.h"
 #include "meter/meter_layout.h"
+#include "raster/pixel_primitives.h"
 
 class MeterForm : public Form {
 public:
     // processor_count 0 means "ask the system" (GetSystemInfo); tests pass a count.
+    // Either way it is clamped to 1..32, and the surfaces are as tall as its rows need.
     explicit MeterForm(uint32_t processor_count = 0);
     ~MeterForm() override;
 
     void render() override;
+    // Does nothing until target_window is set: a null window would mean the screen.
     void present() override;
     std::string handle_message(std::string text) override;
     void apply_settings(std::string text) override;
@@ -44,4 +48,29 @@ public:
     uint32_t usage_start_time[kMaxProcessors] = {};
     double memory_load = 0.0;
     bool first_frame = true;
+
+    // Where time and the memory status come from; tests put in their own.
+    DWORD(WINAPI* clock)() = timeGetTime;
+    BOOL(WINAPI* memory_status)(LPMEMORYSTATUSEX) = GlobalMemoryStatusEx;
+    // The percentage each slot of the text layer holds, so that a value that moved
+    // without changing its printed form costs no glyph work.
+    std::string printed_usage[kMaxProcessors];
+    // Per processor cell and, last, for the memory row: a box around every text
+    // pixel the cell has ever held. Everything else in the text layer is fully
+    // transparent, so only these boxes are laid over the back buffer.
+    FillArea text_ink[kMaxProcessors + 1] = {};
+
+private:
+    // A text rasterised into text_scratch: the extent to copy from its top-left corner.
+    struct TextBlock {
+        int32_t width;
+        int32_t height;
+    };
+
+    void cpu_update(const std::string& body);
+    void update_frame();
+    void draw_frame();
+    TextBlock rasterize(const std::string& text, uint32_t colour);
+    // Copies the block into the text layer at (x, y) and widens `ink` around its pixels.
+    void stamp(TextBlock block, int32_t x, int32_t y, FillArea& ink);
 };

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "meter/meter_layout.h"
 #include "text/string_helpers.h"
 #include "text/tag_message.h"
 

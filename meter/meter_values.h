@@ -5,8 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "meter/meter_layout.h"
+
 // The light grey behind and around every slot.
 constexpr uint32_t kPanelColour = 0xFFCCCCCC;
+
+// The memory bar's slot, right of processor 1's.
+constexpr SlotPlace kMemoryBarSlot{kSlotWidth, kRowHeight, kMeterWidth};
 
 // Rows of the bar atlas: each a 12-pixel strip, the coloured ones held twice side by side.
 constexpr int32_t kStripLow = 0;       // processor bars up to 50 %

@@ -1,0 +1,27 @@
+#include "meter/surface_blocks.h"
+
+#include <algorithm>
+
+FillArea InkBox(const Surface& surface, int32_t width, int32_t height) {
+    FillArea box{0, 0, 0, 0};
+    if (!surface.has_pixels()) return box;
+    width = std::min(width, surface.width);
+    height = std::min(height, surface.height);
+    for (int32_t y = 0; y < height; ++y) {
+        const uint32_t* row = surface.pixel_at(0, y);
+        for (int32_t x = 0; x < width; ++x) {
+            if ((row[x] >> 24) != 0) box = UniteAreas(box, FillArea{x, y, 1, 1});
+        }
+    }
+    return box;
+}
+
+FillArea UniteAreas(FillArea a, FillArea b) {
+    if (a.width <= 0 || a.height <= 0) return b;
+    if (b.width <= 0 || b.height <= 0) return a;
+    const int32_t left = std::min(a.x, b.x);
+    const int32_t top = std::min(a.y, b.y);
+    const int32_t right = std::max(a.x + a.width, b.x + b.width);
+    const int32_t bottom = std::max(a.y + a.height, b.y + b.height);
+    return FillArea{left, top, right - left, bottom - top};
+}

@@ -1,0 +1,27 @@
+#include "meter/form.h"
+
+#include "raster/pixel_primitives.h"
+#include "raster/win32_dib_surface.h"
+
+std::string Form::handle_message(std::string) { return std::string(); }
+
+void Form::apply_settings(std::string) {}
+
+std::string Form::settings_text() { return std::string(); }
+
+Form::~Form() {
+    delete content;
+    delete back_buffer;
+}
+
+void Form::paint_to(HDC dc) {
+    if (back_buffer == nullptr || !back_buffer->has_pixels()) return;
+    BitBlt(dc, 0, 0, back_buffer->width, back_buffer->height, back_buffer->dc, 0, 0, SRCCOPY);
+}
+
+void Form::copy_content_to_back_buffer() {
+    if (content == nullptr || back_buffer == nullptr) return;
+    CopyPixels(back_buffer->pixels, content->pixels, content->width, content->height,
+               back_buffer->width, back_buffer->height,
+               BlitRect{content->width, content->height, 0, 0, 0, 0});
+}

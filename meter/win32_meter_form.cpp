@@ -1,0 +1,146 @@
+#include "meter/meter_form.h"
+
+#include "meter/meter_values.h"
+#include "meter/surface_blocks.h"
+#include "raster/win32_dib_surface.h"
+#include "text/string_helpers.h"
+#include "text/tag_message.h"
+
+namespace {
+
+constexpr uint32_t kFirstPreviousFrame = 0xFF000000;
+constexpr int32_t kAtlasHeight = 120;
+constexpr int32_t kScratchHeight = 16;
+constexpr int32_t kProvisionalWeight = 1000;
+const char kDefaultFace[] = "MS UI Gothic";
+// "Memory remaining" in Shift-JIS.
+const char kDefaultCaption[] = "\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8";
+
+HFONT CreateMeterFont(const std::string& face, int weight) {
+    return CreateFontA(12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0,
+                       FIXED_PITCH | FF_MODERN, face.c_str());
+}
+
+}  // namespace
+
+MeterForm::MeterForm(uint32_t requested_count) {
+    if (requested_count == 0) {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        requested_count = info.dwNumberOfProcessors;
+    }
+    processor_count = ClampProcessorCount(requested_count);
+    // Rows for processors beyond eight make every full-picture surface taller.
+    const int32_t height = MeterSurfaceHeight(processor_count);
+    content = new Surface(kMeterWidth, height);
+    previous_frame = new Surface(kMeterWidth, height);
+    back_buffer = new DibSurface(kMeterWidth, height);
+    bar_atlas = new Surface(kMeterWidth, kAtlasHeight);
+    text_layer = new Surface(kMeterWidth, height);
+    text_scratch = new Surface(kMeterWidth, kScratchHeight);
+    const uint32_t now = clock();
+    for (uint32_t& start : usage_start_time) start = now;
+    draw_bar_atlas();
+    FillSurface(*content, kPanelColour);
+    FillSurface(*previous_frame, kFirstPreviousFrame);
+    FillSurface(*text_layer, 0);
+    // Stands in until the settings name the face, which happens before any frame.
+    font = CreateMeterFont(font_face, kProvisionalWeight);
+}
+
+MeterForm::~MeterForm() {
+    delete text_scratch;
+    delete text_layer;
+    DeleteObject(font);
+    delete bar_atlas;
+    delete previous_frame;
+}
+
+std::string MeterForm::handle_message(std::string text) {
+    const int32_t count = CountTagElements(text, "MSG");
+    for (int32_t i = 0; i < count; ++i) {
+        std::string body;
+        std::string command;
+        GetTagElement(text, "MSG", static_cast<uint32_t>(i), body);
+        GetTagElement(body, "COMMAND", 0, command);
+        if (command == "CPU_UPDATE") {
+            cpu_update(body);
+        } else if (command == "UPDATE_FRAME") {
+            update_frame();
+        } else if (command == "DRAW_FRAME") {
+            draw_frame();
+        }
+    }
+    return std::string();
+}
+
+void MeterForm::cpu_update(const std::string& body) {
+    const int32_t count = CountTagElements(body, "CPU");
+    for (int32_t j = 0; j < count; ++j) {
+        std::string cpu;
+        GetTagElement(body, "CPU", static_cast<uint32_t>(j), cpu);
+        uint32_t k = 0;
+        double usage = 0.0;
+        if (!ReadCpuSample(cpu, processor_count, k, usage)) continue;
+        // The new movement starts from what is shown now, so a sample never makes a jump.
+        target_usage[k] = usage;
+        usage_delta[k] = usage - shown_usage[k];
+        usage_start[k] = shown_usage[k];
+        usage_start_time[k] = clock();
+    }
+}
+
+void MeterForm::update_frame() {
+    const uint32_t now = clock();
+    for (uint32_t k = 0; k < processor_count; ++k) {
+        const double old = shown_usage[k];
+        shown_usage[k] =
+            TransitionValue(usage_start[k], usage_delta[k], ElapsedTicks(usage_start_time[k], now));
+        value_changed[k] = !(shown_usage[k] == old) || first_frame;
+    }
+    // Without a usable reading the last figures stay on screen.
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    MemoryFigures figures{memory_load, available_memory};
+    if (memory_status(&status)) {
+        ComputeMemoryFigures(status.ullTotalPhys, status.ullAvailPhys, figures);
+    }
+    memory_changed =
+        FormatByteSize(figures.available) != FormatByteSize(available_memory) || first_frame;
+    memory_load = figures.load;
+    available_memory = figures.available;
+}
+
+void MeterForm::draw_frame() {
+    CopyBlock(*previous_frame, *content, WholeOf(*content));
+    render();
+    if (first_frame) {
+        first_frame = false;
+    } else {
+        // The last picture laid over the new one: shrinking bars leave a fading trail.
+        // Outside the bars' slots both pictures hold the same panel grey, which a
+        // blend leaves as it is, so only the slots are blended.
+        const uint8_t alpha = static_cast<uint8_t>(afterglow_alpha & 0xFF);
+        for (uint32_t k = 0; k <= processor_count; ++k) {
+            const SlotPlace slot = k < processor_count ? ProcessorSlot(k) : kMemoryBarSlot;
+            BlendByConstantAlpha(content->pixels, previous_frame->pixels, previous_frame->width,
+                                 previous_frame->height, content->width, content->height,
+                                 BlitRect{kSlotWidth, kRowHeight, slot.x, slot.y, slot.x, slot.y},
+                                 alpha);
+        }
+    }
+    copy_content_to_back_buffer();
+    draw_texts();
+    present();
+}
+
+void MeterForm::apply_settings(std::string text) {
+    if (!GetTagElement(text, "MSG00", 0, font_face)) font_face = kDefaultFace;
+    if (!GetTagElement(text, "MSG01", 0, memory_caption)) memory_caption = kDefaultCaption;
+    DeleteObject(font);
+    font = CreateMeterFont(font_face, FW_NORMAL);
+}
+
+std::string MeterForm::settings_text() {
+    return "<MSG00>" + font_face + "</MSG00><MSG01>" + memory_caption + "</MSG01>";
+}

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include "meter/meter_values.h"
+#include "raster/pixel_primitives.h"
+#include "raster/win32_dib_surface.h"
+#include "tests/meter/meter_form_fixture.h"
+#include "tests/support/png_writer.h"
+
+namespace {
+
+// At the fixture's clock (500 ms) the processor bars show their strip from column
+// 0, the memory bar, half a second apart, from column 84.
+constexpr int32_t kProcessorOffset = 0;
+constexpr int32_t kMemoryOffset = 84;
+
+// Pixels of the slot at (x, y) that differ from `length` pixels of the strip seen
+// from `offset`, followed by the track.
+int BarMismatches(const MeterForm& f, int32_t x, int32_t y, int32_t length, int32_t strip,
+                  int32_t offset) {
+    int mismatches = 0;
+    for (int32_t r = 0; r < kRowHeight; ++r) {
+        for (int32_t i = 0; i < kSlotWidth; ++i) {
+            const uint32_t expected = i < length ? PixelAt(*f.bar_atlas, offset + i, strip + r)
+                                                 : PixelAt(*f.bar_atlas, i, kStripTrack + r);
+            mismatches += PixelAt(*f.content, x + i, y + r) != expected;
+        }
+    }
+    return mismatches;
+}
+
+// The back buffer as the whole text layer laid over the content would make it.
+std::vector<uint32_t> ContentWithTexts(const MeterForm& f) {
+    std::vector<uint32_t> expected = Pixels(*f.content);
+    BlendBySourceAlpha(expected.data(), f.text_layer->pixels, 240, 96, 240, 96,
+                       BlitRect{240, 96, 0, 0, 0, 0});
+    return expected;
+}
+
+TEST_F(MeterFormTest, BarLengthAndColourFollowTheShownUsageAndTheMemoryLoad) {
+    MeterForm& f = Make(1);
+    for (int32_t strip : {kStripLow, kStripMemory, kStripMiddle, kStripHigh}) {
+        EXPECT_NE(PixelAt(*f.bar_atlas, 30, strip + 6), PixelAt(*f.bar_atlas, 30, kStripTrack + 6));
+        if (strip != kStripMiddle) {
+            EXPECT_NE(PixelAt(*f.bar_atlas, 30, strip + 6), PixelAt(*f.bar_atlas, 30, kStripMiddle + 6));
+        }
+    }
+    const struct {
+        bool memory;
+        double value;
+        int32_t length, strip;
+    } cases[] = {{false, 50.0, 60, kStripLow},    {false, 50.1, 60, kStripMiddle},
+                 {false, 80.0, 96, kStripMiddle}, {false, 80.5, 96, kStripHigh},
+                 {false, 100.0, 120, kStripHigh}, {false, 0.4, 0, kStripLow},
+                 {false, 99.9, 119, kStripHigh},  {true, 0.5, 60, kStripMemory},
+                 {true, 0.8, 96, kStripMiddle},   {true, 0.9, 108, kStripHigh}};
+    for (const auto& c : cases) {
+        (c.memory ? f.memory_load : f.shown_usage[0]) = c.value;
+        f.render();
+        EXPECT_EQ(c.memory ? BarMismatches(f, 120, 12, c.length, c.strip, kMemoryOffset)
+                           : BarMismatches(f, 0, 0, c.length, c.strip, kProcessorOffset),
+                  0)
+            << c.value;
+    }
+}
+
+TEST_F(MeterFormTest, SlotsLandWhereTheLayoutPutsThemAndTheRestIsPanel) {
+    for (uint32_t count : {1u, 2u, 3u, 9u, 32u}) {
+        MeterForm& f = Make(count);
+        FakeSystem::available = FakeSystem::total;  // no memory bar either
+        f.handle_message(Frame());
+        for (const Surface* s : {f.content, f.previous_frame, f.text_layer}) {
+            EXPECT_EQ(s->height, MeterSurfaceHeight(count));
+        }
+        EXPECT_EQ(f.back_buffer->height, MeterSurfaceHeight(count));
+        int mismatches = 0;
+        for (int32_t py = 0; py < f.content->height; ++py) {
+            for (int32_t px = 0; px < 240; ++px) {
+                SlotPlace slot{-1, -1, 0};
+                for (uint32_t k = 0; k <= count; ++k) {
+                    const SlotPlace s = k < count ? ProcessorSlot(k) : SlotPlace{120, 12, 240};
+                    if (px >= s.x && px < s.x + 120 && py >= s.y && py < s.y + 12) slot = s;
+                }
+                const uint32_t expected =
+                    slot.x < 0 ? kPanelColour
+                               : PixelAt(*f.bar_atlas, px - slot.x, kStripTrack + py - slot.y);
+                mismatches += PixelAt(*f.content, px, py) != expected;
+            }
+        }
+        EXPECT_EQ(mismatches, 0) << count;
+    }
+}
+
+TEST_F(MeterFormTest, OnlyFramesAfterTheFirstBlendThePreviousPictureOver) {
+    MeterForm& f = Make(2);
+    f.handle_message(CpuUpdate(Cpu(0, 100)));
+    FakeSystem::now = 1500;
+    f.handle_message(Frame());
+    const std::vector<uint32_t> first = Pixels(*f.content);
+    f.render();
+    EXPECT_TRUE(Pixels(*f.content) == first);
+
+    Hold(f, 0, 0.0);  // the bar drops at once and leaves a fading trail
+    FakeSystem::now = 1533;
+    f.handle_message(Frame());
+    const std::vector<uint32_t> blended = Pixels(*f.content);
+    f.render();
+    BlendByConstantAlpha(f.content->pixels, first.data(), 240, 96, 240, 96,
+                         BlitRect{240, 96, 0, 0, 0, 0}, 160);
+    EXPECT_TRUE(Pixels(*f.content) == blended);
+    EXPECT_NE(blended[60 + 6 * 240], PixelAt(*f.bar_atlas, 60, kStripTrack + 6));
+}
+
+TEST_F(MeterFormTest, TextsAreDrawnOnceInEveryCellAndLaidOverTheContent) {
+    MeterForm& f = Make(8);
+    f.handle_message(Frame());
+    // Pixels with some coverage in a cell's row that are not of the cell's colour.
+    const auto off_colour = [&f](int32_t x, int32_t y, uint32_t colour) {
+        int count = 0;
+        for (int32_t i = 0; i < 120 * 12; ++i) {
+            const uint32_t p = PixelAt(*f.text_layer, x + i % 120, y + i / 120);
+            count += (p >> 24) != 0 && (p & 0xFFFFFF) != colour;
+        }
+        return count;
+    };
+    for (uint32_t k = 0; k < 8; ++k) {
+        const SlotPlace s = ProcessorSlot(k);
+        EXPECT_GT(MaxAlpha(*f.text_layer, s.right - 120, s.y, 120, 12), 0u) << k;
+        EXPECT_EQ(off_colour(s.right - 120, s.y, 0xFFFFFF), 0) << k;
+    }
+    EXPECT_GT(MaxAlpha(*f.text_layer, 120, 0, 40, 12), 0u);  // caption
+    EXPECT_GT(MaxAlpha(*f.text_layer, 200, 0, 40, 12), 0u);  // "3.00GB"
+    EXPECT_EQ(off_colour(120, 0, 0), 0);
+    EXPECT_TRUE(Pixels(*f.back_buffer) == ContentWithTexts(f));
+
+    // Texts grow and shrink ("100%" after "  0%", later " 99%"); the picture stays
+    // what the whole layer laid over would give.
+    f.handle_message(CpuUpdate(Cpu(0, 42) + Cpu(3, 100)));
+    for (uint32_t now : {600u, 1500u, 2600u}) {
+        FakeSystem::now = now;
+        FakeSystem::available -= uint64_t{1} << 27;
+        if (now == 2600) f.handle_message(CpuUpdate(Cpu(3, 0) + Cpu(2, 100)));
+        f.handle_message(Frame());
+        EXPECT_TRUE(Pixels(*f.back_buffer) == ContentWithTexts(f)) << now;
+    }
+}
+
+TEST_F(MeterFormTest, PercentagesEndFourPixelsInsideTheirSlot) {
+    MeterForm& f = Make(4);
+    Hold(f, 2, 42.0);
+    Hold(f, 3, 42.0);
+    f.handle_message(Frame());
+    for (int32_t right : {120, 240}) {
+        EXPECT_EQ(MaxAlpha(*f.text_layer, right - 4, 24, 4, 12), 0u) << right;
+        EXPECT_GT(MaxAlpha(*f.text_layer, right - 12, 24, 8, 12), 0u) << right;
+        EXPECT_EQ(MaxAlpha(*f.text_layer, right - 120, 24, 40, 12), 0u) << right;
+    }
+}
+
+TEST_F(MeterFormTest, TextsWhosePrintedFormStaysAreNotRedrawn) {
+    MeterForm& f = Make(2);
+    f.handle_message(CpuUpdate(Cpu(0, 30)));
+    FakeSystem::now = 1500;
+    f.handle_message(Frame());
+    // Marks in the cleared part of each cell show whether the cell was redrawn.
+    const uint32_t mark = 0x12345678;
+    for (auto [x, y] : {std::pair{2, 2}, {2, 14}, {122, 2}}) *f.text_layer->pixel_at(x, y) = mark;
+
+    FakeSystem::now = 1510;  // processor 0 moves but still prints the same
+    f.handle_message(Frame());
+    EXPECT_TRUE(f.value_changed[0]);
+    EXPECT_EQ(PixelAt(*f.text_layer, 2, 2), mark);
+    EXPECT_EQ(PixelAt(*f.text_layer, 2, 14), mark);
+    EXPECT_EQ(PixelAt(*f.text_layer, 122, 2), mark);
+
+    f.handle_message(CpuUpdate(Cpu(1, 70)));
+    FakeSystem::now = 2010;
+    FakeSystem::available -= uint64_t{1} << 28;
+    f.handle_message(Frame());
+    EXPECT_EQ(PixelAt(*f.text_layer, 2, 2), 0u);
+    EXPECT_EQ(PixelAt(*f.text_layer, 2, 14), 0u);
+    EXPECT_NE(PixelAt(*f.text_layer, 122, 2), mark);
+}
+
+TEST_F(MeterFormTest, SettingsAndFont) {
+    const auto font_of = [](HFONT font) {
+        LOGFONTA lf = {};
+        GetObjectA(font, sizeof lf, &lf);
+        return lf;
+    };
+    MeterForm provisional(1);
+    EXPECT_EQ(font_of(provisional.font).lfWeight, 1000);
+
+    MeterForm& f = Make(1);
+    EXPECT_EQ(f.settings_text(),
+              "<MSG00>MS UI Gothic</MSG00><MSG01>\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8</MSG01>");
+    const LOGFONTA lf = font_of(f.font);
+    EXPECT_EQ(lf.lfHeight, 12);
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(lf.lfPitchAndFamily, FIXED_PITCH | FF_MODERN);
+    EXPECT_STREQ(lf.lfFaceName, "MS UI Gothic");
+
+    const std::string saved = "<MSG00>IPAGothic</MSG00><MSG01>Free</MSG01>";
+    f.apply_settings("<X>12</X>" + saved + "<Y>3</Y>");
+    EXPECT_EQ(f.settings_text(), saved);
+    EXPECT_STREQ(font_of(f.font).lfFaceName, "IPAGothic");
+    f.apply_settings("<MSG01></MSG01><MSG00></MSG00>");
+    EXPECT_EQ(f.settings_text(), "<MSG00></MSG00><MSG01></MSG01>");
+}
+
+TEST_F(MeterFormTest, SurfacesWithoutMemoryAreSkipped) {
+    MeterForm& f = Make(2);
+    f.text_scratch->release();
+    f.handle_message(CpuUpdate(Cpu(0, 50)) + Frame());
+    EXPECT_EQ(MaxAlpha(*f.text_layer, 0, 0, 240, 96), 0u);
+    EXPECT_TRUE(Pixels(*f.back_buffer) == Pixels(*f.content));
+
+    for (Surface* s : {f.content, f.previous_frame, f.text_layer, f.bar_atlas}) s->release();
+    f.back_buffer->release();
+    f.handle_message(CpuUpdate(Cpu(1, 50)) + Frame() + Frame());
+    f.draw_bar_atlas();
+    f.paint_to(nullptr);
+    EXPECT_FALSE(f.first_frame);
+}
+
+TEST_F(MeterFormTest, PresentCopiesTheBackBufferIntoTheWindow) {
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  240, 96, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    MeterForm& f = Make(2);
+    f.target_window = window;
+    f.handle_message(CpuUpdate(Cpu(0, 100)));
+    FakeSystem::now = 1500;
+    f.handle_message(Frame());
+    HDC dc = GetDC(window);
+    for (auto [x, y] : {std::pair{0, 0}, {60, 6}, {130, 18}, {239, 95}}) {
+        const uint32_t p = PixelAt(*f.back_buffer, x, y);
+        EXPECT_EQ(GetPixel(dc, x, y), RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF)) << x;
+    }
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
+}
+
+// Leaves pictures of a busy meter in the build directory for a person to look at.
+TEST_F(MeterFormTest, PicturesOfABusyMeter) {
+    for (uint32_t count : {8u, 11u}) {
+        FakeSystem::now = 500;
+        MeterForm& f = Make(count);
+        FakeSystem::available = (uint64_t{4} << 30) * 35 / 100;
+        std::string samples;
+        for (uint32_t k = 0; k < count; ++k) samples += Cpu(k, static_cast<int>(k * 97 % 101));
+        f.handle_message(CpuUpdate(samples));
+        for (int i = 0; i <= 20; ++i) {
+            FakeSystem::now = 500 + 33 * i;
+            if (i == 18) Hold(f, 1, 5.0);  // a drop, to show the afterglow
+            f.handle_message(Frame());
+        }
+        EXPECT_TRUE(WritePng("meter_" + std::to_string(count) + ".png", f.back_buffer->pixels,
+                             240, f.back_buffer->height));
+    }
+}
+
+}  // namespace
