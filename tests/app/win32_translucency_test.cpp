@@ -6,6 +6,11 @@
 
 namespace {
 
+// The start-up code prepares the samplers' lock before any MainWindow exists.
+struct SampleLockReady {
+    SampleLockReady() { InitializeCriticalSection(&sample_lock); }
+} const sample_lock_ready;
+
 // A plain borderless, topmost tool window of the gadget's size.
 class ShapedWindowTest : public ::testing::Test {
 protected:
@@ -89,14 +94,20 @@ TEST_F(ShapedWindowTest, CutShapeDropsTheBottomLeftCellUntilItIsDropped) {
 
     // Clicks in the cut cell reach whatever lies beneath.
     ShowWindow(window_, SW_SHOWNOACTIVATE);
-    EXPECT_EQ(WindowFromPoint(POINT{100 + 200, 100 + 5}), window_);
-    EXPECT_NE(WindowFromPoint(POINT{100 + 10, 100 + 20}), window_);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    RECT place;
+    GetWindowRect(window_, &place);
+    const POINT in_top_row{place.left + 200, place.top + 5};
+    const POINT in_cut_cell{place.left + 10, place.top + 20};
+    EXPECT_EQ(WindowFromPoint(in_top_row), window_);
+    EXPECT_NE(WindowFromPoint(in_cut_cell), window_);
 
     DropCutShape(window_, full_region, cut_region);
     EXPECT_EQ(RegionHolds(5, 20), -1);
     EXPECT_EQ(full_region, nullptr);
     EXPECT_EQ(cut_region, nullptr);
-    EXPECT_EQ(WindowFromPoint(POINT{100 + 10, 100 + 20}), window_);
+    EXPECT_EQ(WindowFromPoint(in_cut_cell), window_);
 }
 
 TEST_F(ShapedWindowTest, GadgetSwitchesTranslucencyAtItsStoredOpacity) {

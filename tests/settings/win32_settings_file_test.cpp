@@ -8,6 +8,11 @@
 
 namespace {
 
+// The start-up code prepares the samplers' lock before any MainWindow exists.
+struct SampleLockReady {
+    SampleLockReady() { InitializeCriticalSection(&sample_lock); }
+} const sample_lock_ready;
+
 const std::string kMeterDefaults =
     "<MSG00>MS UI Gothic</MSG00><MSG01>\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8</MSG01>";
 
