@@ -46,9 +46,6 @@ private:
     TrayIcon& operator=(const TrayIcon&) = delete;
 };
 
-// Memory-load level of the tray picture: 0 green, 1 yellow, 2 red.
-int32_t MemoryLoadLevel(double load);
-
 // Tests replace this to set the memory load the tray refresh sees.
 extern BOOL (*memory_status_seam)(MEMORYSTATUSEX* status);
 

@@ -8,16 +8,17 @@ BOOL MemoryStatus(MEMORYSTATUSEX* status) { return GlobalMemoryStatusEx(status);
 
 constexpr WORD kGreenDiscIcon = 103;  // 104 yellow and 105 red follow
 
-}  // namespace
-
-BOOL (*memory_status_seam)(MEMORYSTATUSEX* status) = MemoryStatus;
-
+// 0 green, 1 yellow, 2 red. Red starts at 0.8 as a float, a hair above the
+// double 0.8.
 int32_t MemoryLoadLevel(double load) {
-    // Red starts at 0.8 as a float, a hair above the double 0.8.
     if (load >= static_cast<double>(0.8f)) return 2;
     if (load >= 0.5) return 1;
     return 0;
 }
+
+}  // namespace
+
+BOOL (*memory_status_seam)(MEMORYSTATUSEX* status) = MemoryStatus;
 
 void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module) {
     MEMORYSTATUSEX status = {};
