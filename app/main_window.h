@@ -39,6 +39,22 @@ struct PacingSeam {
 };
 extern PacingSeam pacing_seam;
 
+// What the main window asks of the desktop that a test cannot let happen for
+// real: modal menus, the message box, where the cursor and the window are, and
+// where the settings file lives.
+struct DesktopSeam {
+    BOOL(WINAPI* track_popup_menu)(HMENU menu, UINT flags, int x, int y, int reserved,
+                                   HWND owner, const RECT* rect);
+    int(WINAPI* message_box)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+    BOOL(WINAPI* cursor_pos)(LPPOINT point);
+    BOOL(WINAPI* window_placement)(HWND window, WINDOWPLACEMENT* placement);
+    std::string (*settings_path)(HINSTANCE instance);
+};
+extern DesktopSeam desktop_seam;
+
+// The body every sampler thread runs; tests put in one that ends at once.
+extern unsigned(__stdcall* sampler_body)(void* slot);
+
 class MainWindow : public Window {
 public:
     MainWindow();
@@ -56,6 +72,7 @@ public:
     void toggle_translucency();
     RECT load_settings(std::string path, bool& position_found);
     void save_settings(std::string path);
+    void keep_on_top();
 
     TrayIcon tray;
     int32_t frame_rate = 30;
@@ -79,6 +96,16 @@ public:
     bool iconized = false;
     bool frame_late = false;
     FramePacer pacer;
+    // The tooltip's text; tool_info points at it for the window's lifetime.
+    std::string tooltip_text;
+
+private:
+    void on_create(const CREATESTRUCTA& create);
+    void on_destroy();
+    void on_command(WORD command);
+    void show_window_menu(LPARAM point);
+    void show_fold_failure();
+    void track_menu(WORD resource, POINT point);
 };
 
 // Takes at most one message: 0 when none was waiting, -1 for WM_QUIT (not

@@ -18,10 +18,14 @@ int RunGadget(HINSTANCE instance) {
     InitializeCriticalSection(&sample_lock);
     MainWindow* main_window = new MainWindow();
 
-    const StartPosition place =
+    StartPosition place =
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    // Settings: load_settings(ModuleDirectory(instance) + "Pollstate.txt", found) comes
-    // here and, when it found a position, replaces left, top and right of `place`.
+    bool position_found = false;
+    const RECT stored =
+        main_window->load_settings(desktop_seam.settings_path(instance), position_found);
+    // The height always follows the processor count, never the file.
+    if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
+    main_window->frame_rate = ClampFrameRate(main_window->frame_rate);
     const int32_t height = WindowHeightForProcessors(main_window->processor_count);
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(101));
 

@@ -1,39 +1,118 @@
 #include "app/main_window.h"
 
 #include <mmsystem.h>
+#include <process.h>
 
+#include "app/frame_text.h"
+#include "measure/win32_sampler.h"
 #include "meter/meter_form.h"
+#include "text/win32_module_directory.h"
+
+namespace {
+
+constexpr DWORD kSamplerJoinLimit = 3000;
+// Frames with the cursor resting over the window before it hides, and the
+// count's cap, so that it cannot grow for ever.
+constexpr int32_t kHoverFramesToHide = 10;
+constexpr int32_t kHoverFramesCap = 1001;
+
+std::string SettingsBesideProgram(HINSTANCE instance) {
+    return std::string(ModuleDirectory(instance)) + "Pollstate.txt";
+}
+
+}  // namespace
 
 CRITICAL_SECTION sample_lock;
 PacingSeam pacing_seam = {timeGetTime, Sleep};
+DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxA, GetCursorPos, GetWindowPlacement,
+                            SettingsBesideProgram};
+unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;
 
 MainWindow::MainWindow() {
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     processor_count = ClampProcessorCount(system.dwNumberOfProcessors);
+    // Without a query every sampler measures from the kernel's processor times.
+    if (PdhOpenQueryA(nullptr, 0, &pdh_query) != ERROR_SUCCESS) pdh_query = nullptr;
+    for (uint32_t i = 0; i < processor_count; ++i) {
+        SamplerSlot& slot = samplers[i];
+        slot.query = pdh_query;
+        slot.index = static_cast<int32_t>(i);
+        slot.stop = false;
+        unsigned thread_id = 0;
+        slot.thread = reinterpret_cast<HANDLE>(
+            _beginthreadex(nullptr, 0, sampler_body, &slot, 0, &thread_id));
+        slot.thread_id = thread_id;
+        // A hint only: the thread may run anywhere, but mostly measures from its own processor.
+        if (slot.thread != nullptr) SetThreadIdealProcessor(slot.thread, i);
+    }
+    hover_frames = 0;
+    frame_rate = 30;
+    meter_form = new MeterForm(processor_count);
 }
 
-MainWindow::~MainWindow() { delete meter_form; }
+MainWindow::~MainWindow() {
+    delete meter_form;
+    meter_form = nullptr;
+    EnterCriticalSection(&sample_lock);
+    for (uint32_t i = 0; i < processor_count; ++i) samplers[i].stop = true;
+    LeaveCriticalSection(&sample_lock);
+    // All were told at once, so the waits overlap.
+    bool all_ended = true;
+    for (uint32_t i = 0; i < processor_count; ++i) {
+        SamplerSlot& slot = samplers[i];
+        if (slot.thread == nullptr) continue;
+        if (WaitForSingleObject(slot.thread, kSamplerJoinLimit) != WAIT_OBJECT_0) all_ended = false;
+        CloseHandle(slot.thread);
+        slot.thread = nullptr;
+    }
+    // A sampler stuck in the performance library must not find its query freed
+    // under it; the process is about to end and takes the query along.
+    if (all_ended && pdh_query != nullptr) PdhCloseQuery(pdh_query);
+    pdh_query = nullptr;
+    tray.remove_if_added();
+}
 
-LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_CREATE:
-        SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+void MainWindow::update_frame() {
+    if (iconized) {
+        refresh_tray();
+        return;
+    }
+    UsageSample samples[kMaxProcessors] = {};
+    for (uint32_t i = 0; i < processor_count; ++i) {
+        SamplerSlot& slot = samplers[i];
+        // Looked at without the lock, which is only taken to take the value;
+        // a flag set a moment later is seen by the next frame.
+        if (!slot.fresh) continue;
+        EnterCriticalSection(&sample_lock);
+        samples[i].usage = slot.usage;
+        slot.fresh = false;
+        LeaveCriticalSection(&sample_lock);
+        samples[i].fresh = true;
+    }
+    const std::string text = ComposeFrameText(samples, processor_count, frame_late, skipped_frames);
+    if (meter_form != nullptr) meter_form->handle_message(text);
+    if (hover_frames <= 0) return;
+
+    POINT cursor;
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    // Without either answer there is no telling where the cursor is: wait for the next frame.
+    if (!desktop_seam.cursor_pos(&cursor) || !desktop_seam.window_placement(hwnd, &placement)) {
+        return;
+    }
+    const RECT& area = placement.rcNormalPosition;
+    if (cursor.x >= area.left && cursor.x <= area.right && cursor.y >= area.top &&
+        cursor.y <= area.bottom) {
+        if (hover_frames < kHoverFramesCap) ++hover_frames;
+        // A hidden window gets no hit tests, so the count only rises from here.
+        if (hover_frames >= kHoverFramesToHide) ShowWindow(hwnd, SW_HIDE);
+    } else {
         ShowWindow(hwnd, SW_SHOW);
-        return 0;
-    case WM_DESTROY:
-        // Cleared so that teardown makes no call on a handle that names no window.
-        hwnd = nullptr;
-        PostQuitMessage(0);
-        return 0;
-    case WM_ERASEBKGND:
-        return 0;
-    default:
-        return Window::handle_message(message, wparam, lparam);
+        keep_on_top();
+        hover_frames = 0;
     }
 }
-
-void MainWindow::update_frame() {}
 
 bool MainWindow::pace_frame(int32_t frame_rate) {
     const PaceDecision decision = PaceFrame(pacer, pacing_seam.time(), frame_rate);
@@ -43,4 +122,8 @@ bool MainWindow::pace_frame(int32_t frame_rate) {
     }
     frame_late = decision.late;
     return frame_late;
+}
+
+void MainWindow::keep_on_top() {
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
 }

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include <windows.h>
 #include <mmsystem.h>
 
 #include "app/main_window.h"
+#include "main_window_harness.h"
 
 namespace {
 
@@ -34,15 +36,31 @@ private:
     PacingSeam saved_;
 };
 
-// Dispatched, not just removed: WM_PAINT stays until a paint validates the window.
-void DrainQueue() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message != WM_QUIT) DispatchMessageA(&message);
+// The settings of these runs go to a file of their own that starts missing, so
+// the window comes up at the default place and the build tree stays clean.
+std::string private_settings;
+std::string PrivateSettingsPath(HINSTANCE) { return private_settings; }
+
+class PrivateSettings {
+public:
+    PrivateSettings() : saved_(desktop_seam) {
+        char directory[MAX_PATH];
+        GetTempPathA(sizeof directory, directory);
+        private_settings = std::string(directory) + "vg_run_gadget_settings.txt";
+        DeleteFileA(private_settings.c_str());
+        desktop_seam.settings_path = PrivateSettingsPath;
     }
-}
+    ~PrivateSettings() {
+        DeleteFileA(private_settings.c_str());
+        desktop_seam = saved_;
+    }
+
+private:
+    DesktopSeam saved_;
+};
 
 TEST(MainWindow, StartsWithTheDefaultOptions) {
+    PrivateSettings settings;
     MainWindow window;
     SYSTEM_INFO system;
     GetSystemInfo(&system);
@@ -55,6 +73,7 @@ TEST(MainWindow, StartsWithTheDefaultOptions) {
 }
 
 TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {
+    PrivateSettings settings;
     MainWindow window;
     ASSERT_TRUE(window.create(GetModuleHandleA(nullptr), nullptr, "MainWindowTest", 5, 6, 240, 24,
                               "Vornelt Gauge", 0x86090000, 0x88, nullptr, nullptr));
@@ -74,6 +93,7 @@ TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {
 }
 
 TEST(MainWindow, PacesFramesWithTheInjectedClock) {
+    PrivateSettings settings;
     SeamSwap swap({FakeTime, FakeSleep});
     fake_now = 0xFFFFFFE0u;  // wraps during the run
     fake_sleeps.clear();
@@ -93,6 +113,7 @@ TEST(MainWindow, PacesFramesWithTheInjectedClock) {
 }
 
 TEST(PumpMessage, HandlesOneMessagePerCallAndStopsAtQuit) {
+    PrivateSettings settings;
     DrainQueue();
     EXPECT_EQ(pump_message(), 0);
     MainWindow window;
@@ -140,6 +161,7 @@ DWORD WINAPI CloseWhenShown(void* parameter) {
 // Runs the program's whole start-up and loop in this process: the window comes
 // up as the gadget's, frames run while the queue is idle, and WM_CLOSE ends it.
 TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
+    PrivateSettings settings;
     DrainQueue();
     SeamSwap swap({timeGetTime, CountingSleep});
     paced_frames = 0;
@@ -169,6 +191,7 @@ TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
 }
 
 TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {
+    PrivateSettings settings;
     DrainQueue();
     // The class name taken already makes the window's creation fail.
     WNDCLASSA taken = {};

@@ -1,0 +1,292 @@
+// The gadget window's message handling: set-up and tear-down, dragging, the two
+// popup menus and their commands, and folding into the tray icon.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "app/frame_text.h"
+#include "app/main_window.h"
+#include "app/win32_layered_window_api.h"
+#include "measure/processor_info.h"
+#include "meter/meter_form.h"
+
+namespace {
+
+constexpr UINT kTrayId = 1433;
+constexpr UINT kTrayMessage = WM_APP + 100;
+constexpr WORD kProgramIcon = 101;
+constexpr WORD kWindowMenu = 102;
+constexpr WORD kTrayMenu = 106;
+constexpr int32_t kTooltipWidth = 120;
+constexpr int32_t kFoldAttempts = 5;
+constexpr DWORD kFoldPause = 500;
+// The system's move loop, entered as if the caption had been grabbed.
+constexpr WPARAM kDragMove = SC_MOVE + HTCAPTION;
+
+enum Command : WORD {
+    kExit = 40005,
+    kTranslucent = 40007,
+    kMeasureHigh = 40009,
+    kAutoHide = 40011,
+    kIconize = 40013,
+    kMove = 40017,
+};
+
+const char kCaption[] = "Vornelt Gauge";
+// "計算中" (calculating): the tip until the first tray refresh.
+const char kFirstTrayTip[] = "\x8C\x76\x8E\x5A\x92\x86";
+// "アイコン化に失敗しました。" CR LF "タスクバーが起動していない可能性があります。"
+// (folding failed; the taskbar may not be running).
+const char kFoldFailed[] =
+    "\x83\x41\x83\x43\x83\x52\x83\x93\x89\xBB\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5"
+    "\x82\xBD\x81\x42\x0D\x0A\x83\x5E\x83\x58\x83\x4E\x83\x6F\x81\x5B\x82\xAA\x8B\x4E\x93\xAE"
+    "\x82\xB5\x82\xC4\x82\xA2\x82\xC8\x82\xA2\x89\xC2\x94\x5C\x90\xAB\x82\xAA\x82\xA0\x82\xE8"
+    "\x82\xDC\x82\xB7\x81\x42";
+
+bool IsDeviceContext(HDC dc) {
+    const DWORD type = GetObjectType(dc);
+    return type == OBJ_DC || type == OBJ_MEMDC || type == OBJ_METADC || type == OBJ_ENHMETADC;
+}
+
+uint64_t InstalledMemory() {
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+}
+
+}  // namespace
+
+LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE:
+        on_create(*reinterpret_cast<const CREATESTRUCTA*>(lparam));
+        return 0;
+    case WM_DESTROY:
+        on_destroy();
+        return 0;
+    case WM_NCDESTROY: {
+        // The last message: from here on the handle names no window, and
+        // teardown must not make calls on it.
+        const LRESULT result = DefWindowProcA(hwnd, message, wparam, lparam);
+        hwnd = nullptr;
+        return result;
+    }
+    case WM_CLOSE:
+        if (!ignore_next_close) DestroyWindow(hwnd);
+        ignore_next_close = false;
+        return 0;
+    case WM_QUERYENDSESSION:
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        return TRUE;
+    case WM_ENDSESSION:
+        // The close posted above may never be handled once the session ends.
+        if (wparam) save_settings(desktop_seam.settings_path(instance));
+        return 0;
+    case WM_GETMINMAXINFO: {
+        // Maximizing leaves the window where and as large as it is.
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (!desktop_seam.window_placement(hwnd, &placement)) return 0;
+        const RECT& area = placement.rcNormalPosition;
+        MINMAXINFO& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
+        limits.ptMaxPosition = POINT{area.left, area.top};
+        limits.ptMaxSize = POINT{area.right - area.left, area.bottom - area.top};
+        return 0;
+    }
+    case WM_NCHITTEST:
+        // Every movement over the window restarts the auto-hide count.
+        if (auto_hide) hover_frames = 1;
+        return DefWindowProcA(hwnd, message, wparam, lparam);
+    case WM_KEYDOWN:
+        if (wparam == VK_APPS) SendMessageA(hwnd, WM_RBUTTONUP, 0, 0);
+        return 0;
+    case WM_KEYUP:
+        // The system's close that follows a released Applications key is not the user's.
+        if (wparam == VK_APPS) ignore_next_close = true;
+        return 0;
+    case WM_TIMER:
+        update_frame();
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONDOWN:
+        PostMessageA(hwnd, WM_SYSCOMMAND, kDragMove, 0);
+        keep_on_top();
+        SetForegroundWindow(hwnd);
+        return 0;
+    case WM_RBUTTONUP:
+        show_window_menu(lparam);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC dc = BeginPaint(hwnd, &paint);
+        if (meter_form != nullptr && dc != nullptr) meter_form->paint_to(dc);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_PRINTCLIENT: {
+        // Anyone may send this with any value; only a device context of this
+        // process is painted into.
+        const HDC dc = reinterpret_cast<HDC>(wparam);
+        if (meter_form != nullptr && dc != nullptr && IsDeviceContext(dc)) meter_form->paint_to(dc);
+        ValidateRect(hwnd, nullptr);
+        return 0;
+    }
+    case WM_SIZE:
+    case WM_ERASEBKGND:
+    case WM_SIZING:
+        // The meter paints every pixel; an erased background would only flash.
+        return 0;
+    case kTrayMessage:
+        if (wparam == kTrayId && lparam == WM_LBUTTONDBLCLK) set_iconized(!iconized);
+        if (wparam == kTrayId && lparam == WM_RBUTTONUP) show_tray_menu();
+        return 0;
+    case WM_COMMAND:
+        on_command(LOWORD(wparam));
+        return 0;
+    default:
+        // A restarted taskbar has forgotten the icon: put it back.
+        if (taskbar_created_message != 0 && message == taskbar_created_message && iconized) {
+            set_iconized(true);
+        }
+        return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
+}
+
+void MainWindow::on_create(const CREATESTRUCTA& create) {
+    if (processor_count == 1) apply_window_shape();
+    if (meter_form != nullptr) meter_form->target_window = hwnd;
+    InitCommonControls();
+    keep_on_top();
+    SetForegroundWindow(hwnd);
+    LayeredWindowApi api;
+    if (translucent) apply_translucency(api);
+
+    tooltip_window = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                     create.hInstance, nullptr);
+    const ProcessorInfo& processor = processor_info();
+    tooltip_text = ComposeTooltipText(
+        std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
+        processor_count, InstalledMemory());
+    tool_info = TOOLINFOA{};
+    tool_info.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool_info.uFlags = TTF_SUBCLASS;
+    tool_info.hwnd = hwnd;
+    GetClientRect(hwnd, &tool_info.rect);
+    // Only over the processor column: the memory side has its own figures.
+    tool_info.rect.right = kTooltipWidth;
+    tool_info.lpszText = &tooltip_text[0];
+    SendMessageA(tooltip_window, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool_info));
+
+    taskbar_created_message = RegisterWindowMessageA("TaskbarCreated");
+    ShowWindow(hwnd, SW_HIDE);
+    const HICON small_icon = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 16, 16, 0));
+    tray.configure(hwnd, kTrayId, kTrayMessage, small_icon, kFirstTrayTip);
+    // The tray owns the picture from now on and frees it when a level picture replaces it.
+    if (tray.owned_icon != nullptr) DestroyIcon(tray.owned_icon);
+    tray.owned_icon = small_icon;
+
+    const bool wanted = iconized;
+    iconized = false;
+    set_iconized(wanted);
+    if (wanted && !iconized) {
+        show_fold_failure();
+        iconized = false;
+        tray.remove();
+        ShowWindow(hwnd, SW_SHOW);
+    }
+}
+
+void MainWindow::on_destroy() {
+    save_settings(desktop_seam.settings_path(instance));
+    if (processor_count == 1) drop_window_shape();
+    tray.remove();
+    PostQuitMessage(0);
+}
+
+void MainWindow::on_command(WORD command) {
+    switch (command) {
+    case kExit:
+        ignore_next_close = false;
+        SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        break;
+    case kTranslucent:
+        toggle_translucency();
+        break;
+    case kMeasureHigh:
+        // Any program may send this; the meter has no use for it and ignores it.
+        if (meter_form != nullptr) {
+            meter_form->handle_message(
+                "<MSG><COMMAND>MEASURE_HIGH</COMMAND><Threshold>60.0</Threshold></MSG>");
+        }
+        break;
+    case kAutoHide:
+        // An armed count is left to run out: the window hides once more at most.
+        auto_hide = !auto_hide;
+        break;
+    case kIconize: {
+        const bool wanted = !iconized;
+        set_iconized(wanted);
+        if (wanted && !iconized) show_fold_failure();
+        break;
+    }
+    case kMove:
+        SendMessageA(hwnd, WM_SYSCOMMAND, SC_MOVE, 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::set_iconized(bool on) {
+    if (on) {
+        iconized = true;
+        if (tray.add(kFoldAttempts, kFoldPause)) {
+            ShowWindow(hwnd, SW_HIDE);
+        } else {
+            iconized = false;
+        }
+        return;
+    }
+    iconized = false;
+    tray.remove();
+    ShowWindow(hwnd, SW_SHOW);
+}
+
+void MainWindow::show_fold_failure() {
+    desktop_seam.message_box(hwnd, kFoldFailed, kCaption, MB_ICONEXCLAMATION);
+}
+
+void MainWindow::show_window_menu(LPARAM point) {
+    // Client coordinates; the Applications key sends 0, the window's corner.
+    POINT at = {LOWORD(point), HIWORD(point)};
+    ClientToScreen(hwnd, &at);
+    track_menu(kWindowMenu, at);
+}
+
+void MainWindow::show_tray_menu() {
+    POINT at = {};
+    desktop_seam.cursor_pos(&at);
+    // Without the foreground the menu would not close on a click elsewhere.
+    SetForegroundWindow(hwnd);
+    track_menu(kTrayMenu, at);
+    // Lets the menu open properly the next time as well.
+    PostMessageA(hwnd, WM_NULL, 0, 0);
+}
+
+void MainWindow::track_menu(WORD resource, POINT at) {
+    const HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(resource));
+    if (menu == nullptr) return;
+    const HMENU popup = GetSubMenu(menu, 0);
+    // Loaded fresh each time, so only the options that are on get a mark.
+    MENUITEMINFOA checked = {};
+    checked.cbSize = sizeof checked;
+    checked.fMask = MIIM_STATE;
+    checked.fState = MFS_CHECKED;
+    if (translucent) SetMenuItemInfoA(popup, kTranslucent, FALSE, &checked);
+    if (auto_hide) SetMenuItemInfoA(popup, kAutoHide, FALSE, &checked);
+    desktop_seam.track_popup_menu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
+    DestroyMenu(menu);
+}

@@ -1,0 +1,105 @@
+#include "main_window_harness.h"
+
+#include <cstdio>
+
+Fakes fakes;
+
+namespace {
+
+BOOL WINAPI RecordMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, const RECT*) {
+    MenuSeen seen{{}, flags, x, y, owner};
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        char text[128] = "";
+        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+        seen.items.push_back({GetMenuItemID(menu, i), text, (state & MF_CHECKED) != 0,
+                              (state & MF_SEPARATOR) != 0});
+    }
+    fakes.menus.push_back(seen);
+    return FALSE;  // dismissed without a choice
+}
+
+int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    fakes.message_boxes.push_back({owner, text, caption, type});
+    return IDOK;
+}
+
+BOOL WINAPI FakeCursor(LPPOINT point) {
+    ++fakes.cursor_reads;
+    *point = fakes.cursor;
+    return TRUE;
+}
+
+std::string TestSettingsPath(HINSTANCE) { return fakes.settings_path; }
+
+BOOL RecordShell(DWORD message, NOTIFYICONDATAA* data) {
+    fakes.shell_calls.push_back(
+        {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip});
+    return message == NIM_DELETE ? TRUE : fakes.shell_result;
+}
+DWORD ShellError() { return fakes.shell_error; }
+void NoPause(DWORD) {}
+
+unsigned __stdcall EndAtOnce(void*) { return 0; }
+
+// The destructor of every MainWindow takes the sampler lock.
+struct SampleLock {
+    SampleLock() { InitializeCriticalSection(&sample_lock); }
+};
+const SampleLock sample_lock_ready;
+
+int created_windows = 0;
+
+}  // namespace
+
+Harness::Harness()
+    : saved_desktop_(desktop_seam), saved_shell_(shell_seam), saved_sampler_(sampler_body) {
+    fakes = Fakes{};
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    char name[64];
+    std::snprintf(name, sizeof name, "vg_main_window_%lu.txt",
+                  static_cast<unsigned long>(GetCurrentProcessId()));
+    fakes.settings_path = std::string(directory) + name;
+    DeleteFileA(fakes.settings_path.c_str());
+    desktop_seam = {RecordMenu, RecordMessageBox, FakeCursor, GetWindowPlacement, TestSettingsPath};
+    shell_seam = {RecordShell, ShellError, NoPause};
+    sampler_body = EndAtOnce;
+    window = new MainWindow();
+    delete window->meter_form;
+    window->meter_form = new RecordingForm(window->processor_count);
+}
+
+Harness::~Harness() {
+    if (window->hwnd != nullptr) DestroyWindow(window->hwnd);
+    delete window;
+    DrainQueue();
+    DeleteFileA(fakes.settings_path.c_str());
+    sampler_body = saved_sampler_;
+    shell_seam = saved_shell_;
+    desktop_seam = saved_desktop_;
+}
+
+bool Harness::create(int32_t x, int32_t y) {
+    // A class name can be registered once per process.
+    static char class_names[64][32];
+    char* name = class_names[created_windows++ % 64];
+    std::snprintf(name, 32, "GadgetUnderTest%d", created_windows);
+    return window->create(GetModuleHandleA(nullptr), nullptr, name, x, y, kMeterWidth,
+                          WindowHeightForProcessors(window->processor_count), "Vornelt Gauge",
+                          0x86090000, 0x88, nullptr, nullptr);
+}
+
+MSG TakePosted(HWND hwnd, UINT message) {
+    MSG taken = {};
+    if (!PeekMessageA(&taken, hwnd, message, message, PM_REMOVE)) taken.message = 0;
+    return taken;
+}
+
+void DrainQueue() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) DispatchMessageA(&message);
+    }
+}

@@ -1,0 +1,94 @@
+// A MainWindow under test: its desktop, shell and sampler seams replaced by
+// recording fakes, a meter form that records every text it is handed, and a
+// settings file of the test's own.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "meter/meter_form.h"
+
+// Hands every text on to the real meter, and keeps a copy.
+class RecordingForm : public MeterForm {
+public:
+    explicit RecordingForm(uint32_t processor_count) : MeterForm(processor_count) {}
+    std::string handle_message(std::string text) override {
+        texts.push_back(text);
+        return MeterForm::handle_message(text);
+    }
+    std::vector<std::string> texts;
+};
+
+struct MenuItemSeen {
+    UINT id;
+    std::string text;  // as GetMenuStringA returns it
+    bool checked;
+    bool separator;
+};
+
+// One TrackPopupMenu call as the desktop would have seen it.
+struct MenuSeen {
+    std::vector<MenuItemSeen> items;
+    UINT flags;
+    int x;
+    int y;
+    HWND owner;
+};
+
+struct ShellCall {
+    DWORD message;
+    UINT id;
+    UINT callback_message;
+    HICON icon;
+    std::string tip;
+};
+
+struct MessageBoxSeen {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+// What the fakes saw and what they answer; reset by every Harness.
+struct Fakes {
+    std::vector<MenuSeen> menus;
+    std::vector<MessageBoxSeen> message_boxes;
+    std::vector<ShellCall> shell_calls;
+    BOOL shell_result = TRUE;
+    DWORD shell_error = 0;
+    POINT cursor = {0, 0};
+    int cursor_reads = 0;
+    std::string settings_path;
+};
+extern Fakes fakes;
+
+// Installs the fakes for its lifetime and owns the MainWindow under test. The
+// samplers are replaced by a body that ends at once, so the test scripts the
+// slots itself.
+class Harness {
+public:
+    Harness();
+    ~Harness();
+    // Creates the window at (x, y), 240 wide, as tall as the processor count needs.
+    bool create(int32_t x = 100, int32_t y = 200);
+    RecordingForm& form() { return *static_cast<RecordingForm*>(window->meter_form); }
+
+    MainWindow* window = nullptr;
+
+private:
+    DesktopSeam saved_desktop_;
+    ShellSeam saved_shell_;
+    unsigned(__stdcall* saved_sampler_)(void*);
+    Harness(const Harness&) = delete;
+    Harness& operator=(const Harness&) = delete;
+};
+
+// Removes and returns the first posted message of that kind for the window;
+// message 0 when there is none. Nothing is dispatched.
+MSG TakePosted(HWND hwnd, UINT message);
+// Dispatches every waiting message but the quit message.
+void DrainQueue();

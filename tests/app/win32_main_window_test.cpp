@@ -1,0 +1,212 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "main_window_harness.h"
+#include "measure/win32_sampler.h"
+
+namespace {
+
+const char kFrame[] =
+    "<MSG><COMMAND>UPDATE_FRAME</COMMAND></MSG><MSG><COMMAND>DRAW_FRAME</COMMAND></MSG>";
+
+void Publish(SamplerSlot& slot, double usage) {
+    EnterCriticalSection(&sample_lock);
+    slot.usage = usage;
+    slot.fresh = true;
+    LeaveCriticalSection(&sample_lock);
+}
+
+TEST(MainWindowConstruction, StartsOneSamplerPerProcessorAndLeavesTheOtherSlotsAlone) {
+    Harness harness;
+    MainWindow& window = *harness.window;
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    ASSERT_EQ(window.processor_count, ClampProcessorCount(system.dwNumberOfProcessors));
+    for (uint32_t i = 0; i < kMaxProcessors; ++i) {
+        const SamplerSlot& slot = window.samplers[i];
+        if (i < window.processor_count) {
+            EXPECT_EQ(slot.index, static_cast<int32_t>(i));
+            EXPECT_EQ(slot.query, window.pdh_query);
+            EXPECT_NE(slot.thread, nullptr);
+            EXPECT_NE(slot.thread_id, 0u);
+            EXPECT_FALSE(slot.stop || slot.fresh);
+        } else {
+            EXPECT_TRUE(slot.query == nullptr && slot.index == 0 && slot.thread == nullptr &&
+                        slot.usage == 0.0 && !slot.fresh && !slot.stop)
+                << i;
+        }
+    }
+    EXPECT_EQ(window.frame_rate, 30);
+    EXPECT_EQ(window.hover_frames, 0);
+    EXPECT_EQ(window.skipped_frames, 0u);
+    EXPECT_EQ(window.tray_level, 10);
+    EXPECT_EQ(window.taskbar_created_message, 0u);  // no message matches until registered
+}
+
+// Waits, as a sampler does, until it is told to stop; then says it saw the stop.
+LONG samplers_stopped = 0;
+unsigned __stdcall RunUntilStopped(void* argument) {
+    SamplerSlot& slot = *static_cast<SamplerSlot*>(argument);
+    for (;;) {
+        EnterCriticalSection(&sample_lock);
+        const bool stop = slot.stop;
+        LeaveCriticalSection(&sample_lock);
+        if (stop) break;
+        Sleep(5);
+    }
+    Sleep(50);  // the destructor has to wait for this
+    InterlockedIncrement(&samplers_stopped);
+    return 0;
+}
+
+TEST(MainWindowConstruction, TheDestructorStopsAndJoinsEverySampler) {
+    Harness harness;
+    delete harness.window;
+    samplers_stopped = 0;
+    sampler_body = RunUntilStopped;
+    harness.window = new MainWindow();
+    const LONG count = static_cast<LONG>(harness.window->processor_count);
+    Sleep(100);
+    EXPECT_EQ(samplers_stopped, 0);
+    delete harness.window;
+    EXPECT_EQ(samplers_stopped, count);
+    harness.window = new MainWindow();  // for the harness to end with
+}
+
+TEST(MainWindowConstruction, RealSamplersReachTheMeterWithinTwoSeconds) {
+    Harness harness;
+    delete harness.window;
+    sampler_body = sampler_main;
+    harness.window = new MainWindow();
+    MainWindow& window = *harness.window;
+    delete window.meter_form;
+    window.meter_form = new RecordingForm(window.processor_count);
+    std::string updates;
+    for (int frame = 0; frame < 70 && updates.empty(); ++frame) {
+        Sleep(30);
+        window.update_frame();
+        const std::string& text = harness.form().texts.back();
+        if (text.find("CPU_UPDATE") != std::string::npos) updates = text;
+    }
+    ASSERT_FALSE(updates.empty());
+    EXPECT_NE(updates.find("<NUM>0</NUM>"), std::string::npos) << updates;
+}
+
+TEST(UpdateFrame, HandsOverEachFreshSampleOnceInAscendingProcessorOrder) {
+    Harness harness;
+    MainWindow& window = *harness.window;
+    window.processor_count = 4;
+    window.samplers[4] = SamplerSlot{};
+    Publish(window.samplers[2], 4.2);
+    Publish(window.samplers[0], 30.0);
+    Publish(window.samplers[0], 37.9);  // overwritten before it was taken: only the newest counts
+    // Slots beyond the processor count are never looked at, even when they claim a value.
+    Publish(window.samplers[4], 99.0);
+    Publish(window.samplers[31], 98.0);
+
+    window.update_frame();
+    window.update_frame();
+    ASSERT_EQ(harness.form().texts.size(), 2u);
+    EXPECT_EQ(harness.form().texts[0],
+              std::string("<MSG><COMMAND>CPU_UPDATE</COMMAND><CPU><USAGE>37</USAGE><NUM>0</NUM>"
+                          "</CPU><COMMAND>CPU_UPDATE</COMMAND><CPU><USAGE>4</USAGE><NUM>2</NUM>"
+                          "</CPU></MSG>") + kFrame);
+    EXPECT_EQ(harness.form().texts[1], kFrame);
+    EXPECT_FALSE(window.samplers[0].fresh || window.samplers[2].fresh);
+    EXPECT_TRUE(window.samplers[4].fresh && window.samplers[31].fresh);
+    EXPECT_EQ(window.samplers[4].usage, 99.0);
+    EXPECT_EQ(window.samplers[31].usage, 98.0);
+}
+
+TEST(UpdateFrame, TheMeterHearsFromEveryFrameEvenASkippedOneWithoutSamples) {
+    Harness harness;
+    MainWindow& window = *harness.window;
+    window.frame_late = true;
+    for (int frame = 0; frame < 11; ++frame) window.update_frame();
+    ASSERT_EQ(harness.form().texts.size(), 11u);
+    for (int frame = 0; frame < 10; ++frame) EXPECT_EQ(harness.form().texts[frame], "") << frame;
+    EXPECT_EQ(harness.form().texts[10], kFrame);
+    EXPECT_EQ(window.skipped_frames, 0u);
+}
+
+TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
+    Harness harness;
+    ASSERT_TRUE(harness.create());
+    MainWindow& window = *harness.window;
+    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    ASSERT_TRUE(window.iconized);
+    harness.form().texts.clear();
+    Publish(window.samplers[0], 12.5);
+    window.update_frame();
+    Publish(window.samplers[0], 64.9);
+    window.update_frame();
+    // Folded, the frames only keep the tray icon current.
+    EXPECT_TRUE(harness.form().texts.empty());
+    EXPECT_TRUE(window.samplers[0].fresh);
+    EXPECT_NE(window.tray_level, 10);
+
+    window.iconized = false;
+    window.update_frame();
+    ASSERT_EQ(harness.form().texts.size(), 1u);
+    EXPECT_EQ(harness.form().texts[0],
+              std::string("<MSG><COMMAND>CPU_UPDATE</COMMAND><CPU><USAGE>64</USAGE><NUM>0</NUM>"
+                          "</CPU></MSG>") + kFrame);
+    EXPECT_FALSE(window.samplers[0].fresh);
+}
+
+TEST(UpdateFrame, AutoHideHidesAfterTenFramesOverTheWindowAndShowsWhenTheCursorLeaves) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    const HWND hwnd = window.hwnd;
+    const int32_t bottom = 200 + WindowHeightForProcessors(window.processor_count);
+
+    // Idle: the cursor is not even looked at.
+    window.update_frame();
+    EXPECT_EQ(fakes.cursor_reads, 0);
+
+    // The far corner of the restored rectangle counts as over the window.
+    fakes.cursor = {340, bottom};
+    window.hover_frames = 1;
+    for (int frame = 2; frame <= 9; ++frame) {
+        window.update_frame();
+        EXPECT_EQ(window.hover_frames, frame);
+        EXPECT_TRUE(IsWindowVisible(hwnd)) << frame;
+    }
+    window.update_frame();
+    EXPECT_EQ(window.hover_frames, 10);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    for (int frame = 0; frame < 1500; ++frame) window.update_frame();
+    EXPECT_EQ(window.hover_frames, 1001);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+
+    // One pixel beyond the right edge is outside.
+    fakes.cursor = {341, bottom};
+    window.update_frame();
+    EXPECT_EQ(window.hover_frames, 0);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    // The left and top edges are inside too; one below the bottom is not.
+    fakes.cursor = {100, 200};
+    window.hover_frames = 1;
+    window.update_frame();
+    EXPECT_EQ(window.hover_frames, 2);
+    fakes.cursor = {100, bottom + 1};
+    window.update_frame();
+    EXPECT_EQ(window.hover_frames, 0);
+}
+
+TEST(UpdateFrame, TheHoverCountRunsWhateverTheAutoHideOption) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    window.auto_hide = false;
+    fakes.cursor = {150, 210};
+    window.hover_frames = 1;
+    for (int frame = 0; frame < 9; ++frame) window.update_frame();
+    EXPECT_FALSE(IsWindowVisible(window.hwnd));
+}
+
+}  // namespace
