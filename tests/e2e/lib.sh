@@ -94,6 +94,18 @@ close_gadget() {
     GADGET_PID=""
 }
 
+# Waits for the gadget's process to end by itself and checks its exit code is 0.
+expect_gadget_exit() {  # limit_ms
+    local waited=0 code=0
+    while kill -0 "$GADGET_PID" 2>/dev/null && [ "$waited" -lt "${1:-10000}" ]; do
+        sleep 0.1; waited=$((waited + 100))
+    done
+    if kill -0 "$GADGET_PID" 2>/dev/null; then fail "the gadget still runs after $waited ms"; return 1; fi
+    wait "$GADGET_PID" || code=$?
+    GADGET_PID=""
+    expect_eq "exit code of the process" "$code" 0
+}
+
 # Ends the test: nonzero when any check failed.
 finish() {
     if [ "$E2E_FAILURES" -ne 0 ]; then

@@ -4,6 +4,8 @@
 // not there.
 #include <windows.h>
 
+#include "tools/probe/probe_load.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,11 +64,66 @@ void PrintWindow(HWND hwnd) {
     std::printf("hwnd=0x%llx\ntitle=%s\nleft=%ld\ntop=%ld\nright=%ld\nbottom=%ld\n",
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)), title,
                 rect.left, rect.top, rect.right, rect.bottom);
-    std::printf("visible=%d\nstyle=0x%08lx\nexstyle=0x%08lx\npid=%lu\n",
+    const LONG ex_style = GetWindowLongA(hwnd, GWL_EXSTYLE);
+    std::printf("visible=%d\nstyle=0x%08lx\nexstyle=0x%08lx\npid=%lu\ntopmost=%d\n",
                 IsWindowVisible(hwnd) ? 1 : 0,
                 static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
-                static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)),
-                static_cast<unsigned long>(pid));
+                static_cast<unsigned long>(ex_style), static_cast<unsigned long>(pid),
+                (ex_style & WS_EX_TOPMOST) != 0 ? 1 : 0);
+    // The opacity the system holds for a layered window; -1 when it is not layered.
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    const bool layered = (ex_style & WS_EX_LAYERED) != 0 &&
+                         GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) &&
+                         (flags & LWA_ALPHA) != 0;
+    std::printf("alpha=%d\n", layered ? alpha : -1);
+}
+
+// The visible popup menu of the gadget's thread, if one is open.
+HWND FindOpenMenu(HWND gadget) {
+    const DWORD thread = GetWindowThreadProcessId(gadget, nullptr);
+    HWND found = nullptr;
+    for (HWND menu = FindWindowExA(nullptr, nullptr, "#32768", nullptr); menu != nullptr;
+         menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) {
+        if (IsWindowVisible(menu) && GetWindowThreadProcessId(menu, nullptr) == thread) found = menu;
+    }
+    return found;
+}
+
+// Waits for a popup menu of the gadget to be open and prints its place and, as
+// far as this process can read the menu, its items with their check marks.
+int Menu(HWND hwnd, int argc, char** argv) {
+    const DWORD timeout = TimeoutArgument(argc, argv, 2, 5000);
+    const DWORD start = GetTickCount();
+    HWND menu = nullptr;
+    while ((menu = FindOpenMenu(hwnd)) == nullptr) {
+        if (GetTickCount() - start >= timeout) {
+            std::printf("menu=none\n");
+            return kFailed;
+        }
+        Sleep(50);
+    }
+    RECT rect = {};
+    GetWindowRect(menu, &rect);
+    std::printf("menu=0x%llx\nleft=%ld\ntop=%ld\nright=%ld\nbottom=%ld\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(menu)), rect.left,
+                rect.top, rect.right, rect.bottom);
+    const HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    const int count = items != nullptr ? GetMenuItemCount(items) : -1;
+    std::printf("items=%d\n", count);
+    for (int i = 0; i < count; ++i) {
+        char text[128] = "";
+        GetMenuStringA(items, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        const UINT state = GetMenuState(items, static_cast<UINT>(i), MF_BYPOSITION);
+        std::printf("item%d=%u %d %s\n", i, GetMenuItemID(items, i), (state & MF_CHECKED) ? 1 : 0,
+                    text);
+    }
+    return kOk;
+}
+
+// Closes whatever menu the gadget has open, as a click elsewhere would.
+int CloseMenu(HWND hwnd, int, char**) {
+    return PostMessageA(hwnd, WM_CANCELMODE, 0, 0) ? kOk : kFailed;
 }
 
 // Waits for the window's process to end; it is opened while the window still
@@ -174,6 +231,16 @@ int CloseAndWait(HWND hwnd, int argc, char** argv) {
     return waiter.wait(TimeoutArgument(argc, argv, 2, 10000));
 }
 
+// The Applications key makes the gadget swallow the next close; the flood after
+// it must still end the gadget once, cleanly, with the rest finding no window.
+int CloseFlood(HWND hwnd, int argc, char** argv) {
+    ProcessWaiter waiter(hwnd);
+    const unsigned long count = argc > 2 ? std::strtoul(argv[2], nullptr, 0) : 100;
+    PostMessageA(hwnd, WM_KEYUP, VK_APPS, 0);
+    for (unsigned long i = 0; i < count; ++i) PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return waiter.wait(TimeoutArgument(argc, argv, 3, 10000));
+}
+
 struct Subcommand {
     const char* name;
     bool needs_window;  // the window must exist before the handler runs
@@ -191,6 +258,12 @@ const Subcommand kSubcommands[] = {
     {"tray", true, Tray, "tray EVENT (WM_LBUTTONDBLCLK, WM_RBUTTONUP or a number)"},
     {"wait-exit", true, WaitExit, "wait-exit [timeout_ms]"},
     {"close-and-wait", true, CloseAndWait, "close-and-wait [timeout_ms]"},
+    {"menu", true, Menu, "menu [timeout_ms] (waits for an open popup menu and lists it)"},
+    {"close-menu", true, CloseMenu, "close-menu"},
+    {"close-flood", true, CloseFlood, "close-flood [count] [timeout_ms]"},
+    {"storm", true, StormSubcommand, "storm SEED COUNT (random messages; fails when one hangs)"},
+    {"stats", true, StatsSubcommand, "stats (memory and handle figures of the gadget's process)"},
+    {"terminate", true, TerminateSubcommand, "terminate (ends the gadget at once, exit code 9)"},
 };
 
 int Usage() {
