@@ -121,6 +121,23 @@ int Menu(HWND hwnd, int argc, char** argv) {
     return kOk;
 }
 
+// Holds a file open without sharing, as an editor or a virus scanner may, so that
+// nobody else can open it meanwhile.
+int HoldFile(HWND, int argc, char** argv) {
+    if (argc < 4) return kFailed;
+    const HANDLE file = CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::printf("held=0\n");
+        return kFailed;
+    }
+    std::printf("held=1\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(std::strtoul(argv[3], nullptr, 0)));
+    CloseHandle(file);
+    return kOk;
+}
+
 // Closes whatever menu the gadget has open, as a click elsewhere would.
 int CloseMenu(HWND hwnd, int, char**) {
     return PostMessageA(hwnd, WM_CANCELMODE, 0, 0) ? kOk : kFailed;
@@ -260,6 +277,7 @@ const Subcommand kSubcommands[] = {
     {"close-and-wait", true, CloseAndWait, "close-and-wait [timeout_ms]"},
     {"menu", true, Menu, "menu [timeout_ms] (waits for an open popup menu and lists it)"},
     {"close-menu", true, CloseMenu, "close-menu"},
+    {"hold-file", false, HoldFile, "hold-file PATH MS (keeps the file open, unshared)"},
     {"close-flood", true, CloseFlood, "close-flood [count] [timeout_ms]"},
     {"storm", true, StormSubcommand, "storm SEED COUNT (random messages; fails when one hangs)"},
     {"stats", true, StatsSubcommand, "stats (memory and handle figures of the gadget's process)"},
