@@ -9,7 +9,7 @@ packages=(
   cmake make g++ binutils clang libclang-rt-14-dev python3
   libgtest-dev googletest libbenchmark-dev valgrind
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-i686-dev mingw-w64-x86-64-dev
-  wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
+  wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick procps
   fonts-ipafont-gothic locales
 )
 

@@ -26,6 +26,7 @@ done
 sleep 4
 shot="$build/gadget-screenshot.png"
 import -window root -crop 320x64+352+352 "$shot"
-"$build/win64/tools/probe/probe.exe" >/dev/null 2>&1 || true
-kill "$gadget" 2>/dev/null || true
+# Closed the way a user closes it, so it saves its settings beside itself.
+"$wine_build/wine-run" "$wine_build/tools/probe/probe.exe" close-and-wait 5000 >/dev/null 2>&1 ||
+  kill "$gadget" 2>/dev/null || true
 echo "Screenshot: $shot"
