@@ -11,6 +11,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(VG_OBJDUMP ${TOOLCHAIN_PREFIX}-objdump)
+set(VG_STRIP ${TOOLCHAIN_PREFIX}-strip)
 # SSE2 arithmetic instead of x87: the gradients and colour conversions then round
 # exactly as in the 64-bit build the tests run, so what is tested is what ships.
 set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
