@@ -57,6 +57,9 @@ protected:
         return fresh;
     }
 
+    // The threads run until TearDown joins them, so their slots live as long as the fixture.
+    SamplerSlot slots[kMaxProcessors] = {};
+    SamplerSlot& slot = slots[0];
     PDH_HQUERY query_ = nullptr;
     int32_t processors_ = 1;
     std::vector<HANDLE> threads_;
@@ -64,7 +67,6 @@ protected:
 };
 
 TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
-    SamplerSlot slots[kMaxProcessors];
     const int32_t count = processors_ < 32 ? processors_ : 32;
     for (int32_t i = 0; i < count; ++i) start(slots[i], query_, i);
     double usage = -1.0;
@@ -83,7 +85,6 @@ TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
 }
 
 TEST_F(SamplerTest, StopEndsTheThreadAfterOneMoreSample) {
-    SamplerSlot slot;
     start(slot, query_, 0);
     Sleep(1500);
     double usage;
@@ -100,7 +101,6 @@ TEST_F(SamplerTest, StopEndsTheThreadAfterOneMoreSample) {
 
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {
     // No query means no counter: the kernel's processor times stand in.
-    SamplerSlot slot;
     start(slot, nullptr, 0);
     Sleep(1500);
     double usage = -1.0;
@@ -110,7 +110,6 @@ TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {
 }
 
 TEST_F(SamplerTest, AProcessorTheSystemDoesNotHaveGetsNoValueButStillStops) {
-    SamplerSlot slot;
     start(slot, query_, processors_ + 3);
     Sleep(2300);
     double usage;
