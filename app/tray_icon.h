@@ -33,6 +33,9 @@ public:
     // set_icon with push, and the icon becomes this object's: the previous one
     // adopted this way is destroyed. A null icon changes no picture.
     void show_owned_icon(HICON icon);
+    // The icon becomes this object's without reaching the shell; the previous
+    // one adopted is destroyed.
+    void adopt_icon(HICON icon);
 
     NOTIFYICONDATAA data;  // first (88-byte on 32-bit) layout: cbSize = NOTIFYICONDATAA_V1_SIZE
     int32_t added = 0;

@@ -185,8 +185,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
         LoadImageA(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 16, 16, 0));
     tray.configure(hwnd, kTrayId, kTrayMessage, small_icon, kFirstTrayTip);
     // The tray owns the picture from now on and frees it when a level picture replaces it.
-    if (tray.owned_icon != nullptr) DestroyIcon(tray.owned_icon);
-    tray.owned_icon = small_icon;
+    tray.adopt_icon(small_icon);
 
     const bool wanted = iconized;
     iconized = false;

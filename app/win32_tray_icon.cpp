@@ -132,8 +132,11 @@ void TrayIcon::push_record() {
 
 void TrayIcon::show_owned_icon(HICON icon) {
     set_icon(icon, true);
-    if (icon == nullptr) return;
     // The shell keeps its own copy, so the replaced picture can go at once.
-    if (owned_icon != nullptr) DestroyIcon(owned_icon);
+    if (icon != nullptr) adopt_icon(icon);
+}
+
+void TrayIcon::adopt_icon(HICON icon) {
+    if (owned_icon != nullptr && owned_icon != icon) DestroyIcon(owned_icon);
     owned_icon = icon;
 }
