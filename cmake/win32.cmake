@@ -27,7 +27,10 @@ set(VG_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-test-run.sh.in ${CMAKE_BINARY_DIR}/wine-test-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-test-run)
 
 if(VG_RUN_WINE_TESTS)
   # Every Wine test needs the prefix; making it takes seconds, so it is made once.
@@ -40,6 +43,13 @@ function(vg_register_wine_test name)
   if(VG_RUN_WINE_TESTS)
     gtest_add_tests(TARGET ${name} TEST_LIST tests)
     set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+    # Tests that run the whole gadget look for its window by class, which every
+    # process on the Wine desktop shares: they run one at a time.
+    foreach(test IN LISTS tests)
+      if(test MATCHES "^RunGadget\\.")
+        set_tests_properties(${test} PROPERTIES RESOURCE_LOCK gadget_window)
+      endif()
+    endforeach()
   endif()
 endfunction()
 
