@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/frame_text.h"
+#include "app/gadget_messages.h"
 #include "app/main_window.h"
 #include "app/win32_layered_window_api.h"
 #include "measure/processor_info.h"
@@ -13,8 +14,7 @@
 
 namespace {
 
-constexpr UINT kTrayId = 1433;
-constexpr UINT kTrayMessage = WM_APP + 100;
+static_assert(kTrayMessage == WM_APP + 100, "the icon's callback message");
 constexpr WORD kProgramIcon = 101;
 constexpr WORD kWindowMenu = 102;
 constexpr WORD kTrayMenu = 106;
@@ -23,15 +23,6 @@ constexpr int32_t kFoldAttempts = 5;
 constexpr DWORD kFoldPause = 500;
 // The system's move loop, entered as if the caption had been grabbed.
 constexpr WPARAM kDragMove = SC_MOVE + HTCAPTION;
-
-enum Command : WORD {
-    kExit = 40005,
-    kTranslucent = 40007,
-    kMeasureHigh = 40009,
-    kAutoHide = 40011,
-    kIconize = 40013,
-    kMove = 40017,
-};
 
 const char kCaption[] = "Vornelt Gauge";
 // "計算中" (calculating): the tip until the first tray refresh.

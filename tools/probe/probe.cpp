@@ -4,6 +4,7 @@
 // not there.
 #include <windows.h>
 
+#include "app/gadget_messages.h"
 #include "tools/probe/probe_load.h"
 
 #include <cstdio>
@@ -15,8 +16,6 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kNoWindow = 2;
-constexpr UINT kTrayMessage = WM_APP + 100;
-constexpr WPARAM kTrayId = 1433;
 
 HWND FindGadget() { return FindWindowA("Vornel", nullptr); }
 

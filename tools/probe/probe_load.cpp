@@ -2,17 +2,14 @@
 
 #include <psapi.h>
 
+#include "app/gadget_messages.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-constexpr UINT kTrayMessage = WM_APP + 100;
-constexpr WPARAM kTrayId = 1433;
-constexpr WORD kExit = 40005;
-constexpr WORD kMove = 40017;
-constexpr WORD kFold = 40013;
 // Longer than any one message may take; a gadget that needs more is hung.
 constexpr UINT kHungMs = 5000;
 
@@ -47,7 +44,7 @@ Message RandomCommand(Random& random) {
     static const WORD kIds[] = {40007, 40009, 40011, 0, 1, 40004, 40006, 40008,
                                 40010, 40012, 40014, 40016, 40018, 0xFFFF};
     WORD id = random.below(4) == 0 ? static_cast<WORD>(random.next()) : random.pick(kIds);
-    if (id == kExit || id == kMove || id == kFold) id = 40009;
+    if (id == kExit || id == kMove || id == kIconize) id = 40009;
     const WPARAM notification = random.below(3) == 0 ? random.next() & 0xFFFF : 0;
     return {WM_COMMAND, (notification << 16) | id, static_cast<LPARAM>(random.next())};
 }
@@ -163,7 +160,7 @@ private:
     // the usual traffic, then a double click on its icon unfolds it.
     bool fold_step() {
         ++folds_;
-        if (!post({WM_COMMAND, kFold, 0}) || !post({taskbar_created_, 0, 0}) ||
+        if (!post({WM_COMMAND, kIconize, 0}) || !post({taskbar_created_, 0, 0}) ||
             !post({taskbar_created_, 0, 0})) {
             return false;
         }
