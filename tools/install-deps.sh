@@ -34,9 +34,16 @@ if [ "${#missing[@]}" -gt 0 ]; then
     "${missing[@]}" >/dev/null
 fi
 
-# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives 932 (Shift-JIS).
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  as_root sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | as_root tee -a /etc/locale.gen >/dev/null
-  as_root locale-gen >/dev/null
-fi
+# Wine takes its ANSI code page and user interface language from the locale:
+# ja_JP.UTF-8 gives 932 (Shift-JIS) and Japanese, the one the tests run in;
+# en_US.UTF-8 (1252, English) and zh_CN.UTF-8 (936, a double-byte code page that
+# is not Japanese) check the texts where Windows is not Japanese.
+generate=0
+for name in ja_JP en_US zh_CN; do
+  if ! locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8$"; then
+    as_root sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" | as_root tee -a /etc/locale.gen >/dev/null
+    generate=1
+  fi
+done
+if [ "$generate" = 1 ]; then as_root locale-gen >/dev/null; fi
