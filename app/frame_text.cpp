@@ -42,11 +42,9 @@ std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool fr
 }
 
 std::string ComposeTooltipText(const std::string& brand, uint32_t processor_count,
-                               uint64_t total_memory) {
+                               uint64_t total_memory, const Face& face) {
     std::string text = Trim(brand);
     if (text.empty()) text = "CPU";
     if (processor_count > 1) text += " x" + IntToString(static_cast<int32_t>(processor_count));
-    // " 物理メモリ:" (physical memory) in Shift-JIS.
-    text += "\n\x20\x95\xA8\x97\x9D\x83\x81\x83\x82\x83\x8A\x3A";
-    return text + FormatByteSize(total_memory);
+    return text + "\n" + face.memory_label + FormatByteSize(total_memory);
 }

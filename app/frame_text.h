@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/face.h"
+
 // One processor's hand-over as the frame sees it: the newest usage in percent,
 // and whether it has not been passed on yet.
 struct UsageSample {
@@ -24,6 +26,7 @@ std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool fr
                              uint32_t& skipped_frames);
 
 // The hover tooltip: processor name (or "CPU"), " xN" for more than one
-// processor, and the installed memory on a second line.
+// processor, and the installed memory on a second line, labelled in the face's
+// language.
 std::string ComposeTooltipText(const std::string& brand, uint32_t processor_count,
-                               uint64_t total_memory);
+                               uint64_t total_memory, const Face& face);

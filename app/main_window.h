@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/face.h"
 #include "app/frame_pacing.h"
 #include "app/tray_icon.h"
 #include "app/window.h"
@@ -40,15 +41,17 @@ struct PacingSeam {
 extern PacingSeam pacing_seam;
 
 // What the main window asks of the desktop that a test cannot let happen for
-// real: modal menus, the message box, where the cursor and the window are, and
-// where the settings file lives.
+// real: modal menus, the message box, where the cursor and the window are,
+// where the settings file lives, and the user interface language that picks
+// the face.
 struct DesktopSeam {
     BOOL(WINAPI* track_popup_menu)(HMENU menu, UINT flags, int x, int y, int reserved,
                                    HWND owner, const RECT* rect);
-    int(WINAPI* message_box)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+    int(WINAPI* message_box)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     BOOL(WINAPI* cursor_pos)(LPPOINT point);
     BOOL(WINAPI* window_placement)(HWND window, WINDOWPLACEMENT* placement);
     std::string (*settings_path)(HINSTANCE instance);
+    LANGID(WINAPI* ui_language)();
 };
 extern DesktopSeam desktop_seam;
 
@@ -87,7 +90,7 @@ public:
     SamplerSlot samplers[kMaxProcessors] = {};
     MeterForm* meter_form = nullptr;
     UINT taskbar_created_message = 0;
-    TOOLINFOA tool_info = {};
+    TOOLINFOW tool_info = {};
     HWND tooltip_window = nullptr;
     int32_t tray_level = 10;
     uint8_t alpha = 128;
@@ -97,7 +100,9 @@ public:
     bool frame_late = false;
     FramePacer pacer;
     // The tooltip's text; tool_info points at it for the window's lifetime.
-    std::string tooltip_text;
+    std::wstring tooltip_text;
+    // The language the window speaks, chosen once on construction.
+    const Face* face = &kJapaneseFace;
 
 private:
     void on_create(const CREATESTRUCTA& create);

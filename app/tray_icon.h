@@ -1,5 +1,7 @@
 // The notification-area icon that stands in for the folded window: the shell's
-// icon record, whether it is shown, and an add that retries a busy shell.
+// icon record, whether it is shown, and an add that retries a busy shell. Tips
+// are given as Shift-JIS and reach the shell as UTF-16 (the wide record), so
+// they read right on every code page.
 #pragma once
 
 #include <windows.h>
@@ -8,9 +10,11 @@
 #include <cstdint>
 #include <string>
 
+#include "app/face.h"
+
 // The shell calls go through these, so tests can make the shell time out or fail.
 struct ShellSeam {
-    BOOL (*notify_icon)(DWORD message, NOTIFYICONDATAA* data);
+    BOOL (*notify_icon)(DWORD message, NOTIFYICONDATAW* data);
     DWORD (*last_error)();
     void (*sleep)(DWORD milliseconds);
 };
@@ -37,7 +41,9 @@ public:
     // one adopted is destroyed.
     void adopt_icon(HICON icon);
 
-    NOTIFYICONDATAA data;  // first (88-byte on 32-bit) layout: cbSize = NOTIFYICONDATAA_V1_SIZE
+    // The first wide layout (152 bytes on 32-bit, a tip of 63 characters and a
+    // NUL): cbSize = NOTIFYICONDATAW_V1_SIZE, which every shell accepts.
+    NOTIFYICONDATAW data;
     int32_t added = 0;
     HICON owned_icon = nullptr;
 
@@ -54,5 +60,6 @@ extern BOOL (*memory_status_seam)(MEMORYSTATUSEX* status);
 
 // One frame of the folded window: the picture of the memory-load level (icon
 // resources 103 to 105 of `module`, loaded only when the level changes) and the
-// free memory as the tip.
-void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module);
+// free memory as the tip, labelled in the face's language.
+void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module,
+                 const Face& face = kJapaneseFace);

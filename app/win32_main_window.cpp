@@ -24,11 +24,12 @@ std::string SettingsBesideProgram(HINSTANCE instance) {
 
 CRITICAL_SECTION sample_lock;
 PacingSeam pacing_seam = {timeGetTime, Sleep};
-DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxA, GetCursorPos, GetWindowPlacement,
-                            SettingsBesideProgram};
+DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxW, GetCursorPos, GetWindowPlacement,
+                            SettingsBesideProgram, GetUserDefaultUILanguage};
 unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;
 
 MainWindow::MainWindow() {
+    face = &FaceForUiLanguage(desktop_seam.ui_language());
     SYSTEM_INFO system;
     GetSystemInfo(&system);
     processor_count = ClampProcessorCount(system.dwNumberOfProcessors);
@@ -49,6 +50,7 @@ MainWindow::MainWindow() {
     hover_frames = 0;
     frame_rate = 30;
     meter_form = new MeterForm(processor_count);
+    meter_form->default_caption = face->default_caption;
 }
 
 MainWindow::~MainWindow() {

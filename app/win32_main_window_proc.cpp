@@ -11,6 +11,7 @@
 #include "app/win32_layered_window_api.h"
 #include "measure/processor_info.h"
 #include "meter/meter_form.h"
+#include "text/win32_wide_text.h"
 
 namespace {
 
@@ -25,19 +26,20 @@ constexpr DWORD kFoldPause = 500;
 constexpr WPARAM kDragMove = SC_MOVE + HTCAPTION;
 
 const char kCaption[] = "Vornelt Gauge";
-// "計算中" (calculating): the tip until the first tray refresh.
-const char kFirstTrayTip[] = "\x8C\x76\x8E\x5A\x92\x86";
-// "アイコン化に失敗しました。" CR LF "タスクバーが起動していない可能性があります。"
-// (folding failed; the taskbar may not be running).
-const char kFoldFailed[] =
-    "\x83\x41\x83\x43\x83\x52\x83\x93\x89\xBB\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5"
-    "\x82\xBD\x81\x42\x0D\x0A\x83\x5E\x83\x58\x83\x4E\x83\x6F\x81\x5B\x82\xAA\x8B\x4E\x93\xAE"
-    "\x82\xB5\x82\xC4\x82\xA2\x82\xC8\x82\xA2\x89\xC2\x94\x5C\x90\xAB\x82\xAA\x82\xA0\x82\xE8"
-    "\x82\xDC\x82\xB7\x81\x42";
 
 bool IsDeviceContext(HDC dc) {
     const DWORD type = GetObjectType(dc);
     return type == OBJ_DC || type == OBJ_MEMDC || type == OBJ_METADC || type == OBJ_ENHMETADC;
+}
+
+// The menu in the face's language, so that menus and texts always agree; the
+// resource loader's own choice only when that language is missing.
+HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
+    const HRSRC found = FindResourceExA(instance, RT_MENU, MAKEINTRESOURCEA(resource), language);
+    if (found == nullptr) return LoadMenuA(instance, MAKEINTRESOURCEA(resource));
+    const HGLOBAL loaded = LoadResource(instance, found);
+    const void* menu = loaded != nullptr ? LockResource(loaded) : nullptr;
+    return menu != nullptr ? LoadMenuIndirectW(menu) : nullptr;
 }
 
 uint64_t InstalledMemory() {
@@ -153,28 +155,28 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     LayeredWindowApi api;
     if (translucent) apply_translucency(api);
 
-    tooltip_window = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
+    tooltip_window = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
                                      create.hInstance, nullptr);
     const ProcessorInfo& processor = processor_info();
-    tooltip_text = ComposeTooltipText(
+    tooltip_text = WideFromShiftJis(ComposeTooltipText(
         std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
-        processor_count, InstalledMemory());
-    tool_info = TOOLINFOA{};
-    tool_info.cbSize = TTTOOLINFOA_V2_SIZE;
+        processor_count, InstalledMemory(), *face));
+    tool_info = TOOLINFOW{};
+    tool_info.cbSize = TTTOOLINFOW_V2_SIZE;
     tool_info.uFlags = TTF_SUBCLASS;
     tool_info.hwnd = hwnd;
     GetClientRect(hwnd, &tool_info.rect);
     // Only over the processor column: the memory side has its own figures.
     tool_info.rect.right = kTooltipWidth;
     tool_info.lpszText = &tooltip_text[0];
-    SendMessageA(tooltip_window, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool_info));
+    SendMessageW(tooltip_window, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info));
 
     taskbar_created_message = RegisterWindowMessageA("TaskbarCreated");
     ShowWindow(hwnd, SW_HIDE);
     const HICON small_icon = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 16, 16, 0));
-    tray.configure(hwnd, kTrayId, kTrayMessage, small_icon, kFirstTrayTip);
+    tray.configure(hwnd, kTrayId, kTrayMessage, small_icon, face->first_tray_tip);
     // The tray owns the picture from now on and frees it when a level picture replaces it.
     tray.adopt_icon(small_icon);
 
@@ -246,7 +248,8 @@ void MainWindow::set_iconized(bool on) {
 }
 
 void MainWindow::show_fold_failure() {
-    desktop_seam.message_box(hwnd, kFoldFailed, kCaption, MB_ICONEXCLAMATION);
+    desktop_seam.message_box(hwnd, WideFromShiftJis(face->fold_failed).c_str(),
+                             WideFromShiftJis(kCaption).c_str(), MB_ICONEXCLAMATION);
 }
 
 void MainWindow::show_window_menu(LPARAM point) {
@@ -267,7 +270,7 @@ void MainWindow::show_tray_menu() {
 }
 
 void MainWindow::track_menu(WORD resource, POINT at) {
-    const HMENU menu = LoadMenuA(instance, MAKEINTRESOURCEA(resource));
+    const HMENU menu = LoadFaceMenu(instance, resource, face->menu_language);
     if (menu == nullptr) return;
     const HMENU popup = GetSubMenu(menu, 0);
     // Loaded fresh each time, so only the options that are on get a mark.

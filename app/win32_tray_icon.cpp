@@ -2,40 +2,25 @@
 
 #include <cstring>
 
+#include "text/win32_wide_text.h"
+
 namespace {
 
-// The first record layout is the one every shell version accepts.
+// The first wide layout is the one every shell version accepts.
 #if defined(__i386__)
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first NOTIFYICONDATAA layout is 88 bytes");
+static_assert(NOTIFYICONDATAW_V1_SIZE == 152, "first NOTIFYICONDATAW layout is 152 bytes");
 #endif
 
-BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) { return Shell_NotifyIconW(message, data); }
 DWORD LastError() { return GetLastError(); }
 void Pause(DWORD milliseconds) { Sleep(milliseconds); }
 
-bool IsShiftJisLeadByte(unsigned char c) {
-    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+// The first layout holds 64 tip characters, whatever the headers' record has.
+constexpr size_t kTipUnits = 64;
+static_assert(sizeof(NOTIFYICONDATAW::szTip) / sizeof(wchar_t) >= kTipUnits, "tip field too small");
 
-// The first record layout holds 64 tip bytes, whatever the headers' record has.
-constexpr size_t kTipBytes = 64;
-static_assert(sizeof(NOTIFYICONDATAA::szTip) >= kTipBytes, "tip field too small");
-
-// Copies as much of `tip` as the record holds, never half of a two-byte character.
-void CopyTip(char* target, const std::string& tip) {
-    const size_t limit = kTipBytes - 1;
-    size_t length = tip.size();
-    if (length > limit) {
-        length = 0;
-        for (;;) {
-            const size_t unit =
-                IsShiftJisLeadByte(static_cast<unsigned char>(tip[length])) ? 2 : 1;
-            if (length + unit > limit) break;
-            length += unit;
-        }
-    }
-    std::memcpy(target, tip.data(), length);
-    target[length] = '\0';
+void CopyTip(wchar_t* target, const std::string& tip) {
+    CopyWideBounded(target, kTipUnits, WideFromShiftJis(tip));
 }
 
 }  // namespace
@@ -45,7 +30,7 @@ ShellSeam shell_seam = {NotifyIcon, LastError, Pause};
 TrayIcon::TrayIcon(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
                    std::string tip) {
     std::memset(&data, 0, sizeof data);
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.cbSize = NOTIFYICONDATAW_V1_SIZE;
     if (window == nullptr) return;
     configure(window, id, callback_message, icon, std::move(tip));
     add(5, 100);

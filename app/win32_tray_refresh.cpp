@@ -20,7 +20,7 @@ int32_t MemoryLoadLevel(double load) {
 
 BOOL (*memory_status_seam)(MEMORYSTATUSEX* status) = MemoryStatus;
 
-void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module) {
+void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module, const Face& face) {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
     // Without a reading the icon keeps its last picture and tip rather than
@@ -35,9 +35,7 @@ void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module) {
         tray.show_owned_icon(static_cast<HICON>(picture));
     }
     tray_level = level;
-    // "メモリ残量:" (free memory)
-    tray.set_tip("\x83\x81\x83\x82\x83\x8A\x8E\x63\x97\xCA:" + FormatByteSize(status.ullAvailPhys),
-                 true);
+    tray.set_tip(face.free_memory_label + FormatByteSize(status.ullAvailPhys), true);
 }
 
-void MainWindow::refresh_tray() { RefreshTray(tray, tray_level, instance); }
+void MainWindow::refresh_tray() { RefreshTray(tray, tray_level, instance, *face); }

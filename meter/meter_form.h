@@ -38,6 +38,8 @@ public:
     Surface* text_scratch = nullptr;
     std::string font_face;
     std::string memory_caption;
+    // The caption when the settings name none (Shift-JIS, like a stored one).
+    std::string default_caption;
     bool value_changed[kMaxProcessors] = {};
     bool memory_changed = false;
     uint64_t available_memory = 0;

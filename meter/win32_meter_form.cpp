@@ -14,7 +14,7 @@ constexpr int32_t kScratchHeight = 16;
 constexpr int32_t kProvisionalWeight = 1000;
 const char kDefaultFace[] = "MS UI Gothic";
 // "Memory remaining" in Shift-JIS.
-const char kDefaultCaption[] = "\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8";
+const char kJapaneseCaption[] = "\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8";
 
 HFONT CreateMeterFont(const std::string& face, int weight) {
     return CreateFontA(12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0,
@@ -23,7 +23,7 @@ HFONT CreateMeterFont(const std::string& face, int weight) {
 
 }  // namespace
 
-MeterForm::MeterForm(uint32_t requested_count) {
+MeterForm::MeterForm(uint32_t requested_count) : default_caption(kJapaneseCaption) {
     if (requested_count == 0) {
         SYSTEM_INFO info;
         GetSystemInfo(&info);
@@ -136,7 +136,7 @@ void MeterForm::draw_frame() {
 
 void MeterForm::apply_settings(std::string text) {
     if (!GetTagElement(text, "MSG00", 0, font_face)) font_face = kDefaultFace;
-    if (!GetTagElement(text, "MSG01", 0, memory_caption)) memory_caption = kDefaultCaption;
+    if (!GetTagElement(text, "MSG01", 0, memory_caption)) memory_caption = default_caption;
     DeleteObject(font);
     font = CreateMeterFont(font_face, FW_NORMAL);
 }

@@ -82,11 +82,20 @@ TEST(WholePercent, PinsValuesNoIntegerHolds) {
 
 TEST(ComposeTooltipText, NamesTheProcessorCountAndMemory) {
     const std::string memory = "\n \x95\xA8\x97\x9D\x83\x81\x83\x82\x83\x8A:";
-    EXPECT_EQ(ComposeTooltipText("  Example CPU 3000  ", 2, 2147483648ull),
+    EXPECT_EQ(ComposeTooltipText("  Example CPU 3000  ", 2, 2147483648ull, kJapaneseFace),
               "Example CPU 3000 x2" + memory + "2.00GB");
-    EXPECT_EQ(ComposeTooltipText("Solo", 1, 536870912ull), "Solo" + memory + "512.00MB");
-    EXPECT_EQ(ComposeTooltipText(" \t\r\n", 32, 1024), "CPU x32" + memory + "1.00KB");
-    EXPECT_EQ(ComposeTooltipText("", 1, 0), "CPU" + memory + "   0Byte");
+    EXPECT_EQ(ComposeTooltipText("Solo", 1, 536870912ull, kJapaneseFace), "Solo" + memory + "512.00MB");
+    EXPECT_EQ(ComposeTooltipText(" \t\r\n", 32, 1024, kJapaneseFace), "CPU x32" + memory + "1.00KB");
+    EXPECT_EQ(ComposeTooltipText("", 1, 0, kEnglishFace), "CPU\nPhysical memory:    0Byte");
+}
+
+TEST(Face, JapaneseOnlyWhereTheUserInterfaceLanguageIsJapanese) {
+    for (uint16_t japanese : {0x0411, 0x0011, 0x0C11}) {
+        EXPECT_EQ(&FaceForUiLanguage(japanese), &kJapaneseFace) << japanese;
+    }
+    for (uint16_t other : {0x0409, 0x0804, 0x0412, 0x0000, 0x0400}) {
+        EXPECT_EQ(&FaceForUiLanguage(other), &kEnglishFace) << other;
+    }
 }
 
 }  // namespace

@@ -10,8 +10,8 @@ BOOL WINAPI RecordMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, co
     MenuSeen seen{{}, flags, x, y, owner};
     const int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
-        char text[128] = "";
-        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        wchar_t text[128] = L"";
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 128, MF_BYPOSITION);
         const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
         seen.items.push_back({GetMenuItemID(menu, i), text, (state & MF_CHECKED) != 0,
                               (state & MF_SEPARATOR) != 0});
@@ -20,7 +20,7 @@ BOOL WINAPI RecordMenu(HMENU menu, UINT flags, int x, int y, int, HWND owner, co
     return FALSE;  // dismissed without a choice
 }
 
-int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     fakes.message_boxes.push_back({owner, text, caption, type});
     return IDOK;
 }
@@ -32,8 +32,9 @@ BOOL WINAPI FakeCursor(LPPOINT point) {
 }
 
 std::string TestSettingsPath(HINSTANCE) { return fakes.settings_path; }
+LANGID WINAPI TestUiLanguage() { return fakes.ui_language; }
 
-BOOL RecordShell(DWORD message, NOTIFYICONDATAA* data) {
+BOOL RecordShell(DWORD message, NOTIFYICONDATAW* data) {
     fakes.shell_calls.push_back(
         {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip});
     return message == NIM_DELETE ? TRUE : fakes.shell_result;
@@ -53,9 +54,10 @@ int created_windows = 0;
 
 }  // namespace
 
-Harness::Harness()
+Harness::Harness(LANGID ui_language)
     : saved_desktop_(desktop_seam), saved_shell_(shell_seam), saved_sampler_(sampler_body) {
     fakes = Fakes{};
+    fakes.ui_language = ui_language;
     char directory[MAX_PATH];
     GetTempPathA(sizeof directory, directory);
     char name[64];
@@ -63,12 +65,15 @@ Harness::Harness()
                   static_cast<unsigned long>(GetCurrentProcessId()));
     fakes.settings_path = std::string(directory) + name;
     DeleteFileA(fakes.settings_path.c_str());
-    desktop_seam = {RecordMenu, RecordMessageBox, FakeCursor, GetWindowPlacement, TestSettingsPath};
+    desktop_seam = {RecordMenu,         RecordMessageBox, FakeCursor,
+                    GetWindowPlacement, TestSettingsPath, TestUiLanguage};
     shell_seam = {RecordShell, ShellError, NoPause};
     sampler_body = EndAtOnce;
     window = new MainWindow();
+    const std::string caption = window->meter_form->default_caption;
     delete window->meter_form;
     window->meter_form = new RecordingForm(window->processor_count);
+    window->meter_form->default_caption = caption;
 }
 
 Harness::~Harness() {

@@ -24,7 +24,7 @@ public:
 
 struct MenuItemSeen {
     UINT id;
-    std::string text;  // as GetMenuStringA returns it
+    std::wstring text;  // as GetMenuStringW returns it
     bool checked;
     bool separator;
 };
@@ -43,13 +43,13 @@ struct ShellCall {
     UINT id;
     UINT callback_message;
     HICON icon;
-    std::string tip;
+    std::wstring tip;
 };
 
 struct MessageBoxSeen {
     HWND owner;
-    std::string text;
-    std::string caption;
+    std::wstring text;
+    std::wstring caption;
     UINT type;
 };
 
@@ -63,15 +63,16 @@ struct Fakes {
     POINT cursor = {0, 0};
     int cursor_reads = 0;
     std::string settings_path;
+    LANGID ui_language = 0x0411;  // Japanese
 };
 extern Fakes fakes;
 
 // Installs the fakes for its lifetime and owns the MainWindow under test. The
 // samplers are replaced by a body that ends at once, so the test scripts the
-// slots itself.
+// slots itself. The window speaks the face of the user interface language given.
 class Harness {
 public:
-    Harness();
+    explicit Harness(LANGID ui_language = 0x0411);
     ~Harness();
     // Creates the window at (x, y), 240 wide, as tall as the processor count needs.
     bool create(int32_t x = 100, int32_t y = 200);

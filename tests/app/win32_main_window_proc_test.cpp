@@ -13,23 +13,25 @@
 #include "measure/processor_info.h"
 #include "raster/win32_dib_surface.h"
 #include "settings/win32_settings_file.h"
+#include "text/string_helpers.h"
 
 namespace {
 
 constexpr UINT kTrayMessage = WM_APP + 100;
 constexpr WPARAM kTrayId = 1433;
 
-// The menu texts as Shift-JIS bytes.
-const char kMove[] = "\x88\xDA\x93\xAE(&M)";
-const char kTranslucent[] = "\x94\xBC\x93\xA7\x96\xBE(&T)";
-const char kIconize[] = "\x83\x41\x83\x43\x83\x52\x83\x93\x89\xBB(&I)";
-const char kAutoHide[] = "\x8E\xA9\x93\xAE\x82\xC5\x89\x42\x82\xEA\x82\xE9(&H)";
-const char kExit[] = "\x8F\x49\x97\xB9(&X)";
-const char kShowForm[] = "\x83\x74\x83\x48\x81\x5B\x83\x80\x95\x5C\x8E\xA6(&S)";
+// The menu texts as Windows hands them out, written as UTF-16 here so that no
+// code page stands between them and the test.
+const wchar_t kMove[] = L"移動(&M)";
+const wchar_t kTranslucent[] = L"半透明(&T)";
+const wchar_t kIconize[] = L"アイコン化(&I)";
+const wchar_t kAutoHide[] = L"自動で隠れる(&H)";
+const wchar_t kExit[] = L"終了(&X)";
+const wchar_t kShowForm[] = L"フォーム表示(&S)";
 
 struct Item {
     UINT id;
-    const char* text;
+    const wchar_t* text;
     bool checked;
 };
 
@@ -52,6 +54,8 @@ std::vector<Item> WindowMenu(bool translucent, bool auto_hide) {
             {40013, kIconize, false},       {40011, kAutoHide, auto_hide},
             {0, nullptr, false},            {40005, kExit, false}};
 }
+
+std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 POINT ScreenOf(HWND hwnd, int x, int y) {
     POINT point = {x, y};
@@ -175,6 +179,32 @@ TEST(HitTest, ArmsTheHoverCountOnlyWithAutoHideOn) {
     EXPECT_EQ(window.hover_frames, 1);
 }
 
+// The tooltip's one tool, with its text read back as UTF-16.
+std::wstring ToolText(HWND tooltip, TOOLINFOW& tool) {
+    static wchar_t text[256];
+    tool = TOOLINFOW{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.lpszText = text;
+    if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool))) return L"-";
+    text[0] = L'\0';
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    return text;
+}
+
+// The processor line (ASCII), a line feed, and the installed memory after `label`.
+std::wstring ExpectedTooltip(const MainWindow& window, const wchar_t* label) {
+    MEMORYSTATUSEX memory = {};
+    memory.dwLength = sizeof memory;
+    GlobalMemoryStatusEx(&memory);
+    const ProcessorInfo& processor = processor_info();
+    const std::string text = ComposeTooltipText(
+        std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
+        window.processor_count, memory.ullTotalPhys, kEnglishFace);
+    return Widened(text.substr(0, text.find('\n') + 1)) + label +
+           Widened(FormatByteSize(memory.ullTotalPhys));
+}
+
 TEST(Tooltip, NamesTheProcessorAndMemoryOverTheLeftHalf) {
     Harness harness;
     ASSERT_TRUE(harness.create());
@@ -187,30 +217,15 @@ TEST(Tooltip, NamesTheProcessorAndMemoryOverTheLeftHalf) {
     EXPECT_TRUE(GetWindowLongA(window.tooltip_window, GWL_STYLE) & TTS_ALWAYSTIP);
     ASSERT_EQ(SendMessageA(window.tooltip_window, TTM_GETTOOLCOUNT, 0, 0), 1);
 
-    char text[256] = "";
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.lpszText = text;
-    ASSERT_TRUE(SendMessageA(window.tooltip_window, TTM_ENUMTOOLSA, 0,
-                             reinterpret_cast<LPARAM>(&tool)));
+    TOOLINFOW tool;
+    const std::wstring text = ToolText(window.tooltip_window, tool);
     EXPECT_EQ(tool.hwnd, window.hwnd);
     EXPECT_TRUE(tool.uFlags & TTF_SUBCLASS);
     EXPECT_EQ(tool.rect.left, 0);
     EXPECT_EQ(tool.rect.top, 0);
     EXPECT_EQ(tool.rect.right, 120);
     EXPECT_EQ(tool.rect.bottom, WindowHeightForProcessors(window.processor_count));
-
-    MEMORYSTATUSEX memory = {};
-    memory.dwLength = sizeof memory;
-    GlobalMemoryStatusEx(&memory);
-    const ProcessorInfo& processor = processor_info();
-    const std::string expected = ComposeTooltipText(
-        std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
-        window.processor_count, memory.ullTotalPhys);
-    tool.lpszText = text;
-    SendMessageA(window.tooltip_window, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-    EXPECT_EQ(std::string(text), expected);
-    EXPECT_NE(expected.find("\n \x95\xA8\x97\x9D\x83\x81\x83\x82\x83\x8A:"), std::string::npos);
+    EXPECT_EQ(text, ExpectedTooltip(window, L" 物理メモリ:"));
 }
 
 TEST(Window, MaximizingKeepsPlaceAndSizeAndNothingErasesTheBackground) {
@@ -288,7 +303,7 @@ TEST(Tray, CreationFoldsWhenTheSettingsSaySoAndADoubleClickUnfolds) {
     EXPECT_EQ(add.id, 1433u);
     EXPECT_EQ(add.callback_message, kTrayMessage);
     EXPECT_NE(add.icon, nullptr);
-    EXPECT_EQ(add.tip, "\x8C\x76\x8E\x5A\x92\x86");
+    EXPECT_EQ(add.tip, L"計算中");
     EXPECT_TRUE(fakes.message_boxes.empty());
 
     // Other events and other icons' messages are not for the window.
@@ -337,17 +352,14 @@ TEST(Tray, ARestartedTaskbarGetsTheIconBackOnlyWhenFolded) {
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
 }
 
-const char kFoldFailed[] =
-    "\x83\x41\x83\x43\x83\x52\x83\x93\x89\xBB\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5"
-    "\x82\xBD\x81\x42\r\n\x83\x5E\x83\x58\x83\x4E\x83\x6F\x81\x5B\x82\xAA\x8B\x4E\x93\xAE"
-    "\x82\xB5\x82\xC4\x82\xA2\x82\xC8\x82\xA2\x89\xC2\x94\x5C\x90\xAB\x82\xAA\x82\xA0\x82\xE8"
-    "\x82\xDC\x82\xB7\x81\x42";
+const wchar_t kFoldFailed[] =
+    L"アイコン化に失敗しました。\r\nタスクバーが起動していない可能性があります。";
 
-void ExpectFoldFailureBox(HWND owner) {
+void ExpectFoldFailureBox(HWND owner, const wchar_t* text = kFoldFailed) {
     ASSERT_EQ(fakes.message_boxes.size(), 1u);
     EXPECT_EQ(fakes.message_boxes[0].owner, owner);
-    EXPECT_EQ(fakes.message_boxes[0].text, kFoldFailed);
-    EXPECT_EQ(fakes.message_boxes[0].caption, "Vornelt Gauge");
+    EXPECT_EQ(fakes.message_boxes[0].text, text);
+    EXPECT_EQ(fakes.message_boxes[0].caption, L"Vornelt Gauge");
     EXPECT_EQ(fakes.message_boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION));
 }
 
@@ -420,6 +432,44 @@ TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {
     SendMessageA(hwnd, WM_COMMAND, 40005, 0);
     EXPECT_EQ(window.full_region, nullptr);
     EXPECT_EQ(window.cut_region, nullptr);
+}
+
+TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {
+    Harness harness(0x0409);
+    MainWindow& window = *harness.window;
+    window.iconized = true;
+    fakes.shell_result = FALSE;
+    fakes.shell_error = ERROR_TIMEOUT;
+    ASSERT_TRUE(harness.create());
+    ExpectFoldFailureBox(window.hwnd, L"Could not fold into the notification area.\r\n"
+                                      L"The taskbar may not be running.");
+    EXPECT_EQ(fakes.shell_calls[0].tip, L"Measuring...");
+    TOOLINFOW tool;
+    EXPECT_EQ(ToolText(window.tooltip_window, tool), ExpectedTooltip(window, L"Physical memory: "));
+
+    SendMessageA(window.hwnd, WM_RBUTTONUP, 0, 0);
+    SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_RBUTTONUP);
+    ASSERT_EQ(fakes.menus.size(), 2u);
+    ExpectItems(fakes.menus[0], {{40017, L"&Move", false},
+                                 {40007, L"&Translucent", false},
+                                 {40013, L"&Fold into the notification area", false},
+                                 {40011, L"Auto-&hide", false},
+                                 {0, nullptr, false},
+                                 {40005, L"E&xit", false}});
+    ExpectItems(fakes.menus[1],
+                {{40013, L"&Show window", false}, {0, nullptr, false}, {40005, L"E&xit", false}});
+
+    fakes.shell_result = TRUE;
+    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    window.update_frame();
+    EXPECT_EQ(fakes.shell_calls.back().tip.rfind(L"Free memory: ", 0), 0u);
+    // Without a caption in the settings the picture's is English; a stored one stays.
+    bool found = false;
+    window.load_settings(fakes.settings_path, found);
+    EXPECT_EQ(window.meter_form->memory_caption, "Free");
+    ASSERT_TRUE(WriteWholeFile(fakes.settings_path, "<MSG01>\x83\x81\x83\x82</MSG01>"));
+    window.load_settings(fakes.settings_path, found);
+    EXPECT_EQ(window.meter_form->memory_caption, "\x83\x81\x83\x82");
 }
 
 }  // namespace

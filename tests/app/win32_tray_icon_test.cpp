@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "text/string_helpers.h"
+#include "text/win32_wide_text.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ DWORD current_error = 0;
 MEMORYSTATUSEX memory = {};
 bool memory_readable = true;
 
-BOOL ScriptedNotify(DWORD message, NOTIFYICONDATAA* data) {
+BOOL ScriptedNotify(DWORD message, NOTIFYICONDATAW* data) {
     calls.push_back({message, data->uFlags, data->hIcon});
     const Answer answer = answers.empty() ? Answer{TRUE, 0} : answers.front();
     if (!answers.empty()) answers.pop_front();
@@ -46,8 +47,9 @@ BOOL FixedMemory(MEMORYSTATUSEX* status) {
 
 const Answer kTimeout{FALSE, ERROR_TIMEOUT};
 const Answer kFailed{FALSE, ERROR_ACCESS_DENIED};
-const char kFreeMemory[] = "\x83\x81\x83\x82\x83\x8A\x8E\x63\x97\xCA:";  // "メモリ残量:"
-const char kKatakanaMe[] = "\x83\x81";                                     // "メ"
+const char kKatakanaMe[] = "\x83\x81";  // "メ"
+
+std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 std::vector<DWORD> Messages() {
     std::vector<DWORD> messages;
@@ -79,7 +81,7 @@ protected:
         ASSERT_TRUE(tray_.add(5, 500));
         calls.clear();
     }
-    std::string Tip() const { return tray_.data.szTip; }
+    std::wstring Tip() const { return tray_.data.szTip; }
 
     const ShellSeam saved_shell_ = shell_seam;
     BOOL (*const saved_memory_)(MEMORYSTATUSEX*) = memory_status_seam;
@@ -123,7 +125,7 @@ TEST_F(TrayIconTest, AddSucceedsOnAnyErrorButATimeoutOrWhenTheModifyAnswersOne) 
 }
 
 TEST_F(TrayIconTest, RecordChangesReachTheShellOnlyAsTold) {
-    EXPECT_EQ(tray_.data.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+    EXPECT_EQ(tray_.data.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
     EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE));
     EXPECT_TRUE(calls.empty());
     Show();
@@ -142,15 +144,19 @@ TEST_F(TrayIconTest, RecordChangesReachTheShellOnlyAsTold) {
 
 TEST_F(TrayIconTest, TipIsCutAtTheRecordsSizeWithoutSplittingACharacter) {
     tray_.set_tip(std::string(100, 'a'), false);
-    EXPECT_EQ(Tip(), std::string(63, 'a'));
-    // A two-byte character that would end at byte 64 is left out whole.
-    tray_.set_tip(std::string(62, 'a') + kKatakanaMe, false);
-    EXPECT_EQ(Tip(), std::string(62, 'a'));
-    tray_.set_tip(std::string(61, 'a') + kKatakanaMe + "b", false);
-    EXPECT_EQ(Tip(), std::string(61, 'a') + kKatakanaMe);
-    // Half-width katakana are single bytes.
+    EXPECT_EQ(Tip(), std::wstring(63, L'a'));
+    // The record counts characters, not bytes: a two-byte one is one of 63.
+    tray_.set_tip(std::string(62, 'a') + kKatakanaMe + "b", false);
+    EXPECT_EQ(Tip(), std::wstring(62, L'a') + L"メ");
+    // Half-width katakana are single bytes, read as code page 932 whatever the user's is.
     tray_.configure(window_, 1, 0, nullptr, std::string(40, 'b') + std::string(30, '\xB1'));
-    EXPECT_EQ(Tip(), std::string(40, 'b') + std::string(23, '\xB1'));
+    EXPECT_EQ(Tip(), std::wstring(40, L'b') + std::wstring(23, L'\xFF71'));
+    // A pair of surrogates is kept whole or left out whole.
+    wchar_t record[4];
+    CopyWideBounded(record, 4, L"ab\xD83D\xDE00");
+    EXPECT_EQ(std::wstring(record), L"ab");
+    CopyWideBounded(record, 4, L"a\xD83D\xDE00");
+    EXPECT_EQ(std::wstring(record), L"a\xD83D\xDE00");
 }
 
 TEST_F(TrayIconTest, EmptyTipOrNullIconClearsTheFlagsSoAModifyChangesNothing) {
@@ -158,7 +164,7 @@ TEST_F(TrayIconTest, EmptyTipOrNullIconClearsTheFlagsSoAModifyChangesNothing) {
     const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
     EXPECT_EQ(tray_.set_icon(icon, true), nullptr);
     tray_.set_tip("", true);
-    EXPECT_EQ(Tip(), "tip");
+    EXPECT_EQ(Tip(), L"tip");
     EXPECT_EQ(tray_.set_icon(nullptr, true), icon);
     EXPECT_EQ(tray_.data.hIcon, icon);
     ASSERT_EQ(calls.size(), 3u);
@@ -175,7 +181,7 @@ TEST_F(TrayIconTest, RefreshShowsTheLevelPictureAndTheFreeMemory) {
     RefreshTray(tray_, level, module_);
     EXPECT_EQ(level, 1);
     ASSERT_NE(tray_.data.hIcon, nullptr);
-    EXPECT_EQ(Tip(), kFreeMemory + FormatByteSize(1));
+    EXPECT_EQ(Tip(), L"メモリ残量:" + Widened(FormatByteSize(1)));
     ASSERT_EQ(calls.size(), 2u);  // the picture, then the tip
     EXPECT_EQ(calls[0].icon, tray_.data.hIcon);
     ICONINFO info = {};
@@ -238,7 +244,7 @@ TEST_F(TrayIconTest, RefreshWithoutAMemoryReadingChangesNothing) {
     RefreshTray(tray_, level, module_);
     EXPECT_EQ(level, 10);
     EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(Tip(), "tip");
+    EXPECT_EQ(Tip(), L"tip");
 }
 
 }  // namespace

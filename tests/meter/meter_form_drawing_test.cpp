@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "meter/meter_values.h"
+#include "raster/glyph_rasterizer.h"
 #include "raster/pixel_primitives.h"
 #include "raster/win32_dib_surface.h"
 #include "tests/meter/meter_form_fixture.h"
 #include "tests/support/png_writer.h"
+#include "text/string_helpers.h"
 
 namespace {
 
@@ -206,6 +208,34 @@ TEST_F(MeterFormTest, SettingsAndFont) {
     EXPECT_STREQ(font_of(f.font).lfFaceName, "IPAGothic");
     f.apply_settings("<MSG01></MSG01><MSG00></MSG00>");
     EXPECT_EQ(f.settings_text(), "<MSG00></MSG00><MSG01></MSG01>");
+}
+
+TEST_F(MeterFormTest, TheEnglishDefaultCaptionNeverMeetsTheWidestAmount) {
+    MeterForm& f = Make(2);
+    f.default_caption = "Free";
+    f.apply_settings("");
+    EXPECT_EQ(f.memory_caption, "Free");
+    // The widest amount there is: every other is shorter.
+    FakeSystem::total = FakeSystem::available = ~uint64_t{0};
+    EXPECT_EQ(FormatByteSize(FakeSystem::available), "17179869184.00GB");
+    f.handle_message(Frame());
+    // The caption as it looks drawn alone; beside the amount it must look the same.
+    DibSurface alone(240, 16);
+    ASSERT_TRUE(alone.has_pixels());
+    const TextExtent caption =
+        RasterizeText(alone.pixels, 240, 16, f.font, 240, 16, 0, f.memory_caption);
+    EXPECT_GT(caption.right, 0);
+    int differing = 0;
+    for (int32_t y = 0; y < 12; ++y) {
+        for (int32_t x = 0; x < caption.right; ++x) {
+            differing += PixelAt(*f.text_layer, 120 + x, y) != alone.pixels[y * 240 + x];
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    // Nor does the amount reach into the caption's advance.
+    const TextExtent amount =
+        RasterizeText(alone.pixels, 240, 16, f.font, 240, 16, 0, "17179869184.00GB");
+    EXPECT_LE(120 + caption.right, 240 - amount.right);
 }
 
 TEST_F(MeterFormTest, SurfacesWithoutMemoryAreSkipped) {

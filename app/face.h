@@ -1,0 +1,23 @@
+// The language the gadget speaks: Japanese where the user interface language
+// is Japanese, English everywhere else. Chosen once at start; it picks the
+// texts handed to Windows, the menus' resource language and the caption drawn
+// when the settings name none. Texts are Shift-JIS bytes (the English ones are
+// plain ASCII), so every one crosses into Windows the same way.
+#pragma once
+
+#include <cstdint>
+
+struct Face {
+    uint16_t menu_language;     // language identifier of menus 102 and 106
+    const char* memory_label;   // the tooltip's second line, before the amount
+    const char* first_tray_tip;  // until the first tray refresh
+    const char* free_memory_label;  // the tray tip, before the amount
+    const char* fold_failed;     // the message after a failed fold
+    const char* default_caption;  // beside the free memory in the picture
+};
+
+extern const Face kJapaneseFace;
+extern const Face kEnglishFace;
+
+// By the primary language of a Windows language identifier.
+const Face& FaceForUiLanguage(uint16_t language);
