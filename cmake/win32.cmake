@@ -53,6 +53,16 @@ function(vg_register_wine_test name)
   endif()
 endfunction()
 
+# One more run of a whole test program on a Windows that is not Japanese: the
+# wine-run wrapper takes the locale (code page and user interface language) from VG_LANG.
+function(vg_wine_test_in_locale name locale)
+  if(VG_RUN_WINE_TESTS)
+    add_test(NAME ${name}.${locale} COMMAND ${name})
+    set_tests_properties(${name}.${locale} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
+                         RESOURCE_LOCK gadget_window ENVIRONMENT "VG_LANG=${locale}")
+  endif()
+endfunction()
+
 function(vg_portable_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE vg_portable gtest gtest_main)
