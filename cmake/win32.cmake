@@ -53,13 +53,14 @@ function(vg_register_wine_test name)
   endif()
 endfunction()
 
-# One more run of a whole test program on a Windows that is not Japanese: the
-# wine-run wrapper takes the locale (code page and user interface language) from VG_LANG.
+# One more run of a test program on a Windows that is not Japanese: the wine-run
+# wrapper takes the locale (code page and user interface language) from VG_LANG.
+# Further arguments go to the program (a --gtest_filter, say).
 function(vg_wine_test_in_locale name locale)
   if(VG_RUN_WINE_TESTS)
-    add_test(NAME ${name}.${locale} COMMAND ${name})
+    add_test(NAME ${name}.${locale} COMMAND ${name} ${ARGN})
     set_tests_properties(${name}.${locale} PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 300
-                         RESOURCE_LOCK gadget_window ENVIRONMENT "VG_LANG=${locale}")
+                         ENVIRONMENT "VG_LANG=${locale}")
   endif()
 endfunction()
 
