@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "measure/win32_processor_info.h"
 #include "meter/meter_layout.h"
+#include "settings/settings_text.h"
 #include "text/win32_module_directory.h"
 
 int pump_message() {

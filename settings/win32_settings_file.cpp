@@ -3,9 +3,6 @@
 #include <memory>
 #include <new>
 
-#include "app/main_window.h"
-#include "meter/meter_form.h"
-
 namespace {
 
 // The one owner of an open file handle.
@@ -124,29 +121,4 @@ bool SaveSettingsFile(const std::string& path, HWND window, StoredSettings setti
     settings.right = placement.rcNormalPosition.right;
     settings.bottom = placement.rcNormalPosition.bottom;
     return WriteWholeFile(path, ComposeSettingsText(settings, meter_text));
-}
-
-RECT MainWindow::load_settings(std::string path, bool& position_found) {
-    std::string text;
-    const StoredSettings settings = LoadSettingsFile(path, processor_count, text);
-    frame_rate = settings.frame_rate;
-    auto_hide = settings.auto_hide;
-    translucent = settings.translucent;
-    alpha = settings.alpha;
-    iconized = settings.iconized;
-    // The meter takes its font face and caption from the same text.
-    if (meter_form != nullptr) meter_form->apply_settings(text);
-    position_found = settings.position_found;
-    return RECT{settings.left, settings.top, settings.right, settings.bottom};
-}
-
-void MainWindow::save_settings(std::string path) {
-    StoredSettings settings;
-    settings.frame_rate = frame_rate;
-    settings.auto_hide = auto_hide;
-    settings.translucent = translucent;
-    settings.alpha = alpha;
-    settings.iconized = iconized;
-    SaveSettingsFile(path, hwnd, settings,
-                     meter_form != nullptr ? meter_form->settings_text() : std::string());
 }
