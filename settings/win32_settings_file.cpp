@@ -35,8 +35,10 @@ BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address)
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     RECT common;
-    search.found = GetMonitorInfoA(monitor, &info) &&
-                   IntersectRect(&common, &info.rcWork, &search.rect);
+    // The whole monitor: a window parked on the taskbar is out of the work
+    // area but can still be seen and grabbed.
+    search.found = monitor_info_seam(monitor, &info) &&
+                   IntersectRect(&common, &info.rcMonitor, &search.rect);
     return search.found ? FALSE : TRUE;
 }
 
@@ -52,7 +54,26 @@ bool TargetReplaceable(const std::string& path) {
     return probe.is_open();
 }
 
+bool WriteText(HANDLE file, const std::string& text) {
+    DWORD count = 0;
+    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &count, nullptr) &&
+           count == text.size() && FlushFileBuffers(file);
+}
+
+// For a folder where the user may change the settings file but create no file
+// beside it. A write cut short here can leave the old text's tail behind the
+// new one, which is still better than never saving there at all.
+bool WriteInPlace(const std::string& path, const std::string& text) {
+    OwnedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.is_open()) return false;
+    const bool written = WriteText(file.get(), text) && SetEndOfFile(file.get());
+    return file.close() && written;
+}
+
 }  // namespace
+
+BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
 
 bool ReadWholeFile(std::string path, std::string& out) {
     out.clear();
@@ -79,11 +100,8 @@ bool WriteWholeFile(std::string path, const std::string& text) {
     const std::string temporary = path + ".tmp";
     OwnedFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.is_open()) return false;
-    DWORD count = 0;
-    bool written = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &count,
-                             nullptr) &&
-                   count == text.size() && FlushFileBuffers(file.get());
+    if (!file.is_open()) return WriteInPlace(path, text);
+    bool written = WriteText(file.get(), text);
     written = file.close() && written;
     if (written && MoveFileExA(temporary.c_str(), path.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
