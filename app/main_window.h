@@ -72,6 +72,9 @@ public:
     void toggle_translucency();
     RECT load_settings(std::string path, bool& position_found);
     void save_settings(std::string path);
+    // Saves to the gadget's own file at once, so a gadget that is killed or
+    // crashes later loses nothing the user set.
+    void save_changed_settings();
     void keep_on_top();
 
     TrayIcon tray;
@@ -87,6 +90,8 @@ public:
     SamplerSlot samplers[kMaxProcessors] = {};
     MeterForm* meter_form = nullptr;
     UINT taskbar_created_message = 0;
+    // The restored rectangle when a move began, to tell a move from a click.
+    RECT move_start = {};
     TOOLINFOA tool_info = {};
     HWND tooltip_window = nullptr;
     int32_t tray_level = 10;
@@ -105,6 +110,9 @@ private:
     void on_command(WORD command);
     void show_window_menu(LPARAM point);
     void show_fold_failure();
+    // set_iconized, and a save when the window folded or unfolded.
+    void switch_folded(bool on);
+    RECT restored_rect();
     void track_menu(WORD resource, POINT point);
 };
 

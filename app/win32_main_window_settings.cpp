@@ -28,3 +28,5 @@ void MainWindow::save_settings(std::string path) {
     SaveSettingsFile(path, hwnd, settings,
                      meter_form != nullptr ? meter_form->settings_text() : std::string());
 }
+
+void MainWindow::save_changed_settings() { save_settings(desktop_seam.settings_path(instance)); }
