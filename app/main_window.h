@@ -90,6 +90,10 @@ public:
     SamplerSlot samplers[kMaxProcessors] = {};
     MeterForm* meter_form = nullptr;
     UINT taskbar_created_message = 0;
+    // A second start asks with this message whether the gadget uses its
+    // settings file (the file's key); 0 until registered.
+    UINT bring_forward_message = 0;
+    uint64_t settings_key = 0;
     // The restored rectangle when a move began, to tell a move from a click.
     RECT move_start = {};
     TOOLINFOA tool_info = {};
@@ -112,6 +116,7 @@ private:
     void show_fold_failure();
     // set_iconized, and a save when the window folded or unfolded.
     void switch_folded(bool on);
+    LRESULT bring_forward(WPARAM key_low, LPARAM key_high);
     RECT restored_rect();
     void track_menu(WORD resource, POINT point);
 };

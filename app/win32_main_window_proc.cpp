@@ -8,6 +8,7 @@
 #include "app/frame_text.h"
 #include "app/gadget_messages.h"
 #include "app/main_window.h"
+#include "app/win32_settings_claim.h"
 #include "app/win32_layered_window_api.h"
 #include "measure/processor_info.h"
 #include "meter/meter_form.h"
@@ -150,6 +151,9 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         if (taskbar_created_message != 0 && message == taskbar_created_message && iconized) {
             switch_folded(true);
         }
+        if (bring_forward_message != 0 && message == bring_forward_message) {
+            return bring_forward(wparam, lparam);
+        }
         return DefWindowProcA(hwnd, message, wparam, lparam);
     }
 }
@@ -181,6 +185,8 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     SendMessageA(tooltip_window, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool_info));
 
     taskbar_created_message = RegisterWindowMessageA("TaskbarCreated");
+    settings_key = SettingsFileKey(desktop_seam.settings_path(instance));
+    bring_forward_message = RegisterWindowMessageA(kBringForwardMessageName);
     ShowWindow(hwnd, SW_HIDE);
     const HICON small_icon = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 16, 16, 0));
@@ -263,6 +269,20 @@ void MainWindow::switch_folded(bool on) {
     const bool was = iconized;
     set_iconized(on);
     if (iconized != was) save_changed_settings();
+}
+
+LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(key_high)) << 32) |
+                         static_cast<uint32_t>(key_low);
+    // Other gadgets' files are not this one's business.
+    if (key != settings_key) return 0;
+    if (iconized) switch_folded(false);
+    // Hidden by auto-hide counts as well; the count starts anew.
+    hover_frames = 0;
+    ShowWindow(hwnd, SW_SHOW);
+    keep_on_top();
+    SetForegroundWindow(hwnd);
+    return kBroughtForward;
 }
 
 RECT MainWindow::restored_rect() {

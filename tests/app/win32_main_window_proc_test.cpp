@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frame_text.h"
+#include "app/win32_settings_claim.h"
 #include "main_window_harness.h"
 #include "measure/processor_info.h"
 #include "raster/win32_dib_surface.h"
@@ -445,6 +446,33 @@ TEST(Session, SettingsAreSavedWhenAnOptionOrTheFoldChangesOrAMoveEndsElsewhere) 
     SetWindowPos(hwnd, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
     EXPECT_TRUE(SavedHas("<x1>300</x1>")) << Saved();
+}
+
+TEST(SecondStart, OnlyTheGadgetOfTheSameSettingsFileComesForwardUnfolded) {
+    Harness harness;
+    MainWindow& window = *harness.window;
+    window.iconized = true;
+    ASSERT_TRUE(harness.create());
+    const UINT ask = RegisterWindowMessageA(kBringForwardMessageName);
+    const auto asked = [&](uint64_t key) {
+        return SendMessageA(window.hwnd, ask, static_cast<WPARAM>(key & 0xFFFFFFFFu),
+                            static_cast<LPARAM>(static_cast<uint32_t>(key >> 32)));
+    };
+    const uint64_t key = SettingsFileKey(fakes.settings_path);
+    EXPECT_EQ(asked(key ^ (uint64_t{1} << 40)), 0);
+    EXPECT_TRUE(window.iconized);
+    EXPECT_EQ(asked(key), kBroughtForward);
+    EXPECT_FALSE(window.iconized);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+
+    // The key ignores the case of the path, but not which folder it names;
+    // the second byte of a two-byte character is no letter.
+    std::string upper = fakes.settings_path;
+    CharUpperA(&upper[0]);
+    EXPECT_EQ(SettingsFileKey(upper), key);
+    EXPECT_NE(SettingsFileKey("C:\\a\\Pollstate.txt"), SettingsFileKey("C:\\b\\Pollstate.txt"));
+    EXPECT_NE(SettingsFileKey("C:\\\x83\x61\\Pollstate.txt"),
+              SettingsFileKey("C:\\\x83\x41\\Pollstate.txt"));
 }
 
 TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {
