@@ -1,11 +1,7 @@
 #include "app/frame_pacing.h"
 
+#include "settings/settings_text.h"
 #include "text/string_helpers.h"
-
-int32_t ClampFrameRate(int32_t frame_rate) {
-    if (frame_rate < 1) return 30;
-    return frame_rate > 1000 ? 1000 : frame_rate;
-}
 
 PaceDecision PaceFrame(FramePacer& pacer, uint32_t now, int32_t frame_rate) {
     if (!pacer.started) {

@@ -4,9 +4,6 @@
 
 #include <cstdint>
 
-// Frames per second the pacing works with: 30 for a value below 1, at most 1000.
-int32_t ClampFrameRate(int32_t frame_rate);
-
 struct FramePacer {
     bool started = false;
     uint32_t frame_start = 0;  // clock reading when the previous frame's pacing ended

@@ -75,6 +75,9 @@ public:
     void toggle_translucency();
     RECT load_settings(std::string path, bool& position_found);
     void save_settings(std::string path);
+    // Saves to the gadget's own file at once, so a gadget that is killed or
+    // crashes later loses nothing the user set.
+    void save_changed_settings();
     void keep_on_top();
 
     TrayIcon tray;
@@ -90,6 +93,12 @@ public:
     SamplerSlot samplers[kMaxProcessors] = {};
     MeterForm* meter_form = nullptr;
     UINT taskbar_created_message = 0;
+    // A second start asks with this message whether the gadget uses its
+    // settings file (the file's key); 0 until registered.
+    UINT bring_forward_message = 0;
+    uint64_t settings_key = 0;
+    // The restored rectangle when a move began, to tell a move from a click.
+    RECT move_start = {};
     TOOLINFOW tool_info = {};
     HWND tooltip_window = nullptr;
     int32_t tray_level = 10;
@@ -110,6 +119,10 @@ private:
     void on_command(WORD command);
     void show_window_menu(LPARAM point);
     void show_fold_failure();
+    // set_iconized, and a save when the window folded or unfolded.
+    void switch_folded(bool on);
+    LRESULT bring_forward(WPARAM key_low, LPARAM key_high);
+    RECT restored_rect();
     void track_menu(WORD resource, POINT point);
 };
 

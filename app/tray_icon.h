@@ -32,6 +32,7 @@ public:
     bool add(int32_t budget, DWORD pause_ms);
     int remove();
     void remove_if_added();
+    // A null icon leaves the picture and the flags as they are.
     HICON set_icon(HICON icon, bool push);
     int set_tip(std::string tip, bool push);
     // set_icon with push, and the icon becomes this object's: the previous one

@@ -1,6 +1,8 @@
 #include "app/main_window.h"
+#include "app/win32_settings_claim.h"
 #include "measure/win32_processor_info.h"
 #include "meter/meter_layout.h"
+#include "settings/settings_text.h"
 #include "text/win32_module_directory.h"
 
 int pump_message() {
@@ -12,8 +14,27 @@ int pump_message() {
     return 1;
 }
 
+namespace {
+
+// How long a second start keeps asking a gadget that holds its settings file.
+constexpr DWORD kClaimLimit = 5000;
+
+}  // namespace
+
 int RunGadget(HINSTANCE instance) {
     SetCurrentDirectoryA(ModuleDirectory(instance));
+    const std::string settings_path = desktop_seam.settings_path(instance);
+    // Two gadgets on one file would stack on one place and overwrite each
+    // other's settings: a second start brings the first forward and ends.
+    SettingsFileClaim claim(SettingsFileKey(settings_path));
+    switch (claim.claim_or_bring_forward(kClaimLimit)) {
+    case StartOutcome::kClaimed:
+        break;
+    case StartOutcome::kBroughtForward:
+        return 0;
+    case StartOutcome::kUnreachable:
+        return 1;
+    }
     report_processor();
     InitializeCriticalSection(&sample_lock);
     MainWindow* main_window = new MainWindow();
@@ -22,7 +43,7 @@ int RunGadget(HINSTANCE instance) {
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     bool position_found = false;
     const RECT stored =
-        main_window->load_settings(desktop_seam.settings_path(instance), position_found);
+        main_window->load_settings(settings_path, position_found);
     // The height always follows the processor count, never the file.
     if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
     main_window->frame_rate = ClampFrameRate(main_window->frame_rate);

@@ -8,6 +8,7 @@
 #include "app/frame_text.h"
 #include "app/gadget_messages.h"
 #include "app/main_window.h"
+#include "app/win32_settings_claim.h"
 #include "app/win32_layered_window_api.h"
 #include "measure/processor_info.h"
 #include "meter/meter_form.h"
@@ -102,6 +103,16 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         update_frame();
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
+    case WM_ENTERSIZEMOVE:
+        move_start = restored_rect();
+        return 0;
+    case WM_EXITSIZEMOVE: {
+        // Both the drag and the menu's keyboard move end here; a click that
+        // moved nothing is not worth a write.
+        const RECT end = restored_rect();
+        if (!EqualRect(&end, &move_start)) save_changed_settings();
+        return 0;
+    }
     case WM_LBUTTONDOWN:
         PostMessageA(hwnd, WM_SYSCOMMAND, kDragMove, 0);
         keep_on_top();
@@ -131,7 +142,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         // The meter paints every pixel; an erased background would only flash.
         return 0;
     case kTrayMessage:
-        if (wparam == kTrayId && lparam == WM_LBUTTONDBLCLK) set_iconized(!iconized);
+        if (wparam == kTrayId && lparam == WM_LBUTTONDBLCLK) switch_folded(!iconized);
         if (wparam == kTrayId && lparam == WM_RBUTTONUP) show_tray_menu();
         return 0;
     case WM_COMMAND:
@@ -140,7 +151,10 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
         // A restarted taskbar has forgotten the icon: put it back.
         if (taskbar_created_message != 0 && message == taskbar_created_message && iconized) {
-            set_iconized(true);
+            switch_folded(true);
+        }
+        if (bring_forward_message != 0 && message == bring_forward_message) {
+            return bring_forward(wparam, lparam);
         }
         return DefWindowProcA(hwnd, message, wparam, lparam);
     }
@@ -173,6 +187,8 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     SendMessageW(tooltip_window, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info));
 
     taskbar_created_message = RegisterWindowMessageA("TaskbarCreated");
+    settings_key = SettingsFileKey(desktop_seam.settings_path(instance));
+    bring_forward_message = RegisterWindowMessageA(kBringForwardMessageName);
     ShowWindow(hwnd, SW_HIDE);
     const HICON small_icon = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 16, 16, 0));
@@ -185,9 +201,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     set_iconized(wanted);
     if (wanted && !iconized) {
         show_fold_failure();
-        iconized = false;
         tray.remove();
-        ShowWindow(hwnd, SW_SHOW);
     }
 }
 
@@ -206,6 +220,7 @@ void MainWindow::on_command(WORD command) {
         break;
     case kTranslucent:
         toggle_translucency();
+        save_changed_settings();
         break;
     case kMeasureHigh:
         // Any program may send this; the meter has no use for it and ignores it.
@@ -217,10 +232,11 @@ void MainWindow::on_command(WORD command) {
     case kAutoHide:
         // An armed count is left to run out: the window hides once more at most.
         auto_hide = !auto_hide;
+        save_changed_settings();
         break;
     case kIconize: {
         const bool wanted = !iconized;
-        set_iconized(wanted);
+        switch_folded(wanted);
         if (wanted && !iconized) show_fold_failure();
         break;
     }
@@ -237,14 +253,45 @@ void MainWindow::set_iconized(bool on) {
         iconized = true;
         if (tray.add(kFoldAttempts, kFoldPause)) {
             ShowWindow(hwnd, SW_HIDE);
-        } else {
-            iconized = false;
+            return;
         }
+        // Hidden without an icon the gadget could be neither reached nor
+        // ended: it comes back where it was, whichever way the fold came.
+        iconized = false;
+        ShowWindow(hwnd, SW_SHOW);
+        keep_on_top();
         return;
     }
     iconized = false;
     tray.remove();
     ShowWindow(hwnd, SW_SHOW);
+}
+
+void MainWindow::switch_folded(bool on) {
+    const bool was = iconized;
+    set_iconized(on);
+    if (iconized != was) save_changed_settings();
+}
+
+LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
+    const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(key_high)) << 32) |
+                         static_cast<uint32_t>(key_low);
+    // Other gadgets' files are not this one's business.
+    if (key != settings_key) return 0;
+    if (iconized) switch_folded(false);
+    // Hidden by auto-hide counts as well; the count starts anew.
+    hover_frames = 0;
+    ShowWindow(hwnd, SW_SHOW);
+    keep_on_top();
+    SetForegroundWindow(hwnd);
+    return kBroughtForward;
+}
+
+RECT MainWindow::restored_rect() {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!desktop_seam.window_placement(hwnd, &placement)) return RECT{};
+    return placement.rcNormalPosition;
 }
 
 void MainWindow::show_fold_failure() {

@@ -86,11 +86,12 @@ void TrayIcon::remove_if_added() {
 
 HICON TrayIcon::set_icon(HICON icon, bool push) {
     const HICON previous = data.hIcon;
+    // A null icon (a picture that could not be loaded) keeps the record as it
+    // is: an icon without picture or callback could never be clicked, and a
+    // restarted taskbar would get it back that way.
     if (icon != nullptr) {
         data.uFlags |= NIF_ICON;
         data.hIcon = icon;
-    } else {
-        data.uFlags = 0;
     }
     if (push) push_record();
     return previous;

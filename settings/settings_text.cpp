@@ -1,6 +1,5 @@
 #include "settings/settings_text.h"
 
-#include "app/frame_pacing.h"
 #include "meter/meter_layout.h"
 #include "text/string_helpers.h"
 #include "text/tag_message.h"
@@ -18,6 +17,11 @@ std::string Element(const char* name, int32_t value) {
 }
 
 }  // namespace
+
+int32_t ClampFrameRate(int32_t frame_rate) {
+    if (frame_rate < 1) return 30;
+    return frame_rate > 1000 ? 1000 : frame_rate;
+}
 
 StoredSettings ParseSettingsText(const std::string& text, uint32_t processor_count) {
     StoredSettings settings;

@@ -20,6 +20,9 @@ struct StoredSettings {
     bool iconized = false;
 };
 
+// Frames per second the gadget works with: 30 for a value below 1, at most 1000.
+int32_t ClampFrameRate(int32_t frame_rate);
+
 // Reads the main window's values; what the text lacks takes its default. The
 // rectangle is always 240 wide and as tall as the window for `processor_count`.
 StoredSettings ParseSettingsText(const std::string& text, uint32_t processor_count);

@@ -3,9 +3,6 @@
 #include <memory>
 #include <new>
 
-#include "app/main_window.h"
-#include "meter/meter_form.h"
-
 namespace {
 
 // The one owner of an open file handle.
@@ -38,8 +35,10 @@ BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address)
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     RECT common;
-    search.found = GetMonitorInfoA(monitor, &info) &&
-                   IntersectRect(&common, &info.rcWork, &search.rect);
+    // The whole monitor: a window parked on the taskbar is out of the work
+    // area but can still be seen and grabbed.
+    search.found = monitor_info_seam(monitor, &info) &&
+                   IntersectRect(&common, &info.rcMonitor, &search.rect);
     return search.found ? FALSE : TRUE;
 }
 
@@ -55,7 +54,26 @@ bool TargetReplaceable(const std::string& path) {
     return probe.is_open();
 }
 
+bool WriteText(HANDLE file, const std::string& text) {
+    DWORD count = 0;
+    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &count, nullptr) &&
+           count == text.size() && FlushFileBuffers(file);
+}
+
+// For a folder where the user may change the settings file but create no file
+// beside it. A write cut short here can leave the old text's tail behind the
+// new one, which is still better than never saving there at all.
+bool WriteInPlace(const std::string& path, const std::string& text) {
+    OwnedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.is_open()) return false;
+    const bool written = WriteText(file.get(), text) && SetEndOfFile(file.get());
+    return file.close() && written;
+}
+
 }  // namespace
+
+BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
 
 bool ReadWholeFile(std::string path, std::string& out) {
     out.clear();
@@ -82,11 +100,8 @@ bool WriteWholeFile(std::string path, const std::string& text) {
     const std::string temporary = path + ".tmp";
     OwnedFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.is_open()) return false;
-    DWORD count = 0;
-    bool written = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &count,
-                             nullptr) &&
-                   count == text.size() && FlushFileBuffers(file.get());
+    if (!file.is_open()) return WriteInPlace(path, text);
+    bool written = WriteText(file.get(), text);
     written = file.close() && written;
     if (written && MoveFileExA(temporary.c_str(), path.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -124,29 +139,4 @@ bool SaveSettingsFile(const std::string& path, HWND window, StoredSettings setti
     settings.right = placement.rcNormalPosition.right;
     settings.bottom = placement.rcNormalPosition.bottom;
     return WriteWholeFile(path, ComposeSettingsText(settings, meter_text));
-}
-
-RECT MainWindow::load_settings(std::string path, bool& position_found) {
-    std::string text;
-    const StoredSettings settings = LoadSettingsFile(path, processor_count, text);
-    frame_rate = settings.frame_rate;
-    auto_hide = settings.auto_hide;
-    translucent = settings.translucent;
-    alpha = settings.alpha;
-    iconized = settings.iconized;
-    // The meter takes its font face and caption from the same text.
-    if (meter_form != nullptr) meter_form->apply_settings(text);
-    position_found = settings.position_found;
-    return RECT{settings.left, settings.top, settings.right, settings.bottom};
-}
-
-void MainWindow::save_settings(std::string path) {
-    StoredSettings settings;
-    settings.frame_rate = frame_rate;
-    settings.auto_hide = auto_hide;
-    settings.translucent = translucent;
-    settings.alpha = alpha;
-    settings.iconized = iconized;
-    SaveSettingsFile(path, hwnd, settings,
-                     meter_form != nullptr ? meter_form->settings_text() : std::string());
 }

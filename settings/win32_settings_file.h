@@ -18,10 +18,14 @@ constexpr uint64_t kMaxSettingsFileBytes = 1 << 20;
 bool ReadWholeFile(std::string path, std::string& out);
 
 // Replaces the file with `text` through a temporary file beside it, so a failed
-// write leaves the previous file exactly as it was.
+// write leaves the previous file exactly as it was. Where no temporary file can
+// be created, an existing writable file is written in place instead.
 bool WriteWholeFile(std::string path, const std::string& text);
 
-// Whether any part of `rect` lies in the work area of some monitor.
+// Tests replace this to give a monitor a work area smaller than itself.
+extern BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info);
+
+// Whether any part of `rect` lies on some monitor (taskbars included).
 bool RectOnAnyMonitor(const RECT& rect);
 
 // The stored settings of the file at `path` (defaults when there is none); a

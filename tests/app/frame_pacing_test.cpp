@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "settings/settings_text.h"
+
 namespace {
 
 // A pacer whose previous frame ended at `start`.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frame_text.h"
+#include "app/win32_settings_claim.h"
 #include "main_window_harness.h"
 #include "measure/processor_info.h"
 #include "raster/win32_dib_surface.h"
@@ -374,10 +375,21 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
     ExpectFoldFailureBox(window.hwnd);
 
-    // After a taskbar restart a failed re-add only clears the option, silently.
-    window.iconized = true;
+    // A failed re-add after a taskbar restart brings the folded window back,
+    // where it was and on top, without a message.
+    fakes.shell_result = TRUE;
+    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    ASSERT_FALSE(IsWindowVisible(window.hwnd));
+    RECT before;
+    GetWindowRect(window.hwnd, &before);
+    fakes.shell_result = FALSE;
     SendMessageA(window.hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_FALSE(window.iconized);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    EXPECT_TRUE(GetWindowLongA(window.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RECT after;
+    GetWindowRect(window.hwnd, &after);
+    EXPECT_TRUE(EqualRect(&before, &after));
     EXPECT_EQ(fakes.message_boxes.size(), 1u);
 }
 
@@ -414,6 +426,65 @@ TEST(Session, EndingTheSessionClosesTheWindowAndSavesTheSettings) {
     ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
     EXPECT_NE(saved.find("<AUTO_HIDE>1</AUTO_HIDE>"), std::string::npos) << saved;
     EXPECT_TRUE(IsWindow(hwnd));
+}
+
+std::string Saved() {
+    std::string saved;
+    ReadWholeFile(fakes.settings_path, saved);
+    return saved;
+}
+bool SavedHas(const char* element) { return Saved().find(element) != std::string::npos; }
+
+TEST(Session, SettingsAreSavedWhenAnOptionOrTheFoldChangesOrAMoveEndsElsewhere) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    const HWND hwnd = harness.window->hwnd;
+    SendMessageA(hwnd, WM_COMMAND, 40007, 0);
+    EXPECT_TRUE(SavedHas("<TRANS>1</TRANS>")) << Saved();
+    SendMessageA(hwnd, WM_COMMAND, 40011, 0);
+    EXPECT_TRUE(SavedHas("<AUTO_HIDE>1</AUTO_HIDE>")) << Saved();
+    SendMessageA(hwnd, WM_COMMAND, 40013, 0);
+    EXPECT_TRUE(SavedHas("<ICON>1</ICON>")) << Saved();
+    SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(SavedHas("<ICON>0</ICON>")) << Saved();
+
+    // Neither a frame nor a move that ends where it began writes anything.
+    DeleteFileA(fakes.settings_path.c_str());
+    harness.window->update_frame();
+    SendMessageA(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+    SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(Saved(), "");
+    SendMessageA(hwnd, WM_ENTERSIZEMOVE, 0, 0);
+    SetWindowPos(hwnd, nullptr, 300, 250, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_TRUE(SavedHas("<x1>300</x1>")) << Saved();
+}
+
+TEST(SecondStart, OnlyTheGadgetOfTheSameSettingsFileComesForwardUnfolded) {
+    Harness harness;
+    MainWindow& window = *harness.window;
+    window.iconized = true;
+    ASSERT_TRUE(harness.create());
+    const UINT ask = RegisterWindowMessageA(kBringForwardMessageName);
+    const auto asked = [&](uint64_t key) {
+        return SendMessageA(window.hwnd, ask, static_cast<WPARAM>(key & 0xFFFFFFFFu),
+                            static_cast<LPARAM>(static_cast<uint32_t>(key >> 32)));
+    };
+    const uint64_t key = SettingsFileKey(fakes.settings_path);
+    EXPECT_EQ(asked(key ^ (uint64_t{1} << 40)), 0);
+    EXPECT_TRUE(window.iconized);
+    EXPECT_EQ(asked(key), kBroughtForward);
+    EXPECT_FALSE(window.iconized);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+
+    // The key ignores the case of the path, but not which folder it names;
+    // the second byte of a two-byte character is no letter.
+    std::string upper = fakes.settings_path;
+    CharUpperA(&upper[0]);
+    EXPECT_EQ(SettingsFileKey(upper), key);
+    EXPECT_NE(SettingsFileKey("C:\\a\\Pollstate.txt"), SettingsFileKey("C:\\b\\Pollstate.txt"));
+    EXPECT_NE(SettingsFileKey("C:\\\x83\x61\\Pollstate.txt"),
+              SettingsFileKey("C:\\\x83\x41\\Pollstate.txt"));
 }
 
 TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {

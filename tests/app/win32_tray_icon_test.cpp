@@ -159,17 +159,17 @@ TEST_F(TrayIconTest, TipIsCutAtTheRecordsSizeWithoutSplittingACharacter) {
     EXPECT_EQ(std::wstring(record), L"a\xD83D\xDE00");
 }
 
-TEST_F(TrayIconTest, EmptyTipOrNullIconClearsTheFlagsSoAModifyChangesNothing) {
+TEST_F(TrayIconTest, EmptyTipClearsTheFlagsButANullIconKeepsPictureAndCallback) {
     Show();
     const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
     EXPECT_EQ(tray_.set_icon(icon, true), nullptr);
-    tray_.set_tip("", true);
-    EXPECT_EQ(Tip(), L"tip");
     EXPECT_EQ(tray_.set_icon(nullptr, true), icon);
     EXPECT_EQ(tray_.data.hIcon, icon);
+    tray_.set_tip("", true);
+    EXPECT_EQ(Tip(), L"tip");
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].flags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
-    EXPECT_EQ(calls[1].flags, 0u);
+    EXPECT_EQ(calls[1].flags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
     EXPECT_EQ(calls[2].flags, 0u);
     EXPECT_EQ(Messages(), std::vector<DWORD>(3, NIM_MODIFY));
 }
@@ -220,15 +220,21 @@ TEST_F(TrayIconTest, FoldingAgainWithTheSameLevelKeepsThePicture) {
     EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_MODIFY});
 }
 
-TEST_F(TrayIconTest, PictureThatCannotBeLoadedIsNotRetriedUntilTheLevelChanges) {
+TEST_F(TrayIconTest, PictureThatCannotBeLoadedKeepsTheOldOneAndIsNotRetriedUntilTheLevelChanges) {
+    const HICON first = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
+    tray_.configure(window_, 1433, WM_APP + 100, first, "tip");
     Show();
     int32_t level = 10;
     RefreshTray(tray_, level, GetModuleHandleA("kernel32.dll"));
     EXPECT_EQ(level, 0);
-    EXPECT_EQ(tray_.data.hIcon, nullptr);
-    EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(tray_.data.hIcon, first);
+    EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
+    // Every record the shell saw could still be clicked.
+    const UINT clickable = NIF_MESSAGE | NIF_ICON;
+    ASSERT_FALSE(calls.empty());
+    for (const Call& call : calls) EXPECT_EQ(call.flags & clickable, clickable);
     RefreshTray(tray_, level, module_);
-    EXPECT_EQ(tray_.data.hIcon, nullptr);
+    EXPECT_EQ(tray_.data.hIcon, first);
     SetLoad(0, 4);
     RefreshTray(tray_, level, module_);
     EXPECT_NE(tray_.data.hIcon, nullptr);

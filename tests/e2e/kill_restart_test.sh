@@ -1,11 +1,33 @@
 # The settings file survives the gadget being killed at any moment: while it
-# runs (no save happens then), while it saves (closing and killed a moment
-# later) or after a clean exit (which saves). Every time the file is either the
-# previous complete file or a complete new one, never empty or cut short.
+# runs (options switched a moment before are saved as they change), while it
+# saves (closing and killed a moment later) or after a clean exit (which
+# saves). Every time the file is either the previous complete file or a
+# complete new one, never empty or cut short. A place dragged to and
+# translucency switched on come back after a kill.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/settings_check.sh"
 
 settings="$E2E_DIR/Pollstate.txt"
+printf '<POSITION><x1>100</x1><y1>80</y1></POSITION><TRANS>0</TRANS><TRANSRATE>200</TRANSRATE>' >"$settings"
+xdotool mousemove 5 5
+start_gadget
+probe info
+left=$(probe_value left); top=$(probe_value top)
+drag_gadget 100 50
+xdotool mousemove 5 5
+expect_eq "saved when the drag ended" "$(settings_value "$settings" x1),$(settings_value "$settings" y1)" \
+    "$((left + 100)),$((top + 50))"
+probe send WM_COMMAND 40007 0
+kill -9 "$GADGET_PID"
+wait "$GADGET_PID" 2>/dev/null || true
+GADGET_PID=""
+start_gadget
+probe info
+expect_eq "after a kill: the dragged place" "$(probe_value left),$(probe_value top)" \
+    "$((left + 100)),$((top + 50))"
+expect_eq "after a kill: translucent" "$(probe_value alpha)" 200
+close_gadget 5000
+
 printf '%s' '<POSITION><x1>100</x1><x2>340</x2><y1>80</y1><y2>104</y2></POSITION><FRAME_RATE>30</FRAME_RATE><AUTO_HIDE>0</AUTO_HIDE><TRANS>0</TRANS><TRANSRATE>200</TRANSRATE><ICON>0</ICON><MSG00>MS UI Gothic</MSG00><MSG01>Free</MSG01>' >"$settings"
 
 RANDOM=${KILL_SEED:-7}
@@ -17,12 +39,15 @@ for round in $(seq 1 "$rounds"); do
     probe command 40011   # auto-hide flips
     sleep "0.$((RANDOM % 10))"
     case $((round % 3)) in
-    1)  # killed while running: nothing is saved
+    1)  # killed while running: the switched options may have been saved
         if [ $((RANDOM % 2)) -eq 0 ]; then kind="kill -9"; kill -9 "$GADGET_PID"
         else kind="terminate"; probe terminate || fail "round $round: the probe could not end the gadget"; fi
         wait "$GADGET_PID" 2>/dev/null || true
         GADGET_PID=""
-        cmp -s "$settings" "$E2E_DIR/previous.txt" || fail "round $round ($kind): the file changed without a save"
+        # Translucency is switched first, so a file saved since carries it.
+        cmp -s "$settings" "$E2E_DIR/previous.txt" ||
+            expect_eq "round $round ($kind): saved translucency" "$(settings_value "$settings" TRANS)" \
+                "$((1 - $(settings_value "$E2E_DIR/previous.txt" TRANS)))"
         ;;
     2)  # asked to close and killed a moment later, maybe in the middle of saving
         delay=$((RANDOM % 400))

@@ -71,6 +71,19 @@ start_gadget() {
     e2e_log "window up: $PROBE_OUT"
 }
 
+# Drags the window with the left button by DX, DY pixels in ten steps, taking
+# it 60 pixels right of and 6 below its top-left corner.
+drag_gadget() {  # dx dy
+    probe info
+    local x=$(( $(probe_value left) + 60 )) y=$(( $(probe_value top) + 6 )) step
+    xdotool mousemove "$x" "$y" mousedown 1
+    sleep 0.3  # the system's move loop takes the cursor where it finds it
+    for step in 1 2 3 4 5 6 7 8 9 10; do
+        xdotool mousemove $((x + $1 * step / 10)) $((y + $2 * step / 10)); sleep 0.05
+    done
+    xdotool mouseup 1; sleep 0.5
+}
+
 # Saves a PNG of the gadget's window as $ARTIFACTS/NAME.png. The window is
 # found on the X side by its title; if that fails the screen is cropped to the
 # rectangle the probe reports.

@@ -98,12 +98,7 @@ probe command 40011; probe command 40007; sleep 0.3
 expect_eq "opaque after 40007 again" "$(info_value alpha)" -1
 
 # A left-button drag moves the window, which stays on top.
-xdotool mousemove $((left + 60)) $((top + 6)) mousedown 1
-sleep 0.3  # the system's move loop takes the cursor where it finds it
-for step in 1 2 3 4 5 6 7 8 9 10; do
-    xdotool mousemove $((left + 60 + 10 * step)) $((top + 6 + 5 * step)); sleep 0.05
-done
-xdotool mouseup 1; sleep 0.5
+drag_gadget 100 50
 probe info
 expect_eq "dragged 100 to the right" "$(probe_value left)" $((left + 100))
 expect_eq "dragged 50 down" "$(probe_value top)" $((top + 50))

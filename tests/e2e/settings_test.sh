@@ -80,11 +80,12 @@ close_gadget 5000
 cmp -s "$settings" "$E2E_DIR/previous.txt" || fail "read-only file changed: $(cat "$settings")"
 chmod 0644 "$settings"
 start_gadget
-probe command 40007
 "$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 4000 >"$E2E_DIR/hold.out" 2>&1 &
 holder=$!
 sleep 1
 grep -q 'held=1' "$E2E_DIR/hold.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold.out")"
+# Saved as it changes, and again on exit: both find the file held.
+probe command 40007
 close_gadget 5000
 wait "$holder" || true
 cmp -s "$settings" "$E2E_DIR/previous.txt" || fail "locked file changed: $(cat "$settings")"

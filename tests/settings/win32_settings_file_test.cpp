@@ -98,6 +98,23 @@ TEST_F(SettingsFileTest, WriteReplacesTheWholeFileOrLeavesTheOldOneAsItWas) {
     EXPECT_FALSE(Exists(path_ + ".tmp"));
 
     EXPECT_FALSE(WriteWholeFile(directory_ + "\\missing\\Pollstate.txt", "new"));
+
+    // No temporary file can be made beside it: the writable file is written in
+    // place, and cut to the new length; a missing one is not created.
+    ASSERT_TRUE(CreateDirectoryA((path_ + ".tmp").c_str(), nullptr));
+    EXPECT_TRUE(WriteWholeFile(path_, "<B>"));
+    EXPECT_EQ(Get(path_), "<B>");
+    DeleteFileA(path_.c_str());
+    EXPECT_FALSE(WriteWholeFile(path_, "<C>"));
+    EXPECT_FALSE(Exists(path_));
+    RemoveDirectoryA((path_ + ".tmp").c_str());
+}
+
+// The test display's one monitor with a taskbar along its bottom 40 pixels.
+BOOL WINAPI MonitorWithTaskbar(HMONITOR monitor, LPMONITORINFO info) {
+    if (!GetMonitorInfoA(monitor, info)) return FALSE;
+    info->rcWork.bottom = info->rcMonitor.bottom - 40;
+    return TRUE;
 }
 
 TEST_F(SettingsFileTest, PositionCountsWhenAnyPartOfTheWindowIsOnAScreen) {
@@ -117,6 +134,16 @@ TEST_F(SettingsFileTest, PositionCountsWhenAnyPartOfTheWindowIsOnAScreen) {
     s = LoadSettingsFile(path_, 2, text);
     EXPECT_TRUE(s.position_found);
     EXPECT_EQ(s.left, 900);
+
+    // A window parked on the taskbar is still on the screen.
+    const auto saved_seam = monitor_info_seam;
+    monitor_info_seam = MonitorWithTaskbar;
+    EXPECT_TRUE(RectOnAnyMonitor(RECT{100, 740, 340, 764}));
+    Put(path_, "<POSITION><x1>100</x1><y1>740</y1></POSITION>");
+    s = LoadSettingsFile(path_, 2, text);
+    monitor_info_seam = saved_seam;
+    EXPECT_TRUE(s.position_found);
+    EXPECT_EQ(s.top, 740);
 }
 
 TEST_F(SettingsFileTest, SaveWritesTheRestoredRectangleEvenOfAHiddenWindow) {

@@ -190,6 +190,20 @@ int WaitWindow(HWND, int argc, char** argv) {
     }
 }
 
+// Every gadget window on the desktop, whichever folder it was started from.
+int Windows(HWND, int, char**) {
+    int count = 0;
+    for (HWND window = FindWindowExA(nullptr, nullptr, "Vornel", nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, "Vornel", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        std::printf("window%d=pid %lu visible %d\n", count++, static_cast<unsigned long>(pid),
+                    IsWindowVisible(window) ? 1 : 0);
+    }
+    std::printf("count=%d\n", count);
+    return kOk;
+}
+
 int Info(HWND hwnd, int, char**) {
     PrintWindow(hwnd);
     return kOk;
@@ -267,6 +281,7 @@ struct Subcommand {
 const Subcommand kSubcommands[] = {
     {"wait-window", false, WaitWindow, "wait-window [timeout_ms]"},
     {"info", true, Info, "info"},
+    {"windows", false, Windows, "windows (counts and lists every gadget window)"},
     {"send", true, Send, "send MSG WPARAM LPARAM"},
     {"post", true, Post, "post MSG WPARAM LPARAM"},
     {"command", true, Command, "command ID"},

@@ -1,0 +1,91 @@
+#include "app/win32_settings_claim.h"
+
+#include <cstdio>
+
+namespace {
+
+// How long one gadget may take to answer; SMTO_ABORTIFHUNG gives up at once on
+// one the system already counts as hung.
+constexpr UINT kAnswerLimit = 1000;
+constexpr DWORD kRetryPause = 200;
+
+std::string MutexName(uint64_t key) {
+    char name[64];
+    std::snprintf(name, sizeof name, "Local\\VorneltGauge.%016llx",
+                  static_cast<unsigned long long>(key));
+    return name;
+}
+
+// Asks every gadget window in turn; only the one that uses the file answers.
+bool BringForward(uint64_t key) {
+    const UINT message = RegisterWindowMessageA(kBringForwardMessageName);
+    if (message == 0) return false;
+    for (HWND window = FindWindowExA(nullptr, nullptr, "Vornel", nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, "Vornel", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        // The program just started holds the foreground and may hand it on.
+        AllowSetForegroundWindow(process);
+        DWORD_PTR answer = 0;
+        if (SendMessageTimeoutA(window, message, static_cast<WPARAM>(key & 0xFFFFFFFFu),
+                                static_cast<LPARAM>(static_cast<uint32_t>(key >> 32)),
+                                SMTO_ABORTIFHUNG | SMTO_BLOCK, kAnswerLimit, &answer) &&
+            answer == static_cast<DWORD_PTR>(kBroughtForward)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+const char kBringForwardMessageName[] = "VorneltGauge.BringForward";
+
+uint64_t SettingsFileKey(const std::string& path) {
+    std::string full(MAX_PATH, '\0');
+    DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length >= full.size()) {
+        full.assign(length, '\0');
+        length = GetFullPathNameA(path.c_str(), length, &full[0], nullptr);
+    }
+    full.resize(length > 0 && length < full.size() ? length : 0);
+    if (full.empty()) full = path;
+    // Folded as the file system compares names; the ANSI call folds two-byte
+    // characters whole instead of touching their second bytes.
+    CharUpperBuffA(&full[0], static_cast<DWORD>(full.size()));
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (const char c : full) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+SettingsFileClaim::SettingsFileClaim(uint64_t key) : key_(key) {
+    mutex_ = CreateMutexA(nullptr, TRUE, MutexName(key).c_str());
+    held_ = mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+}
+
+SettingsFileClaim::~SettingsFileClaim() {
+    if (held_) ReleaseMutex(mutex_);
+    if (mutex_ != nullptr) CloseHandle(mutex_);
+}
+
+StartOutcome SettingsFileClaim::claim_or_bring_forward(DWORD limit_ms) {
+    // Without the kernel object nothing tells gadgets apart: run as if alone.
+    if (mutex_ == nullptr || held_) return StartOutcome::kClaimed;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (BringForward(key_)) return StartOutcome::kBroughtForward;
+        // The holder may still be creating its window, or be ending.
+        if (take(kRetryPause)) return StartOutcome::kClaimed;
+        if (GetTickCount() - start >= limit_ms) return StartOutcome::kUnreachable;
+    }
+}
+
+bool SettingsFileClaim::take(DWORD wait_ms) {
+    const DWORD result = WaitForSingleObject(mutex_, wait_ms);
+    // An abandoned claim belonged to a gadget that ended without letting go.
+    held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    return held_;
+}
