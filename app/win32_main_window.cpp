@@ -22,7 +22,6 @@ std::string SettingsBesideProgram(HINSTANCE instance) {
 
 }  // namespace
 
-CRITICAL_SECTION sample_lock;
 PacingSeam pacing_seam = {timeGetTime, Sleep};
 DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxA, GetCursorPos, GetWindowPlacement,
                             SettingsBesideProgram};

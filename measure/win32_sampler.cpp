@@ -1,9 +1,7 @@
 #include "measure/win32_sampler.h"
 
-#include <pdh.h>
 #include <pdhmsg.h>
 
-#include "app/main_window.h"
 #include "measure/processor_usage.h"
 
 namespace {
@@ -131,6 +129,8 @@ private:
 };
 
 }  // namespace
+
+CRITICAL_SECTION sample_lock;
 
 unsigned __stdcall sampler_main(void* argument) {
     if (argument == nullptr) return 0;

@@ -6,9 +6,10 @@
 
 #include <vector>
 
-#include "app/main_window.h"
-
 namespace {
+
+// The most processors the gadget looks at.
+constexpr int32_t kMostProcessors = 32;
 
 // Sampler threads on real slots, joined and cleaned up by the fixture.
 class SamplerTest : public ::testing::Test {
@@ -58,7 +59,7 @@ protected:
     }
 
     // The threads run until TearDown joins them, so their slots live as long as the fixture.
-    SamplerSlot slots[kMaxProcessors] = {};
+    SamplerSlot slots[kMostProcessors] = {};
     SamplerSlot& slot = slots[0];
     PDH_HQUERY query_ = nullptr;
     int32_t processors_ = 1;
@@ -67,7 +68,7 @@ protected:
 };
 
 TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
-    const int32_t count = processors_ < 32 ? processors_ : 32;
+    const int32_t count = processors_ < kMostProcessors ? processors_ : kMostProcessors;
     for (int32_t i = 0; i < count; ++i) start(slots[i], query_, i);
     double usage = -1.0;
     // The first interval has to pass before there is anything to tell.
