@@ -2,6 +2,7 @@
 #include "measure/win32_processor_info.h"
 #include "meter/meter_layout.h"
 #include "text/win32_module_directory.h"
+#include "text/win32_system_libraries.h"
 
 int pump_message() {
     MSG message;
@@ -13,6 +14,9 @@ int pump_message() {
 }
 
 int RunGadget(HINSTANCE instance) {
+    // Before anything else may load a library, and before the current
+    // directory becomes the program's folder.
+    LoadSystemLibraries();
     SetCurrentDirectoryA(ModuleDirectory(instance));
     report_processor();
     InitializeCriticalSection(&sample_lock);
@@ -44,5 +48,6 @@ int RunGadget(HINSTANCE instance) {
     }
     delete main_window;
     DeleteCriticalSection(&sample_lock);
+    FreeSystemLibraries();
     return 0;
 }

@@ -24,5 +24,7 @@ struct SamplerSlot {
 extern CRITICAL_SECTION sample_lock;
 
 // Start routine for _beginthreadex; the argument is the processor's SamplerSlot.
-// Runs until the slot's stop flag is seen after a sample; returns 0.
+// Runs until the slot's stop flag is seen after a sample; returns 0. Without a
+// query (or without the performance-data helper) it measures from the kernel's
+// processor times.
 unsigned __stdcall sampler_main(void* slot);

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "text/win32_system_libraries.h"
+
 namespace {
 
 // The most processors the gadget looks at.
@@ -16,7 +18,10 @@ class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitializeCriticalSection(&sample_lock);
-        PdhOpenQueryA(nullptr, 0, &query_);
+        LoadSystemLibraries();
+        if (system_libraries.pdh.module != nullptr) {
+            system_libraries.pdh.open_query(nullptr, 0, &query_);
+        }
         SYSTEM_INFO system;
         GetSystemInfo(&system);
         processors_ = static_cast<int32_t>(system.dwNumberOfProcessors);
@@ -28,8 +33,9 @@ protected:
             EXPECT_EQ(WaitForSingleObject(thread, 3000), WAIT_OBJECT_0);
             CloseHandle(thread);
         }
-        if (query_ != nullptr) PdhCloseQuery(query_);
+        if (query_ != nullptr) system_libraries.pdh.close_query(query_);
         DeleteCriticalSection(&sample_lock);
+        FreeSystemLibraries();
     }
 
     void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index) {
