@@ -33,7 +33,7 @@ MainWindow::MainWindow() {
     processor_count = ClampProcessorCount(system.dwNumberOfProcessors);
     // Without a query every sampler measures from the kernel's processor times.
     const PdhLibrary& pdh = system_libraries.pdh;
-    if (pdh.module == nullptr || pdh.open_query(nullptr, 0, &pdh_query) != ERROR_SUCCESS) {
+    if (pdh.open_query == nullptr || pdh.open_query(nullptr, 0, &pdh_query) != ERROR_SUCCESS) {
         pdh_query = nullptr;
     }
     for (uint32_t i = 0; i < processor_count; ++i) {

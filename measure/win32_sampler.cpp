@@ -46,7 +46,7 @@ class UsageReader {
 public:
     UsageReader(PDH_HQUERY query, int32_t index)
         : pdh_(system_libraries.pdh), query_(query), index_(index) {
-        if (query != nullptr && pdh_.module != nullptr) add_counter();
+        if (query != nullptr && pdh_.add_counter != nullptr) add_counter();
         if (counter_ == nullptr) query_times_ = LookUpProcessorTimes();
         // The baseline: the first value covers the interval that starts here.
         have_previous_ = counter_ != nullptr ? read_counter(raw_[newest_]) : read_times(times_);

@@ -15,19 +15,17 @@ void Find(HMODULE module, const char* name, Function& function) {
         reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// A library without the entry points the program needs stays loaded, but unused,
+// until FreeSystemLibraries frees it with the others.
 void LoadWinmm(HMODULE module, WinmmLibrary& winmm) {
     winmm = {};
-    if (module == nullptr) return;
-    Find(module, "timeGetTime", winmm.time_get_time);
-    if (winmm.time_get_time == nullptr) {
-        FreeLibrary(module);
-        return;
-    }
     winmm.module = module;
+    if (module != nullptr) Find(module, "timeGetTime", winmm.time_get_time);
 }
 
 void LoadPdh(HMODULE module, PdhLibrary& pdh) {
     pdh = {};
+    pdh.module = module;
     if (module == nullptr) return;
     Find(module, "PdhOpenQueryA", pdh.open_query);
     Find(module, "PdhAddCounterA", pdh.add_counter);
@@ -40,10 +38,8 @@ void LoadPdh(HMODULE module, PdhLibrary& pdh) {
         pdh.collect_query_data == nullptr || pdh.get_raw_counter_value == nullptr ||
         pdh.calculate_counter_from_raw_value == nullptr || pdh.close_query == nullptr) {
         pdh = {};
-        FreeLibrary(module);
-        return;
+        pdh.module = module;
     }
-    pdh.module = module;
 }
 
 }  // namespace

@@ -7,14 +7,15 @@
 #include <windows.h>
 #include <pdh.h>
 
+// Each library's module, owned by the table, and its entry points: null when the
+// library could not be loaded or lacks them.
 struct WinmmLibrary {
     HMODULE module;
     DWORD(WINAPI* time_get_time)();
 };
 
-// Loaded only with every entry point but add_english_counter (which older
-// systems lack); otherwise module is null and the samplers measure from the
-// kernel's processor times.
+// All entry points or none, but add_english_counter (which older systems lack);
+// without them the samplers measure from the kernel's processor times.
 struct PdhLibrary {
     HMODULE module;
     PDH_STATUS(WINAPI* open_query)(LPCSTR source, DWORD_PTR user_data, PDH_HQUERY* query);

@@ -121,7 +121,7 @@ TEST(MillisecondClock, IsTheTickCountWhenTheMultimediaTimerCannotBeLoaded) {
     LoadSystemLibraries(RefuseWinmm);
     EXPECT_EQ(system_libraries.winmm.module, nullptr);
     EXPECT_EQ(system_libraries.winmm.time_get_time, nullptr);
-    EXPECT_NE(system_libraries.pdh.module, nullptr);  // the rest loads all the same
+    EXPECT_NE(system_libraries.pdh.open_query, nullptr);  // the rest loads all the same
     const DWORD before = GetTickCount();
     const DWORD now = MillisecondClock();
     const DWORD after = GetTickCount();

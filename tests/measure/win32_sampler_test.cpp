@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         InitializeCriticalSection(&sample_lock);
         LoadSystemLibraries();
-        if (system_libraries.pdh.module != nullptr) {
+        if (system_libraries.pdh.open_query != nullptr) {
             system_libraries.pdh.open_query(nullptr, 0, &query_);
         }
         SYSTEM_INFO system;
