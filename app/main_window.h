@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <pdh.h>
 
 #include <cstdint>
 #include <string>
@@ -13,25 +12,11 @@
 #include "app/frame_pacing.h"
 #include "app/tray_icon.h"
 #include "app/window.h"
+#include "measure/win32_sampler.h"
 #include "meter/meter_layout.h"
 
-class MeterForm;
-
-// Hand-over record between one sampler thread and the main thread.
-struct SamplerSlot {
-    PDH_HQUERY query;
-    double usage;
-    int32_t index;
-    bool fresh;
-    HANDLE thread;
-    uint32_t thread_id;
-    bool stop;
-};
-
-// Guards usage, fresh and stop of every SamplerSlot.
-extern CRITICAL_SECTION sample_lock;
-
 class LayeredWindowApi;
+class MeterForm;
 
 // The clock and the sleep of the frame pacing; tests replace them.
 struct PacingSeam {

@@ -4,6 +4,7 @@
 #include "meter/meter_layout.h"
 #include "settings/settings_text.h"
 #include "text/win32_module_directory.h"
+#include "text/win32_system_libraries.h"
 
 int pump_message() {
     MSG message;
@@ -22,6 +23,9 @@ constexpr DWORD kClaimLimit = 5000;
 }  // namespace
 
 int RunGadget(HINSTANCE instance) {
+    // Before anything else may load a library, and before the current
+    // directory becomes the program's folder.
+    LoadSystemLibraries();
     SetCurrentDirectoryA(ModuleDirectory(instance));
     const std::string settings_path = desktop_seam.settings_path(instance);
     // Two gadgets on one file would stack on one place and overwrite each
@@ -65,5 +69,6 @@ int RunGadget(HINSTANCE instance) {
     }
     delete main_window;
     DeleteCriticalSection(&sample_lock);
+    FreeSystemLibraries();
     return 0;
 }

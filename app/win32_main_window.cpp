@@ -1,12 +1,12 @@
 #include "app/main_window.h"
 
-#include <mmsystem.h>
 #include <process.h>
 
 #include "app/frame_text.h"
 #include "measure/win32_sampler.h"
 #include "meter/meter_form.h"
 #include "text/win32_module_directory.h"
+#include "text/win32_system_libraries.h"
 
 namespace {
 
@@ -22,8 +22,7 @@ std::string SettingsBesideProgram(HINSTANCE instance) {
 
 }  // namespace
 
-CRITICAL_SECTION sample_lock;
-PacingSeam pacing_seam = {timeGetTime, Sleep};
+PacingSeam pacing_seam = {MillisecondClock, Sleep};
 DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxW, GetCursorPos, GetWindowPlacement,
                             SettingsBesideProgram, GetUserDefaultUILanguage};
 unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;
@@ -34,7 +33,10 @@ MainWindow::MainWindow() {
     GetSystemInfo(&system);
     processor_count = ClampProcessorCount(system.dwNumberOfProcessors);
     // Without a query every sampler measures from the kernel's processor times.
-    if (PdhOpenQueryA(nullptr, 0, &pdh_query) != ERROR_SUCCESS) pdh_query = nullptr;
+    const PdhLibrary& pdh = system_libraries.pdh;
+    if (pdh.open_query == nullptr || pdh.open_query(nullptr, 0, &pdh_query) != ERROR_SUCCESS) {
+        pdh_query = nullptr;
+    }
     for (uint32_t i = 0; i < processor_count; ++i) {
         SamplerSlot& slot = samplers[i];
         slot.query = pdh_query;
@@ -68,9 +70,15 @@ MainWindow::~MainWindow() {
         CloseHandle(slot.thread);
         slot.thread = nullptr;
     }
-    // A sampler stuck in the performance library must not find its query freed
-    // under it; the process is about to end and takes the query along.
-    if (all_ended && pdh_query != nullptr) PdhCloseQuery(pdh_query);
+    // A sampler stuck in the performance library must not find its query, or the
+    // library's code, freed under it; the process is about to end and takes both along.
+    if (pdh_query != nullptr) {
+        if (all_ended) {
+            system_libraries.pdh.close_query(pdh_query);
+        } else {
+            system_libraries.pdh.still_used = true;
+        }
+    }
     pdh_query = nullptr;
     tray.remove_if_added();
 }

@@ -4,11 +4,14 @@ enable_language(RC)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 # No DLL beyond the system's: the C and C++ run-times are linked in.
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Every other library the program uses is loaded at run time from the system
+# folder (text/win32_system_libraries.h): the import table names only libraries
+# that the system itself protects from look-alikes in the program's folder.
 
 # Win32 code: everything of the program but WinMain.
 add_library(vg_win32 STATIC)
 target_include_directories(vg_win32 PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(vg_win32 PUBLIC vg_portable user32 gdi32 shell32 comctl32 pdh winmm advapi32)
+target_link_libraries(vg_win32 PUBLIC vg_portable user32 gdi32 shell32 comctl32)
 
 # GoogleTest built by the cross compiler from Debian's sources.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)

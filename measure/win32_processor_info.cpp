@@ -1,13 +1,12 @@
 #include "measure/win32_processor_info.h"
 
-#include <mmsystem.h>
-
 #include <cpuid.h>
 #include <x86intrin.h>
 
 #include <cstdarg>
 
 #include "measure/processor_info.h"
+#include "text/win32_system_libraries.h"
 
 void(WINAPI* debug_output)(LPCSTR text) = OutputDebugStringA;
 
@@ -71,8 +70,8 @@ void measure_clock() {
     if (!info.tsc) return;
     // Only the low 32 bits are counted: enough for clocks below 8.5 GHz.
     const uint32_t first = static_cast<uint32_t>(__rdtsc());
-    const DWORD start = timeGetTime();
-    while (timeGetTime() - start < 500) {
+    const DWORD start = MillisecondClock();
+    while (MillisecondClock() - start < 500) {
     }
     const uint32_t ticks = static_cast<uint32_t>(__rdtsc()) - first;
     info.clock_mhz = ClockFromHalfSecondTicks(ticks);

@@ -1,10 +1,9 @@
 #include "measure/win32_sampler.h"
 
-#include <pdh.h>
 #include <pdhmsg.h>
 
-#include "app/main_window.h"
 #include "measure/processor_usage.h"
+#include "text/win32_system_libraries.h"
 
 namespace {
 
@@ -13,7 +12,6 @@ constexpr ULONG kSystemProcessorPerformanceInformation = 8;
 // One processor group; the program looks at no more than 32 processors anyway.
 constexpr size_t kMaxReportedProcessors = 64;
 
-using AddCounterFunction = PDH_STATUS(WINAPI*)(PDH_HQUERY, LPCSTR, DWORD_PTR, PDH_HCOUNTER*);
 using QuerySystemInformationFunction = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 
 // One processor's entry of the kernel's performance report.
@@ -26,15 +24,14 @@ struct ProcessorPerformance {
 };
 static_assert(sizeof(ProcessorPerformance) == 48, "the kernel's record is 48 bytes");
 
-// Entry points that older systems lack, or that are not part of the documented
-// interface, are looked up so the program starts without them.
-template <typename Function>
-Function LookUp(const char* module, const char* name) {
-    const HMODULE handle = GetModuleHandleA(module);
-    if (handle == nullptr) return nullptr;
+// The kernel's processor times are not part of the documented interface: looked
+// up in the library every process has mapped already.
+QuerySystemInformationFunction LookUpProcessorTimes() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (ntdll == nullptr) return nullptr;
     // Through the catch-all function type: FARPROC's own signature matches nothing.
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(handle, name)));
+    return reinterpret_cast<QuerySystemInformationFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
 }
 
 bool ValidStatus(DWORD status) {
@@ -43,23 +40,14 @@ bool ValidStatus(DWORD status) {
 
 // Measures one processor: through its performance counter when the system has
 // one by that path (localized systems only know the English path through
-// PdhAddEnglishCounterA), otherwise from the kernel's per-processor times.
+// PdhAddEnglishCounterA), otherwise from the kernel's per-processor times. A
+// query exists only while the performance-data helper is loaded.
 class UsageReader {
 public:
-    UsageReader(PDH_HQUERY query, int32_t index) : query_(query), index_(index) {
-        const std::string path = ProcessorCounterPath(index);
-        if (PdhAddCounterA(query, path.c_str(), 0, &counter_) != ERROR_SUCCESS) {
-            counter_ = nullptr;
-            const auto add_english = LookUp<AddCounterFunction>("pdh.dll", "PdhAddEnglishCounterA");
-            if (add_english == nullptr ||
-                add_english(query, path.c_str(), 0, &counter_) != ERROR_SUCCESS) {
-                counter_ = nullptr;
-            }
-        }
-        if (counter_ == nullptr) {
-            query_times_ = LookUp<QuerySystemInformationFunction>("ntdll.dll",
-                                                                  "NtQuerySystemInformation");
-        }
+    UsageReader(PDH_HQUERY query, int32_t index)
+        : pdh_(system_libraries.pdh), query_(query), index_(index) {
+        if (query != nullptr && pdh_.add_counter != nullptr) add_counter();
+        if (counter_ == nullptr) query_times_ = LookUpProcessorTimes();
         // The baseline: the first value covers the interval that starts here.
         have_previous_ = counter_ != nullptr ? read_counter(raw_[newest_]) : read_times(times_);
     }
@@ -71,9 +59,19 @@ public:
     }
 
 private:
+    void add_counter() {
+        const std::string path = ProcessorCounterPath(index_);
+        if (pdh_.add_counter(query_, path.c_str(), 0, &counter_) == ERROR_SUCCESS) return;
+        counter_ = nullptr;
+        if (pdh_.add_english_counter == nullptr ||
+            pdh_.add_english_counter(query_, path.c_str(), 0, &counter_) != ERROR_SUCCESS) {
+            counter_ = nullptr;
+        }
+    }
+
     bool read_counter(PDH_RAW_COUNTER& raw) {
-        return PdhCollectQueryData(query_) == ERROR_SUCCESS &&
-               PdhGetRawCounterValue(counter_, nullptr, &raw) == ERROR_SUCCESS &&
+        return pdh_.collect_query_data(query_) == ERROR_SUCCESS &&
+               pdh_.get_raw_counter_value(counter_, nullptr, &raw) == ERROR_SUCCESS &&
                ValidStatus(raw.CStatus);
     }
 
@@ -101,8 +99,8 @@ private:
         have_previous_ = true;
         if (!had_previous) return false;
         PDH_FMT_COUNTERVALUE value = {};
-        if (PdhCalculateCounterFromRawValue(counter_, PDH_FMT_DOUBLE, &raw_[fresh],
-                                            &raw_[1 - fresh], &value) != ERROR_SUCCESS ||
+        if (pdh_.calculate_counter_from_raw_value(counter_, PDH_FMT_DOUBLE, &raw_[fresh],
+                                                  &raw_[1 - fresh], &value) != ERROR_SUCCESS ||
             !ValidStatus(value.CStatus)) {
             return false;
         }
@@ -120,6 +118,8 @@ private:
         return had_previous && UsageBetween(previous, current, usage);
     }
 
+    // Filled before the thread started and kept until it has ended.
+    const PdhLibrary& pdh_;
     PDH_HQUERY query_;
     int32_t index_;
     PDH_HCOUNTER counter_ = nullptr;
@@ -131,6 +131,8 @@ private:
 };
 
 }  // namespace
+
+CRITICAL_SECTION sample_lock;
 
 unsigned __stdcall sampler_main(void* argument) {
     if (argument == nullptr) return 0;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include <cstdint>
 #include <string>
@@ -11,6 +10,7 @@
 #include "meter/form.h"
 #include "meter/meter_layout.h"
 #include "raster/pixel_primitives.h"
+#include "text/win32_system_libraries.h"
 
 class MeterForm : public Form {
 public:
@@ -52,7 +52,7 @@ public:
     bool first_frame = true;
 
     // Where time and the memory status come from; tests put in their own.
-    DWORD(WINAPI* clock)() = timeGetTime;
+    DWORD(WINAPI* clock)() = MillisecondClock;
     BOOL(WINAPI* memory_status)(LPMEMORYSTATUSEX) = GlobalMemoryStatusEx;
     // The percentage each slot of the text layer holds, so that a value that moved
     // without changing its printed form costs no glyph work.

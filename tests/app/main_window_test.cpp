@@ -4,10 +4,10 @@
 #include <vector>
 
 #include <windows.h>
-#include <mmsystem.h>
 
 #include "app/main_window.h"
 #include "main_window_harness.h"
+#include "text/win32_system_libraries.h"
 
 namespace {
 
@@ -112,6 +112,37 @@ TEST(MainWindow, PacesFramesWithTheInjectedClock) {
     EXPECT_EQ(fake_sleeps, (std::vector<DWORD>{23, 1, 28}));
 }
 
+// Loads like the program, but as if the multimedia library could not be loaded.
+HMODULE RefuseWinmm(const char* name) {
+    return lstrcmpiA(name, "winmm.dll") == 0 ? nullptr : LoadFromSystemFolder(name);
+}
+
+TEST(MillisecondClock, IsTheTickCountWhenTheMultimediaTimerCannotBeLoaded) {
+    LoadSystemLibraries(RefuseWinmm);
+    EXPECT_EQ(system_libraries.winmm.module, nullptr);
+    EXPECT_EQ(system_libraries.winmm.time_get_time, nullptr);
+    EXPECT_NE(system_libraries.pdh.open_query, nullptr);  // the rest loads all the same
+    const DWORD before = GetTickCount();
+    const DWORD now = MillisecondClock();
+    const DWORD after = GetTickCount();
+    EXPECT_LE(now - before, after - before);  // between two tick counts, across a wrap too
+    FreeSystemLibraries();
+
+    // Not refused, the timer comes from the system folder, and is gone again once freed.
+    LoadSystemLibraries();
+    ASSERT_NE(system_libraries.winmm.time_get_time, nullptr);
+    char library[MAX_PATH] = "";
+    char system_folder[MAX_PATH] = "";
+    GetModuleFileNameA(system_libraries.winmm.module, library, MAX_PATH);
+    const UINT length = GetSystemDirectoryA(system_folder, MAX_PATH);
+    EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, library, length, system_folder,
+                             length),
+              CSTR_EQUAL)
+        << library;
+    FreeSystemLibraries();
+    EXPECT_EQ(system_libraries.winmm.time_get_time, nullptr);
+}
+
 TEST(PumpMessage, HandlesOneMessagePerCallAndStopsAtQuit) {
     PrivateSettings settings;
     DrainQueue();
@@ -163,7 +194,7 @@ DWORD WINAPI CloseWhenShown(void* parameter) {
 TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
     PrivateSettings settings;
     DrainQueue();
-    SeamSwap swap({timeGetTime, CountingSleep});
+    SeamSwap swap({MillisecondClock, CountingSleep});
     paced_frames = 0;
     Seen seen = {};
     HANDLE closer = CreateThread(nullptr, 0, CloseWhenShown, &seen, 0, nullptr);
@@ -199,7 +230,7 @@ TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {
     taken.hInstance = GetModuleHandleA(nullptr);
     taken.lpszClassName = "Vornel";
     RegisterClassA(&taken);  // may already be registered by an earlier run in this process
-    SeamSwap swap({timeGetTime, CountingSleep});
+    SeamSwap swap({MillisecondClock, CountingSleep});
     paced_frames = 0;
     const DWORD start = GetTickCount();
     EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);

@@ -1,7 +1,5 @@
 #include "measure/win32_processor_info.h"
 
-#include <mmsystem.h>
-
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "measure/processor_info.h"
+#include "text/win32_system_libraries.h"
 
 namespace {
 
@@ -31,9 +30,9 @@ private:
 
 TEST(ReportProcessor, IdentifiesThisProcessorAndWritesTheReportAsFormatted) {
     CapturedOutput capture;
-    const DWORD start = timeGetTime();
+    const DWORD start = MillisecondClock();
     report_processor();
-    const DWORD elapsed = timeGetTime() - start;
+    const DWORD elapsed = MillisecondClock() - start;
 
     const ProcessorInfo& info = processor_info();
     EXPECT_EQ(info.cpuid_available, 1);

@@ -6,16 +6,22 @@
 
 #include <vector>
 
-#include "app/main_window.h"
+#include "text/win32_system_libraries.h"
 
 namespace {
+
+// The most processors the gadget looks at.
+constexpr int32_t kMostProcessors = 32;
 
 // Sampler threads on real slots, joined and cleaned up by the fixture.
 class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitializeCriticalSection(&sample_lock);
-        PdhOpenQueryA(nullptr, 0, &query_);
+        LoadSystemLibraries();
+        if (system_libraries.pdh.open_query != nullptr) {
+            system_libraries.pdh.open_query(nullptr, 0, &query_);
+        }
         SYSTEM_INFO system;
         GetSystemInfo(&system);
         processors_ = static_cast<int32_t>(system.dwNumberOfProcessors);
@@ -27,8 +33,9 @@ protected:
             EXPECT_EQ(WaitForSingleObject(thread, 3000), WAIT_OBJECT_0);
             CloseHandle(thread);
         }
-        if (query_ != nullptr) PdhCloseQuery(query_);
+        if (query_ != nullptr) system_libraries.pdh.close_query(query_);
         DeleteCriticalSection(&sample_lock);
+        FreeSystemLibraries();
     }
 
     void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index) {
@@ -58,7 +65,7 @@ protected:
     }
 
     // The threads run until TearDown joins them, so their slots live as long as the fixture.
-    SamplerSlot slots[kMaxProcessors] = {};
+    SamplerSlot slots[kMostProcessors] = {};
     SamplerSlot& slot = slots[0];
     PDH_HQUERY query_ = nullptr;
     int32_t processors_ = 1;
@@ -67,7 +74,7 @@ protected:
 };
 
 TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
-    const int32_t count = processors_ < 32 ? processors_ : 32;
+    const int32_t count = processors_ < kMostProcessors ? processors_ : kMostProcessors;
     for (int32_t i = 0; i < count; ++i) start(slots[i], query_, i);
     double usage = -1.0;
     // The first interval has to pass before there is anything to tell.

@@ -1,0 +1,81 @@
+#include "text/win32_system_libraries.h"
+
+#include <cstring>
+
+SystemLibraries system_libraries = {};
+
+namespace {
+
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+
+template <typename Function>
+void Find(HMODULE module, const char* name, Function& function) {
+    // Through the catch-all function type: FARPROC's own signature matches nothing.
+    function = reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// A library without the entry points the program needs stays loaded, but unused,
+// until FreeSystemLibraries frees it with the others.
+void LoadWinmm(HMODULE module, WinmmLibrary& winmm) {
+    winmm = {};
+    winmm.module = module;
+    if (module != nullptr) Find(module, "timeGetTime", winmm.time_get_time);
+}
+
+void LoadPdh(HMODULE module, PdhLibrary& pdh) {
+    pdh = {};
+    pdh.module = module;
+    if (module == nullptr) return;
+    Find(module, "PdhOpenQueryA", pdh.open_query);
+    Find(module, "PdhAddCounterA", pdh.add_counter);
+    Find(module, "PdhAddEnglishCounterA", pdh.add_english_counter);
+    Find(module, "PdhCollectQueryData", pdh.collect_query_data);
+    Find(module, "PdhGetRawCounterValue", pdh.get_raw_counter_value);
+    Find(module, "PdhCalculateCounterFromRawValue", pdh.calculate_counter_from_raw_value);
+    Find(module, "PdhCloseQuery", pdh.close_query);
+    if (pdh.open_query == nullptr || pdh.add_counter == nullptr ||
+        pdh.collect_query_data == nullptr || pdh.get_raw_counter_value == nullptr ||
+        pdh.calculate_counter_from_raw_value == nullptr || pdh.close_query == nullptr) {
+        pdh = {};
+        pdh.module = module;
+    }
+}
+
+}  // namespace
+
+HMODULE LoadFromSystemFolder(const char* name) {
+    const HMODULE module = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // Systems without the search flags reject them as an invalid parameter.
+    if (module != nullptr || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    char path[MAX_PATH];
+    const size_t length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + std::strlen(name) >= MAX_PATH) return nullptr;
+    path[length] = '\\';
+    std::strcpy(path + length + 1, name);
+    // The library's own imports are then looked for in its folder first.
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
+    SetDefaultDllDirectoriesFunction set_default_directories = nullptr;
+    Find(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories", set_default_directories);
+    if (set_default_directories != nullptr) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    LoadWinmm(load("winmm.dll"), system_libraries.winmm);
+    LoadPdh(load("pdh.dll"), system_libraries.pdh);
+}
+
+void FreeSystemLibraries() {
+    WinmmLibrary& winmm = system_libraries.winmm;
+    if (winmm.module != nullptr) FreeLibrary(winmm.module);
+    winmm = {};
+    PdhLibrary& pdh = system_libraries.pdh;
+    if (pdh.still_used) return;
+    if (pdh.module != nullptr) FreeLibrary(pdh.module);
+    pdh = {};
+}
+
+DWORD WINAPI MillisecondClock() {
+    const auto time_get_time = system_libraries.winmm.time_get_time;
+    return time_get_time != nullptr ? time_get_time() : GetTickCount();
+}

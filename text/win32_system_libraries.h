@@ -1,0 +1,58 @@
+// The system libraries the program uses beyond those it imports (the multimedia
+// timer and the performance-data helper), and the millisecond clock. They are
+// loaded from the system folder only, in one place, and freed in one place, so
+// that a library of the same name beside the program never runs in it.
+#pragma once
+
+#include <windows.h>
+#include <pdh.h>
+
+// Each library's module, owned by the table, and its entry points: null when the
+// library could not be loaded or lacks them.
+struct WinmmLibrary {
+    HMODULE module;
+    DWORD(WINAPI* time_get_time)();
+};
+
+// All entry points or none, but add_english_counter (which older systems lack);
+// without them the samplers measure from the kernel's processor times.
+struct PdhLibrary {
+    HMODULE module;
+    PDH_STATUS(WINAPI* open_query)(LPCSTR source, DWORD_PTR user_data, PDH_HQUERY* query);
+    PDH_STATUS(WINAPI* add_counter)(PDH_HQUERY query, LPCSTR path, DWORD_PTR user_data,
+                                    PDH_HCOUNTER* counter);
+    PDH_STATUS(WINAPI* add_english_counter)(PDH_HQUERY query, LPCSTR path, DWORD_PTR user_data,
+                                            PDH_HCOUNTER* counter);
+    PDH_STATUS(WINAPI* collect_query_data)(PDH_HQUERY query);
+    PDH_STATUS(WINAPI* get_raw_counter_value)(PDH_HCOUNTER counter, LPDWORD type,
+                                              PPDH_RAW_COUNTER value);
+    PDH_STATUS(WINAPI* calculate_counter_from_raw_value)(PDH_HCOUNTER counter, DWORD format,
+                                                         PPDH_RAW_COUNTER newer,
+                                                         PPDH_RAW_COUNTER older,
+                                                         PPDH_FMT_COUNTERVALUE value);
+    PDH_STATUS(WINAPI* close_query)(PDH_HQUERY query);
+    // Set when a sampler may still be inside the library at the end: its code
+    // then stays mapped until the process ends.
+    bool still_used;
+};
+
+struct SystemLibraries {
+    WinmmLibrary winmm;
+    PdhLibrary pdh;
+};
+extern SystemLibraries system_libraries;
+
+// LoadLibraryExA searching the system folder only; on systems that do not know
+// that restriction, the library's full path in the system folder.
+HMODULE LoadFromSystemFolder(const char* name);
+
+// Once, first thing at start: takes the program's folder and the current
+// directory out of every later library search where the system allows it, then
+// fills system_libraries through `load` (tests pass one that refuses a library).
+void LoadSystemLibraries(HMODULE (*load)(const char* name) = LoadFromSystemFolder);
+// Once, at the very end: frees what LoadSystemLibraries loaded and empties the table.
+void FreeSystemLibraries();
+
+// Milliseconds since the system started, wrapping after 2^32: the multimedia
+// timer, or GetTickCount (same unit, same wrap) when it could not be loaded.
+DWORD WINAPI MillisecondClock();
