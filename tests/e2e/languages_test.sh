@@ -54,13 +54,24 @@ for locale in en_US.UTF-8 zh_CN.UTF-8 ja_JP.UTF-8; do
     else
         fail "$locale: no menu after a right click"
     fi
-    probe close-menu; sleep 0.5
+    probe close-menu
 
-    # Resting over the processor column brings the tooltip up.
-    before=$(tooltip_pixels "$left" "$top")
+    # Resting over the processor column brings the tooltip up. The cursor
+    # leaves first, so a tooltip raised by the right click is gone; each wait
+    # is for what it needs, with a generous limit.
+    xdotool mousemove 5 5
+    for _ in $(seq 50); do
+        before=$(tooltip_pixels "$left" "$top")
+        [ "$before" -lt 1000 ] && break
+        sleep 0.2
+    done
     xdotool mousemove $((left + 40)) $((top + 6)); sleep 0.2
-    xdotool mousemove $((left + 42)) $((top + 7)); sleep 2
-    after=$(tooltip_pixels "$left" "$top")
+    xdotool mousemove $((left + 42)) $((top + 7))
+    for _ in $(seq 50); do
+        sleep 0.2
+        after=$(tooltip_pixels "$left" "$top")
+        [ "$after" -gt $((before + 500)) ] && break
+    done
     import -window root -crop "360x90+$((left))+$((top))" +repage "$ARTIFACTS/${name}_tooltip.png" 2>/dev/null || true
     e2e_log "white pixels below the window: $before before, $after while hovering"
     [ "$after" -gt $((before + 500)) ] || fail "$locale: no tooltip while hovering"
