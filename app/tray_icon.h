@@ -29,6 +29,7 @@ public:
     int remove();
     void remove_if_added();
     HICON set_icon(HICON icon, bool push);
+    // 0 when the shell refused the record; 1 otherwise.
     int set_tip(std::string tip, bool push);
     // set_icon with push, and the icon becomes this object's: the previous one
     // adopted this way is destroyed. A null icon changes no picture.
@@ -40,10 +41,15 @@ public:
     NOTIFYICONDATAA data;  // first (88-byte on 32-bit) layout: cbSize = NOTIFYICONDATAA_V1_SIZE
     int32_t added = 0;
     HICON owned_icon = nullptr;
+    // The tip, as the program built it, that the shell last took in a modify;
+    // empty when the next refresh must send the whole record whatever the tip
+    // says. While it is set, the shell holds the record's picture and callback.
+    std::string shown_tip;
 
 private:
-    // Sends the record to the shell: a modify when shown, else an add.
-    void push_record();
+    // Sends the record to the shell: a modify when shown, else an add. False
+    // when the shell refused it.
+    bool push_record();
 
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
@@ -54,5 +60,5 @@ extern BOOL (*memory_status_seam)(MEMORYSTATUSEX* status);
 
 // One frame of the folded window: the picture of the memory-load level (icon
 // resources 103 to 105 of `module`, loaded only when the level changes) and the
-// free memory as the tip.
+// free memory as the tip, sent only when its text changed or the shell missed it.
 void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module);

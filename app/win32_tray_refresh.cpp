@@ -36,8 +36,10 @@ void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module) {
     }
     tray_level = level;
     // "メモリ残量:" (free memory)
-    tray.set_tip("\x83\x81\x83\x82\x83\x8A\x8E\x63\x97\xCA:" + FormatByteSize(status.ullAvailPhys),
-                 true);
+    std::string tip =
+        "\x83\x81\x83\x82\x83\x8A\x8E\x63\x97\xCA:" + FormatByteSize(status.ullAvailPhys);
+    // Every request wakes the shell, so an unchanged tip is not sent again.
+    if (tip != tray.shown_tip) tray.set_tip(std::move(tip), true);
 }
 
 void MainWindow::refresh_tray() { RefreshTray(tray, tray_level, instance); }
