@@ -33,9 +33,14 @@ BOOL WINAPI FakeCursor(LPPOINT point) {
 
 std::string TestSettingsPath(HINSTANCE) { return fakes.settings_path; }
 
+BOOL WINAPI RecordShow(HWND window, int command) {
+    fakes.show_commands.push_back(command);
+    return ShowWindow(window, command);
+}
+
 BOOL RecordShell(DWORD message, NOTIFYICONDATAA* data) {
     fakes.shell_calls.push_back(
-        {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip});
+        {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip, data->uFlags});
     return message == NIM_DELETE ? TRUE : fakes.shell_result;
 }
 DWORD ShellError() { return fakes.shell_error; }
@@ -54,7 +59,10 @@ int created_windows = 0;
 }  // namespace
 
 Harness::Harness()
-    : saved_desktop_(desktop_seam), saved_shell_(shell_seam), saved_sampler_(sampler_body) {
+    : saved_desktop_(desktop_seam),
+      saved_shell_(shell_seam),
+      saved_memory_(memory_status_seam),
+      saved_sampler_(sampler_body) {
     fakes = Fakes{};
     char directory[MAX_PATH];
     GetTempPathA(sizeof directory, directory);
@@ -63,7 +71,8 @@ Harness::Harness()
                   static_cast<unsigned long>(GetCurrentProcessId()));
     fakes.settings_path = std::string(directory) + name;
     DeleteFileA(fakes.settings_path.c_str());
-    desktop_seam = {RecordMenu, RecordMessageBox, FakeCursor, GetWindowPlacement, TestSettingsPath};
+    desktop_seam = {RecordMenu, RecordMessageBox, FakeCursor, GetWindowPlacement, TestSettingsPath,
+                    RecordShow};
     shell_seam = {RecordShell, ShellError, NoPause};
     sampler_body = EndAtOnce;
     window = new MainWindow();
@@ -78,6 +87,7 @@ Harness::~Harness() {
     DeleteFileA(fakes.settings_path.c_str());
     sampler_body = saved_sampler_;
     shell_seam = saved_shell_;
+    memory_status_seam = saved_memory_;
     desktop_seam = saved_desktop_;
 }
 

@@ -44,6 +44,7 @@ struct ShellCall {
     UINT callback_message;
     HICON icon;
     std::string tip;
+    UINT flags;
 };
 
 struct MessageBoxSeen {
@@ -62,11 +63,13 @@ struct Fakes {
     DWORD shell_error = 0;
     POINT cursor = {0, 0};
     int cursor_reads = 0;
+    std::vector<int> show_commands;  // the auto-hide's, in order
     std::string settings_path;
 };
 extern Fakes fakes;
 
-// Installs the fakes for its lifetime and owns the MainWindow under test. The
+// Installs the fakes for its lifetime (and puts back the memory reading a test
+// replaces) and owns the MainWindow under test. The
 // samplers are replaced by a body that ends at once, so the test scripts the
 // slots itself.
 class Harness {
@@ -82,6 +85,7 @@ public:
 private:
     DesktopSeam saved_desktop_;
     ShellSeam saved_shell_;
+    BOOL (*saved_memory_)(MEMORYSTATUSEX*);
     unsigned(__stdcall* saved_sampler_)(void*);
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;
