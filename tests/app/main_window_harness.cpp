@@ -40,7 +40,7 @@ BOOL WINAPI RecordShow(HWND window, int command) {
 
 BOOL RecordShell(DWORD message, NOTIFYICONDATAA* data) {
     fakes.shell_calls.push_back(
-        {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip, data->uFlags});
+        {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip});
     return message == NIM_DELETE ? TRUE : fakes.shell_result;
 }
 DWORD ShellError() { return fakes.shell_error; }
@@ -59,10 +59,7 @@ int created_windows = 0;
 }  // namespace
 
 Harness::Harness()
-    : saved_desktop_(desktop_seam),
-      saved_shell_(shell_seam),
-      saved_memory_(memory_status_seam),
-      saved_sampler_(sampler_body) {
+    : saved_desktop_(desktop_seam), saved_shell_(shell_seam), saved_sampler_(sampler_body) {
     fakes = Fakes{};
     char directory[MAX_PATH];
     GetTempPathA(sizeof directory, directory);
@@ -87,7 +84,6 @@ Harness::~Harness() {
     DeleteFileA(fakes.settings_path.c_str());
     sampler_body = saved_sampler_;
     shell_seam = saved_shell_;
-    memory_status_seam = saved_memory_;
     desktop_seam = saved_desktop_;
 }
 

@@ -44,7 +44,6 @@ struct ShellCall {
     UINT callback_message;
     HICON icon;
     std::string tip;
-    UINT flags;
 };
 
 struct MessageBoxSeen {
@@ -68,8 +67,7 @@ struct Fakes {
 };
 extern Fakes fakes;
 
-// Installs the fakes for its lifetime (and puts back the memory reading a test
-// replaces) and owns the MainWindow under test. The
+// Installs the fakes for its lifetime and owns the MainWindow under test. The
 // samplers are replaced by a body that ends at once, so the test scripts the
 // slots itself.
 class Harness {
@@ -85,7 +83,6 @@ public:
 private:
     DesktopSeam saved_desktop_;
     ShellSeam saved_shell_;
-    BOOL (*saved_memory_)(MEMORYSTATUSEX*);
     unsigned(__stdcall* saved_sampler_)(void*);
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;

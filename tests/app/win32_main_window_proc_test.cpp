@@ -337,44 +337,6 @@ TEST(Tray, ARestartedTaskbarGetsTheIconBackOnlyWhenFolded) {
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
 }
 
-BOOL QuarterOfFourGigabytesFree(MEMORYSTATUSEX* status) {
-    status->ullTotalPhys = uint64_t{4} << 30;
-    status->ullAvailPhys = uint64_t{1} << 30;
-    return TRUE;
-}
-
-TEST(Tray, ARestartedTaskbarOrAFoldAgainGetsTipAndPictureOnTheNextFrame) {
-    Harness harness;
-    ASSERT_TRUE(harness.create());
-    MainWindow& window = *harness.window;
-    memory_status_seam = QuarterOfFourGigabytesFree;
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
-    window.update_frame();
-    const HICON picture = window.tray.data.hIcon;
-    const UINT taskbar_created = RegisterWindowMessageA("TaskbarCreated");
-    for (const bool restart : {true, false}) {
-        window.update_frame();
-        fakes.shell_calls.clear();
-        if (restart) {
-            SendMessageA(window.hwnd, taskbar_created, 0, 0);
-        } else {
-            SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
-            SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
-        }
-        window.update_frame();
-        window.update_frame();
-        // The add, then one modify: the second frame has nothing new to say.
-        const std::vector<ShellCall>& calls = fakes.shell_calls;
-        ASSERT_GE(calls.size(), 2u) << restart;
-        const ShellCall& resent = calls.back();
-        EXPECT_EQ(calls[calls.size() - 2].message, static_cast<DWORD>(NIM_ADD));
-        EXPECT_EQ(resent.message, static_cast<DWORD>(NIM_MODIFY));
-        EXPECT_EQ(resent.flags & (NIF_TIP | NIF_ICON), static_cast<UINT>(NIF_TIP | NIF_ICON));
-        EXPECT_EQ(resent.icon, picture);
-        EXPECT_EQ(resent.tip, "\x83\x81\x83\x82\x83\x8A\x8E\x63\x97\xCA:1.00GB");
-    }
-}
-
 const char kFoldFailed[] =
     "\x83\x41\x83\x43\x83\x52\x83\x93\x89\xBB\x82\xC9\x8E\xB8\x94\x73\x82\xB5\x82\xDC\x82\xB5"
     "\x82\xBD\x81\x42\r\n\x83\x5E\x83\x58\x83\x4E\x83\x6F\x81\x5B\x82\xAA\x8B\x4E\x93\xAE"

@@ -251,6 +251,15 @@ TEST_F(TrayIconTest, RefreshSendsTheTipWhenItsTextChangesOrTheShellMayHaveMissed
     for (int frame = 0; frame < 3; ++frame) RefreshTray(tray_, level, module_);
     EXPECT_EQ(calls.size(), 3u);
     EXPECT_EQ(Tip(), kFreeMemory + FormatByteSize(30));
+
+    // A taskbar restart or a second fold adds the icon anew; the shell may keep
+    // an older record, so the next frame sends tip and picture all the same.
+    calls.clear();
+    ASSERT_TRUE(tray_.add(5, 500));
+    for (int frame = 0; frame < 3; ++frame) RefreshTray(tray_, level, module_);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[1].flags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
 }
 
 TEST_F(TrayIconTest, RefreshWithoutAMemoryReadingChangesNothing) {
