@@ -26,9 +26,9 @@ struct PacingSeam {
 extern PacingSeam pacing_seam;
 
 // What the main window asks of the desktop that a test cannot let happen for
-// real: modal menus, the message box, where the cursor and the window are,
-// where the settings file lives, and the user interface language that picks
-// the face.
+// real or cannot see: modal menus, the message box, where the cursor and the
+// window are, where the settings file lives, the user interface language that
+// picks the face, and the auto-hide's hiding and showing.
 struct DesktopSeam {
     BOOL(WINAPI* track_popup_menu)(HMENU menu, UINT flags, int x, int y, int reserved,
                                    HWND owner, const RECT* rect);
@@ -37,6 +37,7 @@ struct DesktopSeam {
     BOOL(WINAPI* window_placement)(HWND window, WINDOWPLACEMENT* placement);
     std::string (*settings_path)(HINSTANCE instance);
     LANGID(WINAPI* ui_language)();
+    BOOL(WINAPI* show_window)(HWND window, int command);
 };
 extern DesktopSeam desktop_seam;
 

@@ -34,6 +34,7 @@ public:
     void remove_if_added();
     // A null icon leaves the picture and the flags as they are.
     HICON set_icon(HICON icon, bool push);
+    // 0 when the shell refused the record; 1 otherwise.
     int set_tip(std::string tip, bool push);
     // set_icon with push, and the icon becomes this object's: the previous one
     // adopted this way is destroyed. A null icon changes no picture.
@@ -47,10 +48,15 @@ public:
     NOTIFYICONDATAW data;
     int32_t added = 0;
     HICON owned_icon = nullptr;
+    // The tip, as the program built it, that the shell last took in a modify;
+    // empty when the next refresh must send the whole record whatever the tip
+    // says. While it is set, the shell holds the record's picture and callback.
+    std::string shown_tip;
 
 private:
-    // Sends the record to the shell: a modify when shown, else an add.
-    void push_record();
+    // Sends the record to the shell: a modify when shown, else an add. False
+    // when the shell refused it.
+    bool push_record();
 
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
@@ -61,6 +67,7 @@ extern BOOL (*memory_status_seam)(MEMORYSTATUSEX* status);
 
 // One frame of the folded window: the picture of the memory-load level (icon
 // resources 103 to 105 of `module`, loaded only when the level changes) and the
-// free memory as the tip, labelled in the face's language.
+// free memory as the tip, labelled in the face's language, sent only when its
+// text changed or the shell missed it.
 void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module,
                  const Face& face = kJapaneseFace);

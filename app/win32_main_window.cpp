@@ -24,7 +24,7 @@ std::string SettingsBesideProgram(HINSTANCE instance) {
 
 PacingSeam pacing_seam = {MillisecondClock, Sleep};
 DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxW, GetCursorPos, GetWindowPlacement,
-                            SettingsBesideProgram, GetUserDefaultUILanguage};
+                            SettingsBesideProgram, GetUserDefaultUILanguage, ShowWindow};
 unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;
 
 MainWindow::MainWindow() {
@@ -116,9 +116,12 @@ void MainWindow::update_frame() {
         cursor.y <= area.bottom) {
         if (hover_frames < kHoverFramesCap) ++hover_frames;
         // A hidden window gets no hit tests, so the count only rises from here.
-        if (hover_frames >= kHoverFramesToHide) ShowWindow(hwnd, SW_HIDE);
+        // It is hidden once: asking again each frame only keeps the system busy.
+        if (hover_frames >= kHoverFramesToHide && IsWindowVisible(hwnd)) {
+            desktop_seam.show_window(hwnd, SW_HIDE);
+        }
     } else {
-        ShowWindow(hwnd, SW_SHOW);
+        desktop_seam.show_window(hwnd, SW_SHOW);
         keep_on_top();
         hover_frames = 0;
     }

@@ -51,6 +51,7 @@ int TrayIcon::configure(HWND window, uint32_t id, uint32_t callback_message, HIC
     if (callback_message != 0) data.uFlags |= NIF_MESSAGE;
     if (icon != nullptr) data.uFlags |= NIF_ICON;
     CopyTip(data.szTip, tip);
+    shown_tip.clear();
     return 1;
 }
 
@@ -68,6 +69,10 @@ bool TrayIcon::add(int32_t budget, DWORD pause_ms) {
         }
         if (shown) {
             added = 1;
+            // A restarted shell knows nothing of the icon, and one that refused
+            // the add because it holds the icon keeps its older record: the next
+            // refresh sends tip and picture again either way.
+            shown_tip.clear();
             return true;
         }
     }
@@ -93,7 +98,11 @@ HICON TrayIcon::set_icon(HICON icon, bool push) {
         data.uFlags |= NIF_ICON;
         data.hIcon = icon;
     }
-    if (push) push_record();
+    if (push) {
+        push_record();
+    } else {
+        shown_tip.clear();  // the shell's picture is no longer the record's
+    }
     return previous;
 }
 
@@ -104,16 +113,29 @@ int TrayIcon::set_tip(std::string tip, bool push) {
         data.uFlags |= NIF_TIP;
         CopyTip(data.szTip, tip);
     }
-    if (push) push_record();
+    if (!push) {
+        // The record no longer says what the shell was last told.
+        if (tip != shown_tip) shown_tip.clear();
+        return 1;
+    }
+    const bool modify = added != 0;
+    // A shell that holds the rest of the record is sent the tip alone: with
+    // the picture it would copy and redraw the icon for nothing.
+    const UINT flags = data.uFlags;
+    if (modify && !shown_tip.empty() && !tip.empty()) data.uFlags = NIF_TIP;
+    const bool accepted = push_record();
+    data.uFlags = flags;
+    if (!accepted) return 0;
+    if (modify && !tip.empty()) shown_tip = std::move(tip);
     return 1;
 }
 
-void TrayIcon::push_record() {
-    if (added != 0) {
-        shell_seam.notify_icon(NIM_MODIFY, &data);
-    } else {
-        add(5, 100);
-    }
+bool TrayIcon::push_record() {
+    if (added == 0) return add(5, 100);
+    if (shell_seam.notify_icon(NIM_MODIFY, &data)) return true;
+    // A timed-out request may still arrive: what the shell shows is unknown.
+    shown_tip.clear();
+    return false;
 }
 
 void TrayIcon::show_owned_icon(HICON icon) {

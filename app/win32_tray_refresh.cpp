@@ -35,7 +35,9 @@ void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module, const Fa
         tray.show_owned_icon(static_cast<HICON>(picture));
     }
     tray_level = level;
-    tray.set_tip(face.free_memory_label + FormatByteSize(status.ullAvailPhys), true);
+    std::string tip = face.free_memory_label + FormatByteSize(status.ullAvailPhys);
+    // Every request wakes the shell, so an unchanged tip is not sent again.
+    if (tip != tray.shown_tip) tray.set_tip(std::move(tip), true);
 }
 
 void MainWindow::refresh_tray() { RefreshTray(tray, tray_level, instance, *face); }

@@ -34,6 +34,11 @@ BOOL WINAPI FakeCursor(LPPOINT point) {
 std::string TestSettingsPath(HINSTANCE) { return fakes.settings_path; }
 LANGID WINAPI TestUiLanguage() { return fakes.ui_language; }
 
+BOOL WINAPI RecordShow(HWND window, int command) {
+    fakes.show_commands.push_back(command);
+    return ShowWindow(window, command);
+}
+
 BOOL RecordShell(DWORD message, NOTIFYICONDATAW* data) {
     fakes.shell_calls.push_back(
         {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip});
@@ -66,7 +71,8 @@ Harness::Harness(LANGID ui_language)
     fakes.settings_path = std::string(directory) + name;
     DeleteFileA(fakes.settings_path.c_str());
     desktop_seam = {RecordMenu,         RecordMessageBox, FakeCursor,
-                    GetWindowPlacement, TestSettingsPath, TestUiLanguage};
+                    GetWindowPlacement, TestSettingsPath, TestUiLanguage,
+                    RecordShow};
     shell_seam = {RecordShell, ShellError, NoPause};
     sampler_body = EndAtOnce;
     window = new MainWindow();

@@ -62,6 +62,7 @@ struct Fakes {
     DWORD shell_error = 0;
     POINT cursor = {0, 0};
     int cursor_reads = 0;
+    std::vector<int> show_commands;  // the auto-hide's, in order
     std::string settings_path;
     LANGID ui_language = 0x0411;  // Japanese
 };

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "main_window_harness.h"
 #include "measure/win32_sampler.h"
@@ -196,6 +197,22 @@ TEST(UpdateFrame, AutoHideHidesAfterTenFramesOverTheWindowAndShowsWhenTheCursorL
     fakes.cursor = {100, bottom + 1};
     window.update_frame();
     EXPECT_EQ(window.hover_frames, 0);
+}
+
+TEST(UpdateFrame, AHiddenWindowIsHiddenOnceAndComesBackTheFirstFrameTheCursorLeaves) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    fakes.cursor = {150, 210};
+    window.hover_frames = 1;
+    for (int frame = 0; frame < 40; ++frame) window.update_frame();
+    EXPECT_EQ(fakes.show_commands, std::vector<int>{SW_HIDE});
+    EXPECT_EQ(window.hover_frames, 41);  // still counting, still watching the cursor
+    EXPECT_EQ(fakes.cursor_reads, 40);
+    fakes.cursor = {99, 210};
+    window.update_frame();
+    EXPECT_EQ(fakes.show_commands, (std::vector<int>{SW_HIDE, SW_SHOW}));
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
 }
 
 TEST(UpdateFrame, TheHoverCountRunsWhateverTheAutoHideOption) {

@@ -194,7 +194,7 @@ TEST_F(TrayIconTest, RefreshShowsTheLevelPictureAndTheFreeMemory) {
 
     // 0.8 as a double is still yellow: only the tip goes out.
     calls.clear();
-    SetLoad(1, 5);
+    SetLoad(2, 10);
     RefreshTray(tray_, level, module_);
     EXPECT_EQ(level, 1);
     EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_MODIFY});
@@ -238,6 +238,40 @@ TEST_F(TrayIconTest, PictureThatCannotBeLoadedKeepsTheOldOneAndIsNotRetriedUntil
     SetLoad(0, 4);
     RefreshTray(tray_, level, module_);
     EXPECT_NE(tray_.data.hIcon, nullptr);
+}
+
+TEST_F(TrayIconTest, RefreshSendsTheTipWhenItsTextChangesOrTheShellMayHaveMissedIt) {
+    Show();
+    int32_t level = 10;
+    for (int frame = 0; frame < 30; ++frame) RefreshTray(tray_, level, module_);
+    EXPECT_EQ(Messages(), std::vector<DWORD>(2, NIM_MODIFY));  // the picture, the tip once
+    calls.clear();
+    SetLoad(30, 40);  // the same level, another amount: sent on its frame, alone
+    RefreshTray(tray_, level, module_);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].flags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
+    EXPECT_EQ(Tip(), L"メモリ残量:" + Widened(FormatByteSize(30)));
+
+    // A refused request is sent again, even when the amount is back to what
+    // the shell last took: a timed-out request may still have arrived.
+    calls.clear();
+    answers = {kFailed, kTimeout};
+    SetLoad(31, 40);
+    RefreshTray(tray_, level, module_);
+    SetLoad(30, 40);
+    for (int frame = 0; frame < 3; ++frame) RefreshTray(tray_, level, module_);
+    EXPECT_EQ(calls.size(), 3u);
+    EXPECT_EQ(Tip(), L"メモリ残量:" + Widened(FormatByteSize(30)));
+
+    // A taskbar restart or a second fold adds the icon anew; the shell may keep
+    // an older record, so the next frame sends tip and picture all the same.
+    calls.clear();
+    ASSERT_TRUE(tray_.add(5, 500));
+    for (int frame = 0; frame < 3; ++frame) RefreshTray(tray_, level, module_);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[1].flags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
 }
 
 TEST_F(TrayIconTest, RefreshWithoutAMemoryReadingChangesNothing) {

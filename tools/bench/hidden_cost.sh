@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# What each state of the running gadget costs the whole desktop: the processor
+# time of the gadget, of Wine's server, of the shell process that hosts the
+# notification area (explorer.exe under Wine) and of the X server, each as a
+# share of one core, and their sum. The states: shown; auto-hidden with the
+# cursor resting on it; folded into the notification area. A measurement, not
+# a check: it prints figures and fails only when it cannot take them.
+#
+#   bash tools/bench/hidden_cost.sh [SECONDS per state, default 30] [ROUNDS, default 2]
+#
+# Needs the Windows build (the test command builds it). GADGET=path measures
+# another build of the program, e.g. an older one to compare with. The figures
+# are processor ticks of these processes alone (/proc/PID/stat, utime + stime),
+# so other work on the machine slows them down but does not count in them.
+set -euo pipefail
+source "$(dirname "$0")/../common.sh"
+
+seconds=${1:-30}
+rounds=${2:-2}
+choose_wine_build
+run="$wine_build/wine-run"
+probe_exe="$wine_build/tools/probe/probe.exe"
+gadget=${GADGET:-$wine_build/app/VorneltGauge.exe}
+for file in "$run" "$probe_exe" "$gadget"; do
+    [ -e "$file" ] || { echo "missing $file: build first (source tools/common.sh; build_windows)" >&2; exit 1; }
+done
+dir="$build/hidden_cost"
+rm -rf "$dir"
+mkdir -p "$dir"
+cp "$gadget" "$dir/VorneltGauge.exe"
+hz=$(getconf CLK_TCK)
+gadget_pid=""
+
+finish() {
+    if [ -n "$gadget_pid" ]; then kill "$gadget_pid" 2>/dev/null || true; fi
+    stop_services
+}
+trap finish EXIT
+trap 'echo "stopped at line $LINENO" >&2' ERR
+start_virtual_display
+start_wineserver
+prefix=$wineserver_prefix
+
+probe() { "$run" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+value() { sed -n "s/^$1=//p" | head -n 1; }
+# utime + stime of a process, in clock ticks; the name field may hold spaces.
+ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# The process of this prefix whose command line matches the pattern.
+prefix_pid() {
+    local pid
+    for pid in $(pgrep -f "$1" || true); do
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
+            echo "$pid"; return 0
+        fi
+    done
+    return 1
+}
+
+# Starts the gadget with the given settings and waits until its window is up.
+start_gadget() {  # settings
+    printf '%s' "$1" >"$dir/Pollstate.txt"
+    xdotool mousemove 5 5
+    (cd "$dir" && exec "$run" "$dir/VorneltGauge.exe" >"$dir/gadget.log" 2>&1) &
+    probe wait-window 20000 >/dev/null || { echo "the gadget's window did not appear" >&2; exit 1; }
+    gadget_pid=$(pgrep -f "$dir/VorneltGauge.exe" | head -n 1 || true)
+    [ -n "$gadget_pid" ] || { echo "no process runs $dir/VorneltGauge.exe" >&2; exit 1; }
+}
+
+stop_gadget() {
+    probe close-and-wait 5000 >/dev/null || kill "$gadget_pid" 2>/dev/null || true
+    while kill -0 "$gadget_pid" 2>/dev/null; do sleep 0.1; done
+    gadget_pid=""
+}
+
+place='<POSITION><x1>200</x1><y1>200</y1></POSITION><FRAME_RATE>30</FRAME_RATE><TRANS>0</TRANS>'
+printf 'over %s s per state, %s round(s); %% of one core (processor ticks of each process, %s per second)\n' \
+    "$seconds" "$rounds" "$hz"
+printf '%-12s %5s %8s %11s %8s %9s %8s\n' state round gadget wineserver shell 'X server' sum
+for round in $(seq "$rounds"); do
+    for state in shown auto-hidden folded; do
+        case $state in
+        shown) start_gadget "$place<AUTO_HIDE>0</AUTO_HIDE><ICON>0</ICON>" ;;
+        auto-hidden)
+            start_gadget "$place<AUTO_HIDE>1</AUTO_HIDE><ICON>0</ICON>"
+            sleep 1
+            # Two moves over the window, so it surely sees the cursor arrive.
+            xdotool mousemove 300 208; sleep 0.2; xdotool mousemove 302 210
+            ;;
+        folded) start_gadget "$place<AUTO_HIDE>0</AUTO_HIDE><ICON>1</ICON>" ;;
+        esac
+        sleep 3  # start-up and the first samples are not the steady state
+        # Wine may refuse a process start for a moment: ask once more.
+        visible=$(probe info | value visible || true)
+        [ -n "$visible" ] || { sleep 1; visible=$(probe info | value visible || true); }
+        want=1; [ "$state" = shown ] || want=0
+        [ "$visible" = "$want" ] || { echo "$state: the window's visibility is '$visible', not $want" >&2; exit 1; }
+        server=$(prefix_pid '^/[^ ]*wineserver' || prefix_pid wineserver) ||
+            { echo "no wineserver for $prefix" >&2; exit 1; }
+        shell=$(prefix_pid 'explorer\.exe') || { echo "no explorer.exe for $prefix" >&2; exit 1; }
+        if [ "$state" = folded ] && [ "$round" = 1 ]; then
+            # Which process draws the icon: the owner of Wine's tray window.
+            tray_window=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1 || true)
+            tray_pid=""
+            [ -n "$tray_window" ] && tray_pid=$(xprop -id "$tray_window" _NET_WM_PID 2>/dev/null | sed -n 's/.* = //p')
+            tray_host="notification area hosted by pid ${tray_pid:-?} ($(tr '\0' ' ' <"/proc/${tray_pid:-$shell}/cmdline" 2>/dev/null | cut -c1-60)); measured shell pid $shell"
+        fi
+        pids=("$gadget_pid" "$server" "$shell" "$xvfb_pid")
+        before=(); for pid in "${pids[@]}"; do before+=("$(ticks "$pid")"); done
+        start=$(date +%s%N)
+        sleep "$seconds"
+        after=(); for pid in "${pids[@]}"; do after+=("$(ticks "$pid")"); done
+        end=$(date +%s%N)
+        elapsed_ms=$(( (end - start) / 1000000 ))
+        line=$(printf '%-12s %5s' "$state" "$round")
+        total=0
+        for i in 0 1 2 3; do
+            used=$(( after[i] - before[i] ))
+            total=$(( total + used ))
+            line+=$(awk -v u="$used" -v hz="$hz" -v ms="$elapsed_ms" -v w=$((i == 1 ? 11 : i == 3 ? 9 : 8)) \
+                'BEGIN { printf " %*.2f", w, 100000 * u / hz / ms }')
+        done
+        line+=$(awk -v u="$total" -v hz="$hz" -v ms="$elapsed_ms" 'BEGIN { printf " %8.2f", 100000 * u / hz / ms }')
+        echo "$line"
+        stop_gadget
+    done
+done
+echo "${tray_host:-}"
