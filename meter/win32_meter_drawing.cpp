@@ -70,7 +70,9 @@ void MeterForm::render() {
 }
 
 void MeterForm::present() {
-    if (target_window == nullptr) return;
+    // A hidden window (auto-hide) shows nothing: the copy would only cost the
+    // system a round trip. Shown again, it is painted from the back buffer.
+    if (target_window == nullptr || !IsWindowVisible(target_window)) return;
     HDC dc = GetDC(target_window);
     paint_to(dc);
     ReleaseDC(target_window, dc);
