@@ -35,7 +35,7 @@ for round in $(seq 1 "$rounds"); do
         ;;
     0)  # clean exit: a new file with both options flipped
         kind="clean exit"
-        close_gadget 5000
+        close_gadget
         expect_eq "round $round: saved translucency" "$(settings_value "$settings" TRANS)" \
             "$((1 - $(settings_value "$E2E_DIR/previous.txt" TRANS)))"
         expect_eq "round $round: saved auto-hide" "$(settings_value "$settings" AUTO_HIDE)" \
