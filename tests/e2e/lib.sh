@@ -47,8 +47,16 @@ fail() {
 # Runs one probe subcommand; its key=value lines land in PROBE_OUT and its exit
 # code is returned (2: the gadget's window is not there).
 probe() {
-    local code=0
-    "$WINE_RUN" "$PROBE" "$@" >"$E2E_DIR/probe.out" 2>"$E2E_DIR/probe.err" || code=$?
+    local code attempt
+    for attempt in 1 2 3; do
+        code=0
+        "$WINE_RUN" "$PROBE" "$@" >"$E2E_DIR/probe.out" 2>"$E2E_DIR/probe.err" || code=$?
+        # Failing without a word, the probe most likely never ran: on a busy
+        # machine Wine can refuse a process start for a moment. Asked again.
+        if [ "$code" -eq 0 ] || [ -s "$E2E_DIR/probe.out" ] || [ -s "$E2E_DIR/probe.err" ]; then break; fi
+        e2e_log "probe $1 ended with $code without a word (attempt $attempt)"
+        sleep 1
+    done
     PROBE_OUT=$(tr -d '\r' <"$E2E_DIR/probe.out")
     return "$code"
 }
