@@ -1,9 +1,16 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing the gadget needs on Debian 12.
-# Safe to run again: it only installs what is missing. Needs root (or sudo).
+# Safe to run again: it only installs what is missing. Needs root (or sudo) only
+# when something is missing.
 set -euo pipefail
 
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+# Root runs the step itself (a fresh container has no sudo); anyone else asks sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"
+  elif command -v sudo >/dev/null; then sudo "$@"
+  else echo "installing needs root: run this as root, or install sudo ($*)" >&2; return 1
+  fi
+}
 
 packages=(
   cmake make g++ binutils clang libclang-rt-14-dev python3

@@ -8,6 +8,12 @@ bash "$root/tools/install-deps.sh"
 trap stop_services EXIT
 
 passed=0; failed=0
+# Seconds per stage, printed at the end, to see where the time goes.
+timings=""; stage_name=""; stage_start=$SECONDS
+stage() {  # name of the stage that starts now
+  [ -z "$stage_name" ] || timings+="  $stage_name: $((SECONDS - stage_start)) s"$'\n'
+  stage_name=$1; stage_start=$SECONDS
+}
 run_ctest() {  # dir, label
   echo "== $2 =="
   local log; log=$(mktemp)
@@ -23,23 +29,33 @@ run_ctest() {  # dir, label
   passed=$((passed + total - bad)); failed=$((failed + bad))
 }
 
+stage "native build"
 configure_and_build "$build/native"
+stage "native tests"
 run_ctest "$build/native" "native"
+stage "sanitizer build"
 configure_and_build "$build/asan" -DVG_SANITIZE=ON -DVG_BENCHMARKS=OFF
+stage "sanitizer tests"
 run_ctest "$build/asan" "native, AddressSanitizer and UBSan"
 
 # Fuzzing: each reader of outside text (tag messages, numbers, the settings file)
 # for a bounded time from its seed corpus; each reader counts as one test.
+stage "fuzzing build"
 bash "$root/tools/fuzz.sh" --build-only
+stage "fuzzing"
 run_ctest "$build/fuzz" "fuzzing the readers (tools/fuzz.sh)"
 
+stage "Windows builds"
 build_windows
+stage "Windows tests"
 start_virtual_display
 start_wineserver
 if [ "$wine_build" != "$build/win32" ]; then
   run_ctest "$build/win32" "Windows product build (static checks)"
 fi
 run_ctest "$wine_build" "Windows build under Wine"
+stage ""
 
+printf 'time per stage:\n%s' "$timings"
 echo "all: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

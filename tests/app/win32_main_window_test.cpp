@@ -75,7 +75,7 @@ TEST(MainWindowConstruction, TheDestructorStopsAndJoinsEverySampler) {
     harness.window = new MainWindow();  // for the harness to end with
 }
 
-TEST(MainWindowConstruction, RealSamplersReachTheMeterWithinTwoSeconds) {
+TEST(MainWindowConstruction, RealSamplersReachTheMeter) {
     Harness harness;
     delete harness.window;
     sampler_body = sampler_main;
@@ -84,7 +84,9 @@ TEST(MainWindowConstruction, RealSamplersReachTheMeterWithinTwoSeconds) {
     delete window.meter_form;
     window.meter_form = new RecordingForm(window.processor_count);
     std::string updates;
-    for (int frame = 0; frame < 70 && updates.empty(); ++frame) {
+    // A first sample after about a second; generously longer on a busy machine.
+    const DWORD start = GetTickCount();
+    while (updates.empty() && GetTickCount() - start < 20000) {
         Sleep(30);
         window.update_frame();
         const std::string& text = harness.form().texts.back();

@@ -27,5 +27,5 @@ report=$(awk -v w=$((windows1 - windows0)) -v l=$(( (linux1 - linux0) * 1000 / t
     'BEGIN { printf "over %.1f s at 30 frames/s: %d ms processor time by Windows figures = %.2f %% of one core; %d ms by Linux figures = %.2f %%", t / 1000, w, 100 * w / t, l, 100 * l / t }')
 e2e_log "$report"
 echo "$report" >"$E2E_DIR/figures.txt"
-close_gadget 5000
+close_gadget
 finish

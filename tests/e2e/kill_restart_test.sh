@@ -15,8 +15,8 @@ probe info
 left=$(probe_value left); top=$(probe_value top)
 drag_gadget 100 50
 xdotool mousemove 5 5
-expect_eq "saved when the drag ended" "$(settings_value "$settings" x1),$(settings_value "$settings" y1)" \
-    "$((left + 100)),$((top + 50))"
+saved_place() { echo "$(settings_value "$settings" x1),$(settings_value "$settings" y1)"; }
+expect_soon "saved when the drag ended" "$((left + 100)),$((top + 50))" saved_place
 probe send WM_COMMAND 40007 0
 kill -9 "$GADGET_PID"
 wait "$GADGET_PID" 2>/dev/null || true
@@ -60,7 +60,7 @@ for round in $(seq 1 "$rounds"); do
         ;;
     0)  # clean exit: a new file with both options flipped
         kind="clean exit"
-        close_gadget 5000
+        close_gadget
         expect_eq "round $round: saved translucency" "$(settings_value "$settings" TRANS)" \
             "$((1 - $(settings_value "$E2E_DIR/previous.txt" TRANS)))"
         expect_eq "round $round: saved auto-hide" "$(settings_value "$settings" AUTO_HIDE)" \

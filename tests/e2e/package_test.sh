@@ -31,12 +31,12 @@ grep -q 'asInvoker' <<<"$resources" || fail "the manifest asks for other rights 
 # Started from another directory: the settings go beside the program all the same.
 (cd "$E2E_DIR" && exec "$WINE_RUN" "$folder/VorneltGauge.exe" >"$E2E_DIR/gadget.log" 2>&1) &
 GADGET_PID=$!
-probe wait-window 20000 || { fail "the unpacked gadget's window did not appear"; exit 1; }
+probe wait-window $((E2E_WAIT_SECONDS * 1000)) || { fail "the unpacked gadget's window did not appear"; exit 1; }
 probe info
 expect_eq visible "$(probe_value visible)" 1
 probe command 40005 || fail "the Exit command could not be posted"
-for _ in $(seq 100); do kill -0 "$GADGET_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$GADGET_PID" 2>/dev/null && { fail "the gadget did not end after Exit"; exit 1; }
+gadget_ended() { ! kill -0 "$GADGET_PID" 2>/dev/null; }
+wait_until gadget_ended || { fail "the gadget did not end after Exit"; exit 1; }
 code=0
 wait "$GADGET_PID" || code=$?
 GADGET_PID=""

@@ -13,7 +13,6 @@ case $processors in 1|2) height=24;; 3|4) height=36;; 5|6) height=48;; 7|8) heig
     *) n=$processors; [ "$n" -le 32 ] || n=32; height=$((60 + 12 * ((n - 7) / 2)));; esac
 screen_width=$(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\1/p')
 screen_height=$(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\).*/\2/p')
-info_value() { probe info >/dev/null; probe_value "$1"; }
 # Whether the system's notification area shows an icon (Wine shows its own
 # tray window only while it holds one).
 tray_shown() {
@@ -32,7 +31,7 @@ expect_eq "width" "$(( $(probe_value right) - $(probe_value left) ))" 240
 expect_eq "height for $processors processors" "$(( $(probe_value bottom) - $(probe_value top) ))" "$height"
 expect_eq "opacity 300 clamped" "$(probe_value alpha)" 255
 probe command 40005
-expect_gadget_exit 10000
+expect_gadget_exit
 printf '<POSITION><x1>100</x1><x2>340</x2><y1>50</y1><y2>%d</y2></POSITION><FRAME_RATE>20</FRAME_RATE><AUTO_HIDE>1</AUTO_HIDE><TRANS>1</TRANS><TRANSRATE>255</TRANSRATE><ICON>0</ICON><MSG00>MS UI Gothic</MSG00><MSG01>\x8b\xf3\x82\xab</MSG01>' \
     $((50 + height)) >"$E2E_DIR/expected.txt"
 cmp "$settings" "$E2E_DIR/expected.txt" || fail "saved file differs: $(LC_ALL=C cat -v "$settings")"
@@ -41,11 +40,11 @@ cmp "$settings" "$E2E_DIR/expected.txt" || fail "saved file differs: $(LC_ALL=C 
 printf '<POSITION><x1>10</x1><y1>10</y1></POSITION><TRANS>0</TRANS>' >"$settings"
 start_gadget
 expect_eq "opaque as stored" "$(info_value alpha)" -1
-probe command 40007; sleep 0.3
-expect_eq "translucent at the default opacity" "$(info_value alpha)" 128
-probe command 40007; sleep 0.3
-expect_eq "opaque again" "$(info_value alpha)" -1
-close_gadget 5000
+probe command 40007
+expect_soon "translucent at the default opacity" 128 info_value alpha
+probe command 40007
+expect_soon "opaque again" -1 info_value alpha
+close_gadget
 
 # Damaged files start the gadget, which then saves a whole new file.
 python3 - "$E2E_DIR" <<'EOF'
@@ -65,7 +64,7 @@ for kind in missing empty random large nul; do
     probe info
     expect_eq "$kind file: window shown" "$(probe_value visible)" 1
     [ "$kind" = nul ] && expect_eq "nul file: translucent from before the NUL" "$(probe_value alpha)" 128
-    close_gadget 5000
+    close_gadget
     expect_complete_settings "$settings"
 done
 
@@ -76,17 +75,18 @@ cp "$settings" "$E2E_DIR/previous.txt"
 chmod 0444 "$settings"
 start_gadget
 probe command 40007
-close_gadget 5000
+close_gadget
 cmp -s "$settings" "$E2E_DIR/previous.txt" || fail "read-only file changed: $(cat "$settings")"
 chmod 0644 "$settings"
 start_gadget
-"$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 4000 >"$E2E_DIR/hold.out" 2>&1 &
+# Held long enough for the switch and the close below to come in while the file is held, however slowly.
+"$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 10000 >"$E2E_DIR/hold.out" 2>&1 &
 holder=$!
-sleep 1
+wait_until grep -q 'held=' "$E2E_DIR/hold.out" || true
 grep -q 'held=1' "$E2E_DIR/hold.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold.out")"
 # Saved as it changes, and again on exit: both find the file held.
 probe command 40007
-close_gadget 5000
+close_gadget
 wait "$holder" || true
 cmp -s "$settings" "$E2E_DIR/previous.txt" || fail "locked file changed: $(cat "$settings")"
 leftovers=$(cd "$E2E_DIR" && ls | grep -vE '^(VorneltGauge\.exe|Pollstate\.txt|previous\.txt|expected\.txt|hold\.out|probe\.(out|err)|gadget\.log|random\.txt|large\.txt|nul\.txt|empty\.txt)$' || true)
@@ -98,38 +98,38 @@ start_gadget
 probe info
 expect_eq "far off-screen: default left" "$(probe_value left)" $((screen_width / 2 - 120))
 expect_eq "far off-screen: default top" "$(probe_value top)" $((screen_height / 2 - 12))
-close_gadget 5000
+close_gadget
 printf '<POSITION><x1>-120</x1><y1>100</y1></POSITION>' >"$settings"
 start_gadget
 probe info
 expect_eq "half off the left edge: kept" "$(probe_value left)" -120
 expect_eq "half off the left edge: top" "$(probe_value top)" 100
-close_gadget 5000
+close_gadget
 
 # Folded at start: no window, an icon; a double click on it unfolds; a taskbar
 # restart while folded keeps the icon, while unfolded changes nothing.
 printf '<POSITION><x1>200</x1><y1>200</y1></POSITION><ICON>1</ICON>' >"$settings"
 start_gadget
-sleep 1
-expect_eq "folded at start: window hidden" "$(info_value visible)" 0
-expect_eq "folded at start: icon shown" "$(tray_shown)" 1
-probe tray WM_LBUTTONDBLCLK; sleep 0.5
-expect_eq "double click: window shown" "$(info_value visible)" 1
-expect_eq "double click: icon gone" "$(tray_shown)" 0
+expect_soon "folded at start: window hidden" 0 info_value visible
+expect_soon "folded at start: icon shown" 1 tray_shown
+probe tray WM_LBUTTONDBLCLK
+expect_soon "double click: window shown" 1 info_value visible
+expect_soon "double click: icon gone" 0 tray_shown
 probe taskbar-created; sleep 0.5
 expect_eq "taskbar restart while shown: window stays" "$(info_value visible)" 1
 expect_eq "taskbar restart while shown: no icon" "$(tray_shown)" 0
-probe command 40013; sleep 0.5
-expect_eq "fold from the menu: window hidden" "$(info_value visible)" 0
-expect_eq "fold from the menu: icon shown" "$(tray_shown)" 1
+probe command 40013
+expect_soon "fold from the menu: window hidden" 0 info_value visible
+expect_soon "fold from the menu: icon shown" 1 tray_shown
 probe taskbar-created; sleep 0.5
-expect_eq "taskbar restart while folded: icon shown" "$(tray_shown)" 1
+expect_soon "taskbar restart while folded: icon shown" 1 tray_shown
 expect_eq "taskbar restart while folded: window hidden" "$(info_value visible)" 0
-probe command 40013; sleep 0.5
-expect_eq "unfold from the menu: window shown" "$(info_value visible)" 1
-expect_eq "unfold from the menu: icon gone" "$(tray_shown)" 0
-probe command 40013; sleep 0.5
-close_gadget 5000
+probe command 40013
+expect_soon "unfold from the menu: window shown" 1 info_value visible
+expect_soon "unfold from the menu: icon gone" 0 tray_shown
+probe command 40013
+expect_soon "folded again before the exit" 0 info_value visible
+close_gadget
 expect_eq "saved folded" "$(settings_value "$settings" ICON)" 1
 expect_eq "saved place while folded" "$(settings_value "$settings" x1)" 200
 expect_eq "no icon left after exit" "$(tray_shown)" 0

@@ -64,5 +64,5 @@ if [ "$gdi0" = 0 ] && [ "$priv0" = 0 ] && [ "$handles0" = 0 ]; then
 fi
 
 probe info || fail "the window is gone after the soak"
-close_gadget 5000
+close_gadget
 finish

@@ -25,5 +25,5 @@ expect_eq left "$left" "$((screen_width / 2 - 120))"
 expect_eq top "$top" "$((screen_height / 2 - 12))"
 
 screenshot startup
-close_gadget 5000
+close_gadget
 finish

@@ -17,7 +17,7 @@ done
 probe info || fail "the window is gone after the storms"
 
 rm -f "$E2E_DIR/Pollstate.txt"
-if probe close-flood 200 10000; then
+if probe close-flood 200 $((E2E_WAIT_SECONDS * 1000)); then
     expect_eq "exit code after the close flood" "$(probe_value exit_code)" 0
 else
     fail "the gadget did not end after the close flood ($PROBE_OUT)"

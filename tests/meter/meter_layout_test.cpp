@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "meter/surface_blocks.h"
+
+#include <vector>
+
 namespace {
 
 TEST(MeterLayout, FirstEightSlotsFollowTheFixedTable) {
@@ -43,6 +47,22 @@ TEST(MeterLayout, ProcessorCountIsClampedToOneThroughThirtyTwo) {
     EXPECT_EQ(ClampProcessorCount(2), 2u);
     EXPECT_EQ(ClampProcessorCount(32), 32u);
     EXPECT_EQ(ClampProcessorCount(33), 32u);
+}
+
+// Black text is colour 0 with alpha: only the alpha byte tells ink from the clear layer.
+TEST(SurfaceBlocks, InkBoxFindsBlackInkAndUnionsAreExact) {
+    Surface layer(20, 10);
+    FillSurface(layer, 0);
+    *layer.pixel_at(3, 2) = 0xFF000000u;
+    *layer.pixel_at(7, 5) = 0x40000000u;
+    *layer.pixel_at(15, 9) = 0xFF000000u;  // outside the block asked about
+    const FillArea box = InkBox(layer, 10, 8);
+    EXPECT_EQ((std::vector<int32_t>{box.x, box.y, box.width, box.height}),
+              (std::vector<int32_t>{3, 2, 5, 4}));
+    const FillArea both = UniteAreas(FillArea{2, 1, 3, 2}, FillArea{6, 4, 2, 5});
+    EXPECT_EQ((std::vector<int32_t>{both.x, both.y, both.width, both.height}),
+              (std::vector<int32_t>{2, 1, 6, 8}));
+    EXPECT_EQ(InkBox(layer, 3, 2).width, 0);
 }
 
 }  // namespace

@@ -60,4 +60,30 @@ TEST(MeterValues, PercentTextIsWholePercentInThreeColumns) {
     EXPECT_EQ(PercentText(NAN), "  0%");
 }
 
+TEST(MeterValues, StripsChangeJustAboveTheirThresholds) {
+    EXPECT_EQ(UsageStrip(50.0), kStripLow);
+    EXPECT_EQ(UsageStrip(50.001), kStripMiddle);
+    EXPECT_EQ(UsageStrip(80.0), kStripMiddle);
+    EXPECT_EQ(UsageStrip(80.001), kStripHigh);
+    EXPECT_EQ(MemoryStrip(0.5), kStripMemory);
+    EXPECT_EQ(MemoryStrip(0.50001), kStripMiddle);
+    EXPECT_EQ(MemoryStrip(0.8), kStripMiddle);
+    EXPECT_EQ(MemoryStrip(0.80001), kStripHigh);
+    EXPECT_EQ(UsageBarLength(50.0), 60);
+    EXPECT_EQ(MemoryBarLength(0.5), 60);
+}
+
+TEST(MeterValues, MemoryFiguresCountMoreAvailableThanInstalledAsNone) {
+    MemoryFigures figures{-1.0, 99};
+    ASSERT_TRUE(ComputeMemoryFigures(4000, 1000, figures));
+    EXPECT_EQ(figures.load, 0.75);
+    EXPECT_EQ(figures.available, 1000u);
+    ASSERT_TRUE(ComputeMemoryFigures(4000, 4001, figures));
+    EXPECT_EQ(figures.load, 1.0);
+    EXPECT_EQ(figures.available, 0u);
+    ASSERT_TRUE(ComputeMemoryFigures(4000, 4000, figures));
+    EXPECT_EQ(figures.load, 0.0);
+    EXPECT_FALSE(ComputeMemoryFigures(0, 5, figures));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -246,13 +247,20 @@ TEST_P(PixelPrimitives, BlendByConstantAlphaMatchesTheReferenceOnRandomRectangle
 }
 
 TEST_P(PixelPrimitives, RectanglesOfWholeRowsMatchTheReference) {
-    // Full-width rectangles are contiguous blocks in both buffers.
+    // Full-width rectangles are contiguous blocks in both buffers; as wide as only
+    // one of them (the narrower one's whole rows), they are not.
     for (Blit op : {Blit::Copy, Blit::SourceAlpha, Blit::Add, Blit::ConstantAlpha}) {
-        Buffer source(7, 5), dest(7, 6);
-        for (uint32_t i = 0; i < 35; ++i) source.data()[i] = 0x80FF4020u + i * 0x01030507u;
-        for (uint32_t i = 0; i < 42; ++i) dest.data()[i] = 0x11223344u * (i + 1);
-        ExpectMatchesReference(op, mmx(), dest, source, {7, 5, 0, 0, 0, 1}, 99,
-                               "op " + std::to_string(static_cast<int>(op)));
+        for (const auto& widths : {std::pair<int32_t, int32_t>{7, 7}, {7, 11}, {11, 7}}) {
+            Buffer source(widths.first, 5), dest(widths.second, 6);
+            for (uint32_t i = 0; i < 5u * source.width; ++i) {
+                source.data()[i] = 0x80FF4020u + i * 0x01030507u;
+            }
+            for (uint32_t i = 0; i < 6u * dest.width; ++i) dest.data()[i] = 0x11223344u * (i + 1);
+            ExpectMatchesReference(op, mmx(), dest, source, {7, 5, 0, 0, 0, 1}, 99,
+                                   "op " + std::to_string(static_cast<int>(op)) + " widths " +
+                                       std::to_string(widths.first) + "/" +
+                                       std::to_string(widths.second));
+        }
     }
 }
 

@@ -76,6 +76,12 @@ void PrintWindow(HWND hwnd) {
                          GetLayeredWindowAttributes(hwnd, nullptr, &alpha, &flags) &&
                          (flags & LWA_ALPHA) != 0;
     std::printf("alpha=%d\n", layered ? alpha : -1);
+    // Whether the window's thread is in the system's move loop (a drag).
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    const bool moving = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &thread) &&
+                        (thread.flags & GUI_INMOVESIZE) != 0;
+    std::printf("moving=%d\n", moving ? 1 : 0);
 }
 
 // The visible popup menu of the gadget's thread, if one is open.
