@@ -16,6 +16,7 @@ GADGET_PID=""
 PROBE_OUT=""
 KERNEL_RECORDER=""
 KERNEL_RECORD=""
+E2E_BACKGROUND=""  # processes a test started (busy loops), ended with it
 # How long a check waits for the state it needs. A machine busy with other work
 # can run Wine, X and the gadget seconds late; only a state that never comes
 # should fail a check, so the limit is generous and the wait ends as soon as the
@@ -29,6 +30,8 @@ cp "$GADGET" "$E2E_DIR/VorneltGauge.exe"
 # Whatever happens, no gadget of this test outlives it.
 e2e_cleanup() {
     kernel_record_stop
+    local pid
+    for pid in $E2E_BACKGROUND; do kill "$pid" 2>/dev/null || true; done
     if [ -n "$GADGET_PID" ] && kill -0 "$GADGET_PID" 2>/dev/null; then
         kill "$GADGET_PID" 2>/dev/null || true
         sleep 1

@@ -41,6 +41,7 @@ wait_until picture_holds || { cat "$E2E_DIR/meter.txt"; fail "the meter's pictur
 tolerance=5
 taskset -c 0 sh -c 'while :; do :; done' &
 busy=$!
+E2E_BACKGROUND+=" $busy"
 settled=0
 # processor: gadget % in the kernel's low..high %, for the log.
 compared() { sed -n 's/.*processor \([0-9]*\): gadget \([0-9.]*\) %, kernel \([0-9.]*\.\.[0-9.]*\) %.*/\1: \2 in \3/p' <<<"$BAR_CHECK" | tr '\n' ' '; }
