@@ -18,10 +18,14 @@
 class LayeredWindowApi;
 class MeterForm;
 
-// The clock and the sleep of the frame pacing; tests replace them.
+// The clock and the sleep of the frame pacing, and the finer system timer they
+// need, asked for before the first frame and given back after the last; tests
+// replace them.
 struct PacingSeam {
     DWORD(WINAPI* time)();
     void(WINAPI* sleep)(DWORD milliseconds);
+    UINT(WINAPI* begin_period)(UINT milliseconds);
+    UINT(WINAPI* end_period)(UINT milliseconds);
 };
 extern PacingSeam pacing_seam;
 

@@ -22,7 +22,7 @@ std::string SettingsBesideProgram(HINSTANCE instance) {
 
 }  // namespace
 
-PacingSeam pacing_seam = {MillisecondClock, Sleep};
+PacingSeam pacing_seam = {MillisecondClock, Sleep, BeginTimerPeriod, EndTimerPeriod};
 DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxW, GetCursorPos, GetWindowPlacement,
                             SettingsBesideProgram, GetUserDefaultUILanguage, ShowWindow};
 unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;

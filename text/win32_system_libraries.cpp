@@ -6,6 +6,9 @@ SystemLibraries system_libraries = {};
 
 namespace {
 
+// The multimedia timer's own "cannot do" answer.
+constexpr UINT kTimerUnavailable = 97;
+
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
 template <typename Function>
@@ -20,7 +23,16 @@ void Find(HMODULE module, const char* name, Function& function) {
 void LoadWinmm(HMODULE module, WinmmLibrary& winmm) {
     winmm = {};
     winmm.module = module;
-    if (module != nullptr) Find(module, "timeGetTime", winmm.time_get_time);
+    if (module == nullptr) return;
+    Find(module, "timeGetTime", winmm.time_get_time);
+    Find(module, "timeBeginPeriod", winmm.time_begin_period);
+    Find(module, "timeEndPeriod", winmm.time_end_period);
+    // A request that could not be given back would hold the finer timer past
+    // the program's end: both or neither.
+    if (winmm.time_begin_period == nullptr || winmm.time_end_period == nullptr) {
+        winmm.time_begin_period = nullptr;
+        winmm.time_end_period = nullptr;
+    }
 }
 
 void LoadPdh(HMODULE module, PdhLibrary& pdh) {
@@ -73,6 +85,16 @@ void FreeSystemLibraries() {
     if (pdh.still_used) return;
     if (pdh.module != nullptr) FreeLibrary(pdh.module);
     pdh = {};
+}
+
+UINT WINAPI BeginTimerPeriod(UINT milliseconds) {
+    const auto begin = system_libraries.winmm.time_begin_period;
+    return begin != nullptr ? begin(milliseconds) : kTimerUnavailable;
+}
+
+UINT WINAPI EndTimerPeriod(UINT milliseconds) {
+    const auto end = system_libraries.winmm.time_end_period;
+    return end != nullptr ? end(milliseconds) : kTimerUnavailable;
 }
 
 DWORD WINAPI MillisecondClock() {

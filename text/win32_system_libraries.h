@@ -12,6 +12,8 @@
 struct WinmmLibrary {
     HMODULE module;
     DWORD(WINAPI* time_get_time)();
+    UINT(WINAPI* time_begin_period)(UINT milliseconds);
+    UINT(WINAPI* time_end_period)(UINT milliseconds);
 };
 
 // All entry points or none, but add_english_counter (which older systems lack);
@@ -52,6 +54,12 @@ HMODULE LoadFromSystemFolder(const char* name);
 void LoadSystemLibraries(HMODULE (*load)(const char* name) = LoadFromSystemFolder);
 // Once, at the very end: frees what LoadSystemLibraries loaded and empties the table.
 void FreeSystemLibraries();
+
+// The system timer's resolution, asked for and given back in the multimedia
+// timer's terms: 0 when done, nonzero when refused or when the timer could not
+// be loaded. Every granted request must be ended with the same period.
+UINT WINAPI BeginTimerPeriod(UINT milliseconds);
+UINT WINAPI EndTimerPeriod(UINT milliseconds);
 
 // Milliseconds since the system started, wrapping after 2^32: the multimedia
 // timer, or GetTickCount (same unit, same wrap) when it could not be loaded.

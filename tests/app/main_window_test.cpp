@@ -28,9 +28,16 @@ void WINAPI CountingSleep(DWORD milliseconds) {
     Sleep(milliseconds);
 }
 
+// Replaces the clock and the sleep; the timer requests stay unless given too.
 class SeamSwap {
 public:
-    explicit SeamSwap(PacingSeam seam) : saved_(pacing_seam) { pacing_seam = seam; }
+    SeamSwap(DWORD(WINAPI* time)(), void(WINAPI* sleep)(DWORD),
+             UINT(WINAPI* begin)(UINT) = nullptr, UINT(WINAPI* end)(UINT) = nullptr)
+        : saved_(pacing_seam) {
+        pacing_seam.time = time;
+        pacing_seam.sleep = sleep;
+        if (begin != nullptr) pacing_seam = {time, sleep, begin, end};
+    }
     ~SeamSwap() { pacing_seam = saved_; }
 
 private:
@@ -95,7 +102,7 @@ TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {
 
 TEST(MainWindow, PacesFramesWithTheInjectedClock) {
     PrivateSettings settings;
-    SeamSwap swap({FakeTime, FakeSleep});
+    SeamSwap swap(FakeTime, FakeSleep);
     fake_now = 0xFFFFFFE0u;  // wraps during the run
     fake_sleeps.clear();
     MainWindow window;
@@ -193,18 +200,24 @@ DWORD WINAPI CloseWhenShown(void* parameter) {
 
 // Runs the program's whole start-up and loop in this process: the window comes
 // up as the gadget's, frames run while the queue is idle, and WM_CLOSE ends it.
-TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
-    PrivateSettings settings;
+// The exit code of a whole run that another thread closes once it has seen it.
+int RunUntilClosed(Seen& seen) {
     DrainQueue();
-    SeamSwap swap({MillisecondClock, CountingSleep});
     paced_frames = 0;
-    Seen seen = {};
+    seen = Seen{};
     HANDLE closer = CreateThread(nullptr, 0, CloseWhenShown, &seen, 0, nullptr);
-    ASSERT_NE(closer, nullptr);
-    EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
+    if (closer == nullptr) return -1;
+    const int code = RunGadget(GetModuleHandleA(nullptr));
     WaitForSingleObject(closer, 60000);
     CloseHandle(closer);
+    return code;
+}
 
+TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
+    PrivateSettings settings;
+    SeamSwap swap(MillisecondClock, CountingSleep);
+    Seen seen;
+    EXPECT_EQ(RunUntilClosed(seen), 0);
     ASSERT_TRUE(seen.found);
     const int cx = GetSystemMetrics(SM_CXSCREEN);
     const int cy = GetSystemMetrics(SM_CYSCREEN);
@@ -222,6 +235,58 @@ TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
     EXPECT_EQ(FindWindowA("Vornel", nullptr), nullptr);
 }
 
+// Windows as it is without a finer timer: sleeps end on, and the clock moves
+// in, steps of 15.625 ms; with a 1-ms period asked for, both are exact. Only the
+// main thread paces, so no lock.
+struct SteppedTimer {
+    uint64_t now_us = 0;
+    UINT period = 0;
+    std::string calls;  // 'b'egin, 's'leep, 'e'nd, in order
+    uint64_t first_sleep_us = 0;
+    uint64_t last_sleep_us = 0;
+} stepped;
+constexpr uint64_t kTickUs = 15625;
+DWORD WINAPI SteppedTime() {
+    const uint64_t shown = stepped.period == 1 ? stepped.now_us : stepped.now_us / kTickUs * kTickUs;
+    return static_cast<DWORD>(shown / 1000);
+}
+void WINAPI SteppedSleep(DWORD milliseconds) {
+    if (stepped.calls.find('s') == std::string::npos) stepped.first_sleep_us = stepped.now_us;
+    stepped.calls += 's';
+    const uint64_t wake = stepped.now_us + milliseconds * 1000ull;
+    stepped.now_us = stepped.period == 1 ? wake : (wake + kTickUs - 1) / kTickUs * kTickUs;
+    stepped.last_sleep_us = stepped.now_us;
+    InterlockedIncrement(&paced_frames);
+}
+UINT WINAPI SteppedBegin(UINT milliseconds) {
+    stepped.calls += 'b';
+    stepped.period = milliseconds;
+    return 0;
+}
+UINT WINAPI SteppedEnd(UINT milliseconds) {
+    stepped.calls += milliseconds == stepped.period ? 'e' : '?';
+    stepped.period = 0;
+    return 0;
+}
+
+TEST(RunGadget, AsksForTheFinerTimerBeforeTheFirstFrameSoThirtyFramesTakeASecond) {
+    PrivateSettings settings;
+    SeamSwap swap(SteppedTime, SteppedSleep, SteppedBegin, SteppedEnd);
+    stepped = SteppedTimer{};
+    Seen seen;
+    EXPECT_EQ(RunUntilClosed(seen), 0);
+    ASSERT_TRUE(seen.found);
+
+    // Asked for once before any frame slept, given back once after the last.
+    const size_t sleeps = stepped.calls.size() - 2;
+    ASSERT_GE(sleeps, 3u);
+    EXPECT_EQ(stepped.calls, "b" + std::string(sleeps, 's') + "e");
+    // 33 ms a frame on this clock; on the stepped one it would be 47.
+    const uint64_t per_frame_us = (stepped.last_sleep_us - stepped.first_sleep_us) / sleeps;
+    EXPECT_GE(per_frame_us, 33000u);
+    EXPECT_LT(per_frame_us, 34000u);
+}
+
 TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {
     PrivateSettings settings;
     DrainQueue();
@@ -231,7 +296,7 @@ TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {
     taken.hInstance = GetModuleHandleA(nullptr);
     taken.lpszClassName = "Vornel";
     RegisterClassA(&taken);  // may already be registered by an earlier run in this process
-    SeamSwap swap({MillisecondClock, CountingSleep});
+    SeamSwap swap(MillisecondClock, CountingSleep);
     paced_frames = 0;
     EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
     EXPECT_EQ(static_cast<LONG>(paced_frames), 0);  // no frame loop: it ended at once
