@@ -56,7 +56,9 @@ public:
 
     void update_frame();
     bool pace_frame(int32_t frame_rate);
-    void set_iconized(bool on);
+    // Whenever the window ends up shown, `show_command` shows it: by default
+    // without taking the focus, as a gadget coming back by itself should.
+    void set_iconized(bool on, int show_command = SW_SHOWNA);
     void show_tray_menu();
     void refresh_tray();
     void apply_window_shape();
@@ -69,6 +71,8 @@ public:
     // crashes later loses nothing the user set.
     void save_changed_settings();
     void keep_on_top();
+    // Puts a window that a display change left on no monitor at the default place.
+    void keep_on_a_monitor();
 
     TrayIcon tray;
     int32_t frame_rate = 30;

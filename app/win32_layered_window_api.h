@@ -7,22 +7,26 @@
 
 #include <cstdint>
 
+using SetLayeredWindowAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+
 class LayeredWindowApi {
 public:
     LayeredWindowApi();
     ~LayeredWindowApi();
+    bool available() const;
     // 0 when the service is missing; the window then simply stays opaque.
     BOOL set_layered_attributes(HWND window, COLORREF key, uint8_t alpha, DWORD flags);
 
     HMODULE module = nullptr;
 
 private:
+    SetLayeredWindowAttributesFunction find() const;
     LayeredWindowApi(const LayeredWindowApi&) = delete;
     LayeredWindowApi& operator=(const LayeredWindowApi&) = delete;
 };
 
 // The window-level effects on any window; MainWindow applies them with its own
-// fields.
+// fields. Without the service, MakeTranslucent leaves the window opaque.
 void MakeTranslucent(HWND window, uint8_t alpha, LayeredWindowApi& api);
 void MakeOpaque(HWND window);
 

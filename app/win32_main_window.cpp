@@ -121,7 +121,8 @@ void MainWindow::update_frame() {
             desktop_seam.show_window(hwnd, SW_HIDE);
         }
     } else {
-        desktop_seam.show_window(hwnd, SW_SHOW);
+        // Back without taking the focus from whatever the user is working in.
+        desktop_seam.show_window(hwnd, SW_SHOWNA);
         keep_on_top();
         hover_frames = 0;
     }

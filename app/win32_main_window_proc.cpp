@@ -12,6 +12,7 @@
 #include "app/win32_layered_window_api.h"
 #include "measure/processor_info.h"
 #include "meter/meter_form.h"
+#include "settings/win32_settings_file.h"
 #include "text/win32_wide_text.h"
 
 namespace {
@@ -136,6 +137,9 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         ValidateRect(hwnd, nullptr);
         return 0;
     }
+    case WM_DISPLAYCHANGE:
+        keep_on_a_monitor();
+        return 0;
     case WM_SIZE:
     case WM_ERASEBKGND:
     case WM_SIZING:
@@ -198,7 +202,8 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 
     const bool wanted = iconized;
     iconized = false;
-    set_iconized(wanted);
+    // Started by the user, the gadget comes up active.
+    set_iconized(wanted, SW_SHOW);
     if (wanted && !iconized) {
         show_fold_failure();
         tray.remove();
@@ -248,7 +253,7 @@ void MainWindow::on_command(WORD command) {
     }
 }
 
-void MainWindow::set_iconized(bool on) {
+void MainWindow::set_iconized(bool on, int show_command) {
     if (on) {
         iconized = true;
         if (tray.add(kFoldAttempts, kFoldPause)) {
@@ -258,13 +263,13 @@ void MainWindow::set_iconized(bool on) {
         // Hidden without an icon the gadget could be neither reached nor
         // ended: it comes back where it was, whichever way the fold came.
         iconized = false;
-        ShowWindow(hwnd, SW_SHOW);
+        ShowWindow(hwnd, show_command);
         keep_on_top();
         return;
     }
     iconized = false;
     tray.remove();
-    ShowWindow(hwnd, SW_SHOW);
+    ShowWindow(hwnd, show_command);
 }
 
 void MainWindow::switch_folded(bool on) {
@@ -285,6 +290,15 @@ LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
     keep_on_top();
     SetForegroundWindow(hwnd);
     return kBroughtForward;
+}
+
+void MainWindow::keep_on_a_monitor() {
+    const RECT place = restored_rect();
+    if (IsRectEmpty(&place) || RectOnAnyMonitor(place)) return;
+    const StartPosition start =
+        DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SetWindowPos(hwnd, nullptr, start.left, start.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 RECT MainWindow::restored_rect() {

@@ -3,8 +3,6 @@
 
 namespace {
 
-using SetLayeredWindowAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
-
 void SetLayeredStyle(HWND window, bool on) {
     const LONG style = GetWindowLongA(window, GWL_EXSTYLE);
     SetWindowLongA(window, GWL_EXSTYLE, on ? (style | WS_EX_LAYERED) : (style & ~WS_EX_LAYERED));
@@ -18,18 +16,25 @@ LayeredWindowApi::~LayeredWindowApi() {
     if (module != nullptr) FreeLibrary(module);
 }
 
+SetLayeredWindowAttributesFunction LayeredWindowApi::find() const {
+    if (module == nullptr) return nullptr;
+    // Through the catch-all function type: FARPROC's own signature matches nothing.
+    return reinterpret_cast<SetLayeredWindowAttributesFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "SetLayeredWindowAttributes")));
+}
+
+bool LayeredWindowApi::available() const { return find() != nullptr; }
+
 BOOL LayeredWindowApi::set_layered_attributes(HWND window, COLORREF key, uint8_t alpha,
                                               DWORD flags) {
-    if (module == nullptr) return 0;
-    const FARPROC found = GetProcAddress(module, "SetLayeredWindowAttributes");
-    if (found == nullptr) return 0;
-    // Through the catch-all function type: FARPROC's own signature matches nothing.
-    const auto function = reinterpret_cast<SetLayeredWindowAttributesFunction>(
-        reinterpret_cast<void (*)()>(found));
-    return function(window, key, alpha, flags);
+    const SetLayeredWindowAttributesFunction function = find();
+    return function != nullptr ? function(window, key, alpha, flags) : 0;
 }
 
 void MakeTranslucent(HWND window, uint8_t alpha, LayeredWindowApi& api) {
+    // Windows draws a layered window only once it has its attributes: without
+    // the service the window stays as it is rather than vanish.
+    if (!api.available()) return;
     SetLayeredStyle(window, true);
     api.set_layered_attributes(window, 0, alpha, LWA_ALPHA);
 }

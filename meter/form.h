@@ -19,7 +19,8 @@ public:
     virtual std::string settings_text();
     virtual ~Form();
 
-    // Copies the back buffer, at its own size, onto `dc` at (0, 0).
+    // Copies the back buffer, at its own size, onto `dc` at (0, 0), and lets the
+    // system finish with it before the caller draws the next frame into it.
     void paint_to(HDC dc);
     void copy_content_to_back_buffer();
 

@@ -17,6 +17,9 @@ Form::~Form() {
 void Form::paint_to(HDC dc) {
     if (back_buffer == nullptr || !back_buffer->has_pixels()) return;
     BitBlt(dc, 0, 0, back_buffer->width, back_buffer->height, back_buffer->dc, 0, 0, SRCCOPY);
+    // Windows may batch the copy and still be reading the back buffer after
+    // BitBlt returns, while the next frame writes its pixels directly.
+    GdiFlush();
 }
 
 void Form::copy_content_to_back_buffer() {

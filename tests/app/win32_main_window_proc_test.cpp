@@ -320,6 +320,45 @@ TEST(Tray, CreationFoldsWhenTheSettingsSaySoAndADoubleClickUnfolds) {
     EXPECT_FALSE(IsWindowVisible(hwnd));
 }
 
+// The user's own window keeps the focus whenever the gadget comes back by
+// itself; only a second start, which asks for it, brings it to the front.
+TEST(Tray, TheWindowComesBackWithoutTakingTheFocusUnlessAsked) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    const HWND work = CreateWindowExA(0, "STATIC", "work", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500,
+                                      500, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(work, nullptr);
+    const auto focus_on_work = [&] {
+        SetForegroundWindow(work);
+        SetActiveWindow(work);
+        ASSERT_EQ(GetActiveWindow(), work);
+    };
+    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    ASSERT_TRUE(window.iconized);
+    focus_on_work();
+    SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    EXPECT_EQ(GetActiveWindow(), work);
+
+    fakes.cursor = {150, 210};
+    window.hover_frames = 1;
+    for (int frame = 0; frame < 10; ++frame) window.update_frame();
+    ASSERT_FALSE(IsWindowVisible(window.hwnd));
+    focus_on_work();
+    fakes.cursor = {99, 210};
+    window.update_frame();
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    EXPECT_EQ(GetActiveWindow(), work);
+
+    const UINT ask = RegisterWindowMessageA(kBringForwardMessageName);
+    EXPECT_EQ(SendMessageA(window.hwnd, ask, static_cast<WPARAM>(window.settings_key & 0xFFFFFFFFu),
+                           static_cast<LPARAM>(static_cast<uint32_t>(window.settings_key >> 32))),
+              kBroughtForward);
+    EXPECT_EQ(GetActiveWindow(), window.hwnd);
+    DestroyWindow(work);
+}
+
 TEST(Tray, TheTrayMenuOpensAtTheCursor) {
     Harness harness;
     ASSERT_TRUE(harness.create());
@@ -488,6 +527,35 @@ TEST(SecondStart, OnlyTheGadgetOfTheSameSettingsFileComesForwardUnfolded) {
         EXPECT_NE(SettingsFileKey("C:\\\x83\x61\\Pollstate.txt"),
                   SettingsFileKey("C:\\\x83\x41\\Pollstate.txt"));
     }
+}
+
+// The one monitor now lies far to the right of where the window was.
+BOOL WINAPI MonitorMovedAway(HMONITOR, LPMONITORINFO info) {
+    info->rcMonitor = RECT{5000, 0, 6024, 768};
+    info->rcWork = info->rcMonitor;
+    return TRUE;
+}
+
+TEST(Window, ADisplayChangeThatLeavesTheWindowOnNoMonitorPutsItAtTheDefaultPlace) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    const HWND hwnd = harness.window->hwnd;
+    SendMessageA(hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    RECT place;
+    GetWindowRect(hwnd, &place);
+    EXPECT_EQ(place.left, 100);
+    EXPECT_EQ(place.top, 200);
+
+    const auto saved_seam = monitor_info_seam;
+    monitor_info_seam = MonitorMovedAway;
+    SendMessageA(hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    monitor_info_seam = saved_seam;
+    GetWindowRect(hwnd, &place);
+    const StartPosition start =
+        DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(place.left, start.left);
+    EXPECT_EQ(place.top, start.top);
+    EXPECT_EQ(place.right - place.left, 240);
 }
 
 TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {

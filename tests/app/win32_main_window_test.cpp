@@ -213,7 +213,7 @@ TEST(UpdateFrame, AHiddenWindowIsHiddenOnceAndComesBackTheFirstFrameTheCursorLea
     EXPECT_EQ(fakes.cursor_reads, 40);
     fakes.cursor = {99, 210};
     window.update_frame();
-    EXPECT_EQ(fakes.show_commands, (std::vector<int>{SW_HIDE, SW_SHOW}));
+    EXPECT_EQ(fakes.show_commands, (std::vector<int>{SW_HIDE, SW_SHOWNA}));
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
 }
 

@@ -67,13 +67,16 @@ TEST_F(ShapedWindowTest, GadgetSwitchesTranslucencyAtItsStoredOpacity) {
     gadget.hwnd = nullptr;  // the fixture's window
 }
 
-TEST_F(ShapedWindowTest, MissingServiceStillSetsTheStyleAndReportsNothingDone) {
+// A layered window without attributes is never drawn on Windows.
+TEST_F(ShapedWindowTest, MissingServiceLeavesTheWindowUnlayeredAndReportsNothingDone) {
     LayeredWindowApi api;
+    EXPECT_TRUE(api.available());
     FreeLibrary(api.module);
     api.module = nullptr;
+    EXPECT_FALSE(api.available());
     EXPECT_EQ(api.set_layered_attributes(window_, 0, 10, LWA_ALPHA), 0);
     MakeTranslucent(window_, 10, api);
-    EXPECT_TRUE(Layered());
+    EXPECT_FALSE(Layered());
 }
 
 TEST_F(ShapedWindowTest, CutShapeDropsTheBottomLeftCellUntilItIsDropped) {
