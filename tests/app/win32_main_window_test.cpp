@@ -83,17 +83,18 @@ TEST(MainWindowConstruction, RealSamplersReachTheMeter) {
     MainWindow& window = *harness.window;
     delete window.meter_form;
     window.meter_form = new RecordingForm(window.processor_count);
-    std::string updates;
-    // A first sample after about a second; generously longer on a busy machine.
+    // A first sample after about a second; generously longer on a busy machine,
+    // where another processor's sampler may well be heard from first.
+    bool heard = false;
     const DWORD start = GetTickCount();
-    while (updates.empty() && GetTickCount() - start < 20000) {
+    while (!heard && GetTickCount() - start < 20000) {
         Sleep(30);
         window.update_frame();
         const std::string& text = harness.form().texts.back();
-        if (text.find("CPU_UPDATE") != std::string::npos) updates = text;
+        heard = text.find("CPU_UPDATE") != std::string::npos &&
+                text.find("<NUM>0</NUM>") != std::string::npos;
     }
-    ASSERT_FALSE(updates.empty());
-    EXPECT_NE(updates.find("<NUM>0</NUM>"), std::string::npos) << updates;
+    EXPECT_TRUE(heard);
 }
 
 TEST(UpdateFrame, HandsOverEachFreshSampleOnceInAscendingProcessorOrder) {
