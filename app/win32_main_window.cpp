@@ -16,8 +16,8 @@ constexpr DWORD kSamplerJoinLimit = 3000;
 constexpr int32_t kHoverFramesToHide = 10;
 constexpr int32_t kHoverFramesCap = 1001;
 
-std::string SettingsBesideProgram(HINSTANCE instance) {
-    return std::string(ModuleDirectory(instance)) + "Pollstate.txt";
+std::wstring SettingsBesideProgram(HINSTANCE instance) {
+    return ModuleDirectory(instance) + L"Pollstate.txt";
 }
 
 }  // namespace
