@@ -3,6 +3,7 @@
 #include "measure/win32_processor_info.h"
 #include "meter/meter_layout.h"
 #include "settings/settings_text.h"
+#include "settings/win32_settings_place.h"
 #include "text/win32_module_directory.h"
 #include "text/win32_system_libraries.h"
 
@@ -47,7 +48,8 @@ int RunGadget(HINSTANCE instance) {
     StartPosition place =
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     bool position_found = false;
-    const RECT stored = main_window->load_settings(settings_path, position_found);
+    const RECT stored = main_window->load_settings(
+        SettingsFileToLoad(settings_path, program_folder), position_found);
     // The height always follows the processor count, never the file.
     if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
     main_window->frame_rate = ClampFrameRate(main_window->frame_rate);

@@ -5,8 +5,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
+#include "settings/win32_settings_place.h"
 #include "text/win32_wide_text.h"
 
 namespace {
@@ -229,6 +231,78 @@ TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOv
     EXPECT_EQ(ReadFileText(directory_ + L"\\missing\\Pollstate.txt", text), ReadOutcome::kNoFile);
     DeleteFileW(path_.c_str());
     EXPECT_EQ(ReadFileText(path_, text), ReadOutcome::kNoFile);
+}
+
+std::wstring test_app_data;
+std::wstring TestAppData() { return test_app_data; }
+bool NotWritable(const std::wstring&, const std::wstring&) { return false; }
+
+TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheApplicationData) {
+    const std::wstring program = directory_ + L"\\program\\";
+    const std::wstring beside = program + L"Pollstate.txt";
+    test_app_data = directory_ + L"\\data";
+    const std::wstring copy = test_app_data + L"\\Vornelt Gauge\\Pollstate.txt";
+    ASSERT_TRUE(CreateDirectoryW(program.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(test_app_data.c_str(), nullptr));
+    // Tried for real: a folder takes the file, leaving nothing behind; a "folder"
+    // that is a file does not.
+    EXPECT_TRUE(settings_place_seam.beside_writable(program, beside));
+    Put(path_, "");
+    EXPECT_FALSE(settings_place_seam.beside_writable(path_ + L"\\", path_ + L"\\Pollstate.txt"));
+
+    const SettingsPlaceSeam saved_seam = settings_place_seam;
+    settings_place_seam = {TestAppData, NotWritable};
+    Put(beside, "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>");
+    const std::wstring save = SettingsFileToSave(program);
+    EXPECT_EQ(save, copy);
+    // The first start reads the file beside the program and saves a copy.
+    MainWindow gadget;
+    bool found = false;
+    RECT rect = gadget.load_settings(SettingsFileToLoad(save, program), found);
+    EXPECT_TRUE(found && gadget.translucent);
+    EXPECT_EQ(rect.left, 100);
+    gadget.hwnd = MakeWindow(300, 200);
+    gadget.save_settings(save);
+    DestroyWindow(gadget.hwnd);
+    EXPECT_EQ(Get(beside), "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>");
+    // From the next start on, the copy is the settings.
+    EXPECT_EQ(SettingsFileToLoad(save, program), copy);
+    rect = gadget.load_settings(SettingsFileToLoad(save, program), found);
+    EXPECT_EQ(rect.left, 300);
+    // A file the user pinned stays the settings wherever it lies.
+    SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(SettingsFileToSave(program), beside);
+    settings_place_seam = saved_seam;
+    EXPECT_EQ(SettingsFileToSave(program), beside);
+
+    SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const std::wstring& file : {beside, copy}) DeleteFileW(file.c_str());
+    for (const std::wstring& folder : {program, test_app_data + L"\\Vornelt Gauge", test_app_data}) {
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
+TEST_F(SettingsFileTest, AProgramFolderBeyondTheClassicPathLimitKeepsItsSettings) {
+    // As the system names the program's folder: without the extended form.
+    std::vector<std::wstring> folders;
+    std::wstring program = directory_ + L"\\";
+    while (program.size() < 2 * MAX_PATH) {
+        program += L"\uac8c\uc774\uc9c0 0123456789 0123456789 0123456789\\";
+        folders.push_back(L"\\\\?\\" + program);
+        ASSERT_TRUE(CreateDirectoryW(folders.back().c_str(), nullptr));
+    }
+    EXPECT_EQ(RoomyFolder(L"\\\\server\\share\\" + std::wstring(MAX_PATH, L'a') + L"\\"),
+              L"\\\\?\\UNC\\server\\share\\" + std::wstring(MAX_PATH, L'a') + L"\\");
+    const std::wstring save = SettingsFileToSave(program);
+    EXPECT_EQ(save, folders.back() + L"Pollstate.txt");
+    EXPECT_TRUE(WriteWholeFile(save, "<ICON>1</ICON>"));
+    std::string text;
+    EXPECT_TRUE(ReadWholeFile(save, text));
+    EXPECT_EQ(text, "<ICON>1</ICON>");
+    DeleteFileW(save.c_str());
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+        RemoveDirectoryW(folder->c_str());
+    }
 }
 
 }  // namespace
