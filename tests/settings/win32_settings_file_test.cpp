@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include "app/main_window.h"
 #include "settings/win32_settings_place.h"
@@ -282,27 +281,12 @@ TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheA
     }
 }
 
-TEST_F(SettingsFileTest, AProgramFolderBeyondTheClassicPathLimitKeepsItsSettings) {
-    // As the system names the program's folder: without the extended form.
-    std::vector<std::wstring> folders;
-    std::wstring program = directory_ + L"\\";
-    while (program.size() < 2 * MAX_PATH) {
-        program += L"\uac8c\uc774\uc9c0 0123456789 0123456789 0123456789\\";
-        folders.push_back(L"\\\\?\\" + program);
-        ASSERT_TRUE(CreateDirectoryW(folders.back().c_str(), nullptr));
-    }
-    EXPECT_EQ(RoomyFolder(L"\\\\server\\share\\" + std::wstring(MAX_PATH, L'a') + L"\\"),
-              L"\\\\?\\UNC\\server\\share\\" + std::wstring(MAX_PATH, L'a') + L"\\");
-    const std::wstring save = SettingsFileToSave(program);
-    EXPECT_EQ(save, folders.back() + L"Pollstate.txt");
-    EXPECT_TRUE(WriteWholeFile(save, "<ICON>1</ICON>"));
-    std::string text;
-    EXPECT_TRUE(ReadWholeFile(save, text));
-    EXPECT_EQ(text, "<ICON>1</ICON>");
-    DeleteFileW(save.c_str());
-    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
-        RemoveDirectoryW(folder->c_str());
-    }
+TEST(SettingsPlace, AFolderBeyondTheClassicPathLimitIsNamedInItsExtendedForm) {
+    const std::wstring deep = L"\\" + std::wstring(MAX_PATH - 64, L'\uac8c') + L"\\";
+    EXPECT_EQ(RoomyFolder(L"C:" + deep), L"\\\\?\\C:" + deep);
+    EXPECT_EQ(RoomyFolder(L"\\\\server" + deep), L"\\\\?\\UNC\\server" + deep);
+    EXPECT_EQ(RoomyFolder(L"\\\\?\\C:" + deep), L"\\\\?\\C:" + deep);
+    EXPECT_EQ(RoomyFolder(L"C:\\Tools\\"), L"C:\\Tools\\");
 }
 
 }  // namespace
