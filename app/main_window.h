@@ -39,7 +39,8 @@ struct DesktopSeam {
     int(WINAPI* message_box)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     BOOL(WINAPI* cursor_pos)(LPPOINT point);
     BOOL(WINAPI* window_placement)(HWND window, WINDOWPLACEMENT* placement);
-    std::string (*settings_path)(HINSTANCE instance);
+    // The file the gadget saves to, and the claim it holds (UTF-16, whole).
+    std::wstring (*settings_path)(HINSTANCE instance);
     LANGID(WINAPI* ui_language)();
     BOOL(WINAPI* show_window)(HWND window, int command);
 };
@@ -65,8 +66,8 @@ public:
     void drop_window_shape();
     void apply_translucency(LayeredWindowApi& api);
     void toggle_translucency();
-    RECT load_settings(std::string path, bool& position_found);
-    void save_settings(std::string path);
+    RECT load_settings(std::wstring path, bool& position_found);
+    void save_settings(std::wstring path);
     // Saves to the gadget's own file at once, so a gadget that is killed or
     // crashes later loses nothing the user set.
     void save_changed_settings();
@@ -91,6 +92,9 @@ public:
     // settings file (the file's key); 0 until registered.
     UINT bring_forward_message = 0;
     uint64_t settings_key = 0;
+    // The settings file was there but could not be read: it is the user's, and
+    // nothing is saved this run rather than defaults over it.
+    bool settings_withheld = false;
     // The restored rectangle when a move began, to tell a move from a click.
     RECT move_start = {};
     TOOLINFOW tool_info = {};

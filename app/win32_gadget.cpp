@@ -3,6 +3,7 @@
 #include "measure/win32_processor_info.h"
 #include "meter/meter_layout.h"
 #include "settings/settings_text.h"
+#include "settings/win32_settings_place.h"
 #include "text/win32_module_directory.h"
 #include "text/win32_system_libraries.h"
 
@@ -55,8 +56,9 @@ int RunGadget(HINSTANCE instance) {
     // Before anything else may load a library, and before the current
     // directory becomes the program's folder.
     LoadSystemLibraries();
-    SetCurrentDirectoryA(ModuleDirectory(instance));
-    const std::string settings_path = desktop_seam.settings_path(instance);
+    const std::wstring program_folder = ModuleDirectory(instance);
+    SetCurrentDirectoryW(program_folder.c_str());
+    const std::wstring settings_path = desktop_seam.settings_path(instance);
     // Two gadgets on one file would stack on one place and overwrite each
     // other's settings: a second start brings the first forward and ends.
     SettingsFileClaim claim(SettingsFileKey(settings_path));
@@ -75,8 +77,8 @@ int RunGadget(HINSTANCE instance) {
     StartPosition place =
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     bool position_found = false;
-    const RECT stored =
-        main_window->load_settings(settings_path, position_found);
+    const RECT stored = main_window->load_settings(
+        SettingsFileToLoad(settings_path, program_folder), position_found);
     // The height always follows the processor count, never the file.
     if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
     main_window->frame_rate = ClampFrameRate(main_window->frame_rate);

@@ -5,6 +5,7 @@
 #include "app/frame_text.h"
 #include "measure/win32_sampler.h"
 #include "meter/meter_form.h"
+#include "settings/win32_settings_place.h"
 #include "text/win32_module_directory.h"
 #include "text/win32_system_libraries.h"
 
@@ -16,15 +17,15 @@ constexpr DWORD kSamplerJoinLimit = 3000;
 constexpr int32_t kHoverFramesToHide = 10;
 constexpr int32_t kHoverFramesCap = 1001;
 
-std::string SettingsBesideProgram(HINSTANCE instance) {
-    return std::string(ModuleDirectory(instance)) + "Pollstate.txt";
+std::wstring GadgetSettingsFile(HINSTANCE instance) {
+    return SettingsFileToSave(ModuleDirectory(instance));
 }
 
 }  // namespace
 
 PacingSeam pacing_seam = {MillisecondClock, Sleep, BeginTimerPeriod, EndTimerPeriod};
 DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxW, GetCursorPos, GetWindowPlacement,
-                            SettingsBesideProgram, GetUserDefaultUILanguage, ShowWindow};
+                            GadgetSettingsFile, GetUserDefaultUILanguage, ShowWindow};
 unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;
 
 MainWindow::MainWindow() {

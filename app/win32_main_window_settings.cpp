@@ -4,9 +4,11 @@
 #include "meter/meter_form.h"
 #include "settings/win32_settings_file.h"
 
-RECT MainWindow::load_settings(std::string path, bool& position_found) {
+RECT MainWindow::load_settings(std::wstring path, bool& position_found) {
     std::string text;
-    const StoredSettings settings = LoadSettingsFile(path, processor_count, text);
+    ReadOutcome read = ReadOutcome::kNoFile;
+    const StoredSettings settings = LoadSettingsFile(path, processor_count, text, read);
+    settings_withheld = read == ReadOutcome::kFailed;
     frame_rate = settings.frame_rate;
     auto_hide = settings.auto_hide;
     translucent = settings.translucent;
@@ -18,7 +20,8 @@ RECT MainWindow::load_settings(std::string path, bool& position_found) {
     return RECT{settings.left, settings.top, settings.right, settings.bottom};
 }
 
-void MainWindow::save_settings(std::string path) {
+void MainWindow::save_settings(std::wstring path) {
+    if (settings_withheld) return;
     StoredSettings settings;
     settings.frame_rate = frame_rate;
     settings.auto_hide = auto_hide;

@@ -9,7 +9,7 @@
 #include <string>
 
 // The same for every spelling of the file's full path that differs only in case.
-uint64_t SettingsFileKey(const std::string& path);
+uint64_t SettingsFileKey(const std::wstring& path);
 
 // The registered message a gadget answers with kBroughtForward when it uses the
 // settings file whose key is in wparam (low 32 bits) and lparam (high 32 bits).

@@ -45,11 +45,11 @@ BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address)
 // A file that could not be written in place is not replaced either: a read-only
 // one (the user pinned the settings) or one another program holds open. Windows
 // refuses such a replace by itself; other file systems under the same API may not.
-bool TargetReplaceable(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+bool TargetReplaceable(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
     if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const OwnedFile probe(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    const OwnedFile probe(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     return probe.is_open();
 }
@@ -63,8 +63,8 @@ bool WriteText(HANDLE file, const std::string& text) {
 // For a folder where the user may change the settings file but create no file
 // beside it. A write cut short here can leave the old text's tail behind the
 // new one, which is still better than never saving there at all.
-bool WriteInPlace(const std::string& path, const std::string& text) {
-    OwnedFile file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+bool WriteInPlace(const std::wstring& path, const std::string& text) {
+    OwnedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.is_open()) return false;
     const bool written = WriteText(file.get(), text) && SetEndOfFile(file.get());
@@ -75,39 +75,50 @@ bool WriteInPlace(const std::string& path, const std::string& text) {
 
 BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
 
-bool ReadWholeFile(std::string path, std::string& out) {
+ReadOutcome ReadFileText(const std::wstring& path, std::string& out) {
     out.clear();
-    OwnedFile file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.is_open()) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-        static_cast<uint64_t>(size.QuadPart) > kMaxSettingsFileBytes) {
-        return false;
+    // Shared every way: a search indexer or a sync client that has the file open
+    // must not make the gadget start from its defaults.
+    OwnedFile file(CreateFileW(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_NORMAL,
+                               nullptr));
+    if (!file.is_open()) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? ReadOutcome::kNoFile
+                   : ReadOutcome::kFailed;
     }
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0) return ReadOutcome::kFailed;
+    if (static_cast<uint64_t>(size.QuadPart) > kMaxSettingsFileBytes) return ReadOutcome::kTooLarge;
     const DWORD length = static_cast<DWORD>(size.QuadPart);
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[length + 1]);
-    if (!buffer) return false;
+    if (!buffer) return ReadOutcome::kFailed;
     DWORD count = 0;
-    if (!ReadFile(file.get(), buffer.get(), length, &count, nullptr)) return false;
+    if (!ReadFile(file.get(), buffer.get(), length, &count, nullptr)) return ReadOutcome::kFailed;
     buffer[count] = '\0';
     out.assign(buffer.get());  // a NUL ends the text
-    return true;
+    return ReadOutcome::kRead;
 }
 
-bool WriteWholeFile(std::string path, const std::string& text) {
+bool ReadWholeFile(std::wstring path, std::string& out) {
+    return ReadFileText(path, out) == ReadOutcome::kRead;
+}
+
+bool WriteWholeFile(std::wstring path, const std::string& text) {
     if (!TargetReplaceable(path)) return false;
-    const std::string temporary = path + ".tmp";
-    OwnedFile file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    const std::wstring temporary = path + L".tmp";
+    OwnedFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.is_open()) return WriteInPlace(path, text);
     bool written = WriteText(file.get(), text);
     written = file.close() && written;
-    if (written && MoveFileExA(temporary.c_str(), path.c_str(),
+    if (written && MoveFileExW(temporary.c_str(), path.c_str(),
                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
     }
-    DeleteFileA(temporary.c_str());
+    DeleteFileW(temporary.c_str());
     return false;
 }
 
@@ -117,9 +128,9 @@ bool RectOnAnyMonitor(const RECT& rect) {
     return search.found;
 }
 
-StoredSettings LoadSettingsFile(const std::string& path, uint32_t processor_count,
-                                std::string& text) {
-    ReadWholeFile(path, text);  // no file, no text: every value takes its default
+StoredSettings LoadSettingsFile(const std::wstring& path, uint32_t processor_count,
+                                std::string& text, ReadOutcome& read) {
+    read = ReadFileText(path, text);  // no text: every value takes its default
     StoredSettings settings = ParseSettingsText(text, processor_count);
     // A window kept on a monitor that is gone would come back out of reach.
     const RECT rect{settings.left, settings.top, settings.right, settings.bottom};
@@ -127,8 +138,11 @@ StoredSettings LoadSettingsFile(const std::string& path, uint32_t processor_coun
     return settings;
 }
 
-bool SaveSettingsFile(const std::string& path, HWND window, StoredSettings settings,
+bool SaveSettingsFile(const std::wstring& path, HWND window, StoredSettings settings,
                       const std::string& meter_text) {
+    // The gadget's folder in the application data comes with its first save.
+    const size_t folder_end = path.find_last_of(L'\\');
+    if (folder_end != std::wstring::npos) CreateDirectoryW(path.substr(0, folder_end).c_str(), nullptr);
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
     // The restored rectangle, even while the window is hidden; a tool window's

@@ -13,14 +13,25 @@
 // a stray huge file cannot stall start-up.
 constexpr uint64_t kMaxSettingsFileBytes = 1 << 20;
 
-// The file's bytes up to its first NUL. False when it cannot be opened or read,
-// or is larger than kMaxSettingsFileBytes; `out` is then empty.
-bool ReadWholeFile(std::string path, std::string& out);
+// How a read of the settings file ended.
+enum class ReadOutcome {
+    kRead,      // the text is the file's
+    kNoFile,    // there is no such file, nor maybe its folder
+    kTooLarge,  // larger than kMaxSettingsFileBytes: no settings file of ours
+    kFailed,    // the file is there but could not be read (held, denied, a folder...)
+};
+
+// The file's bytes up to its first NUL; `out` is empty unless the file was read.
+// Others may go on reading, writing, renaming or deleting it meanwhile.
+ReadOutcome ReadFileText(const std::wstring& path, std::string& out);
+
+// ReadFileText, true when the file was read.
+bool ReadWholeFile(std::wstring path, std::string& out);
 
 // Replaces the file with `text` through a temporary file beside it, so a failed
 // write leaves the previous file exactly as it was. Where no temporary file can
 // be created, an existing writable file is written in place instead.
-bool WriteWholeFile(std::string path, const std::string& text);
+bool WriteWholeFile(std::wstring path, const std::string& text);
 
 // Tests replace this to give a monitor a work area smaller than itself.
 extern BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info);
@@ -30,10 +41,11 @@ bool RectOnAnyMonitor(const RECT& rect);
 
 // The stored settings of the file at `path` (defaults when there is none); a
 // position that would put the window on no monitor counts as not found. `text`
-// receives the file's text for the meter.
-StoredSettings LoadSettingsFile(const std::string& path, uint32_t processor_count,
-                                std::string& text);
+// receives the file's text for the meter, `read` how reading it ended.
+StoredSettings LoadSettingsFile(const std::wstring& path, uint32_t processor_count,
+                                std::string& text, ReadOutcome& read);
 
-// Writes `settings` with the window's restored rectangle, followed by `meter_text`.
-bool SaveSettingsFile(const std::string& path, HWND window, StoredSettings settings,
+// Writes `settings` with the window's restored rectangle, followed by
+// `meter_text`; the file's own folder is made when it is missing.
+bool SaveSettingsFile(const std::wstring& path, HWND window, StoredSettings settings,
                       const std::string& meter_text);

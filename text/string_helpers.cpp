@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <limits>
 
 std::string FormatByteSize(uint64_t bytes) {
@@ -88,13 +89,13 @@ uint32_t ElapsedTicks(uint32_t earlier, uint32_t later) {
     return (0xFFFFFFFFu - earlier) + later;
 }
 
-void CutToDirectory(char* buffer, size_t length) {
+void CutToDirectory(wchar_t* buffer, size_t length) {
     if (buffer == nullptr || length == 0) return;
-    size_t i = strnlen(buffer, length);
+    size_t i = wcsnlen(buffer, length);
     if (i == length) --i;
     for (;;) {
-        if (buffer[i] == '\\') return;
-        buffer[i] = '\0';
+        if (buffer[i] == L'\\') return;
+        buffer[i] = L'\0';
         if (i == 0) return;
         --i;
     }

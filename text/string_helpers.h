@@ -15,7 +15,7 @@ std::string Trim(std::string text);
 // Milliseconds from `earlier` to `later` of a 32-bit tick counter that may wrap.
 uint32_t ElapsedTicks(uint32_t earlier, uint32_t later);
 
-// The directory part of a module path held in a fixed buffer: every byte after
-// the last backslash is zeroed, never walking before the buffer's start. The
-// Windows wrapper (ModuleDirectory) fills the buffer from GetModuleFileNameA.
-void CutToDirectory(char* buffer, size_t length);
+// The directory part of a module path held in a buffer of `length` units: every
+// unit after the last backslash is zeroed, never walking before the buffer's
+// start. The Windows wrapper (ModuleDirectory) fills it from GetModuleFileNameW.
+void CutToDirectory(wchar_t* buffer, size_t length);

@@ -1,13 +1,30 @@
 #include "text/win32_module_directory.h"
 
+#include <cwchar>
+
 #include "text/string_helpers.h"
 
-const char* ModuleDirectory(HMODULE module) {
-    // 256 bytes, not MAX_PATH: longer paths are cut by the system and still end
-    // at a backslash or at the buffer's start, never before it.
-    static char buffer[256];
-    const DWORD length = GetModuleFileNameA(module, buffer, sizeof buffer);
-    if (length >= sizeof buffer) buffer[sizeof buffer - 1] = '\0';
-    CutToDirectory(buffer, sizeof buffer);
-    return buffer;
+namespace {
+
+// The longest path the system can hand out, in UTF-16 units.
+constexpr size_t kLongestPath = 32768;
+
+}  // namespace
+
+std::wstring ModuleDirectory(HMODULE module) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::wstring();
+        // A cut path fills the whole buffer (without a NUL before Vista): grow and ask again.
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        if (path.size() >= kLongestPath) return std::wstring();
+        path.resize(path.size() * 2);
+    }
+    CutToDirectory(&path[0], path.size());
+    path.resize(std::wcslen(path.c_str()));
+    return path;
 }

@@ -3,5 +3,9 @@
 
 #include <windows.h>
 
-// Points into one static buffer that every call overwrites.
-const char* ModuleDirectory(HMODULE module);
+#include <string>
+
+// As UTF-16 and whole, however long the path and whatever its characters:
+// the ANSI call would cut it or put "?" for what the code page lacks. Empty
+// when the system cannot name the file.
+std::wstring ModuleDirectory(HMODULE module);

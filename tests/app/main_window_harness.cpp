@@ -31,7 +31,7 @@ BOOL WINAPI FakeCursor(LPPOINT point) {
     return TRUE;
 }
 
-std::string TestSettingsPath(HINSTANCE) { return fakes.settings_path; }
+std::wstring TestSettingsPath(HINSTANCE) { return fakes.settings_path; }
 LANGID WINAPI TestUiLanguage() { return fakes.ui_language; }
 
 BOOL WINAPI RecordShow(HWND window, int command) {
@@ -63,13 +63,11 @@ Harness::Harness(LANGID ui_language)
     : saved_desktop_(desktop_seam), saved_shell_(shell_seam), saved_sampler_(sampler_body) {
     fakes = Fakes{};
     fakes.ui_language = ui_language;
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    char name[64];
-    std::snprintf(name, sizeof name, "vg_main_window_%lu.txt",
-                  static_cast<unsigned long>(GetCurrentProcessId()));
-    fakes.settings_path = std::string(directory) + name;
-    DeleteFileA(fakes.settings_path.c_str());
+    wchar_t directory[MAX_PATH];
+    GetTempPathW(MAX_PATH, directory);
+    fakes.settings_path = std::wstring(directory) + L"vg_main_window_" +
+                          std::to_wstring(GetCurrentProcessId()) + L".txt";
+    DeleteFileW(fakes.settings_path.c_str());
     desktop_seam = {RecordMenu,         RecordMessageBox, FakeCursor,
                     GetWindowPlacement, TestSettingsPath, TestUiLanguage,
                     RecordShow};
@@ -86,7 +84,7 @@ Harness::~Harness() {
     if (window->hwnd != nullptr) DestroyWindow(window->hwnd);
     delete window;
     DrainQueue();
-    DeleteFileA(fakes.settings_path.c_str());
+    DeleteFileW(fakes.settings_path.c_str());
     sampler_body = saved_sampler_;
     shell_seam = saved_shell_;
     desktop_seam = saved_desktop_;

@@ -63,7 +63,7 @@ struct Fakes {
     POINT cursor = {0, 0};
     int cursor_reads = 0;
     std::vector<int> show_commands;  // the auto-hide's, in order
-    std::string settings_path;
+    std::wstring settings_path;
     LANGID ui_language = 0x0411;  // Japanese
 };
 extern Fakes fakes;

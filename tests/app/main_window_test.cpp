@@ -46,20 +46,20 @@ private:
 
 // The settings of these runs go to a file of their own that starts missing, so
 // the window comes up at the default place and the build tree stays clean.
-std::string private_settings;
-std::string PrivateSettingsPath(HINSTANCE) { return private_settings; }
+std::wstring private_settings;
+std::wstring PrivateSettingsPath(HINSTANCE) { return private_settings; }
 
 class PrivateSettings {
 public:
     PrivateSettings() : saved_(desktop_seam) {
-        char directory[MAX_PATH];
-        GetTempPathA(sizeof directory, directory);
-        private_settings = std::string(directory) + "vg_run_gadget_settings.txt";
-        DeleteFileA(private_settings.c_str());
+        wchar_t directory[MAX_PATH];
+        GetTempPathW(MAX_PATH, directory);
+        private_settings = std::wstring(directory) + L"vg_run_gadget_settings.txt";
+        DeleteFileW(private_settings.c_str());
         desktop_seam.settings_path = PrivateSettingsPath;
     }
     ~PrivateSettings() {
-        DeleteFileA(private_settings.c_str());
+        DeleteFileW(private_settings.c_str());
         desktop_seam = saved_;
     }
 

@@ -488,7 +488,7 @@ TEST(Session, SettingsAreSavedWhenAnOptionOrTheFoldChangesOrAMoveEndsElsewhere) 
     EXPECT_TRUE(SavedHas("<ICON>0</ICON>")) << Saved();
 
     // Neither a frame nor a move that ends where it began writes anything.
-    DeleteFileA(fakes.settings_path.c_str());
+    DeleteFileW(fakes.settings_path.c_str());
     harness.window->update_frame();
     SendMessageA(hwnd, WM_ENTERSIZEMOVE, 0, 0);
     SendMessageA(hwnd, WM_EXITSIZEMOVE, 0, 0);
@@ -516,17 +516,16 @@ TEST(SecondStart, OnlyTheGadgetOfTheSameSettingsFileComesForwardUnfolded) {
     EXPECT_FALSE(window.iconized);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
 
-    // The key ignores the case of the path, but not which folder it names;
-    // on a Japanese Windows the second byte of a two-byte character is no letter
-    // (the path is in the ANSI code page, so elsewhere the same bytes are two letters).
-    std::string upper = fakes.settings_path;
-    CharUpperA(&upper[0]);
+    // The key ignores the case of the path, of letters beyond ASCII too, but not
+    // which folder it names, whatever the code page lacks ("게이지", "게이자").
+    std::wstring upper = fakes.settings_path;
+    CharUpperW(&upper[0]);
     EXPECT_EQ(SettingsFileKey(upper), key);
-    EXPECT_NE(SettingsFileKey("C:\\a\\Pollstate.txt"), SettingsFileKey("C:\\b\\Pollstate.txt"));
-    if (GetACP() == 932) {
-        EXPECT_NE(SettingsFileKey("C:\\\x83\x61\\Pollstate.txt"),
-                  SettingsFileKey("C:\\\x83\x41\\Pollstate.txt"));
-    }
+    EXPECT_NE(SettingsFileKey(L"C:\\a\\Pollstate.txt"), SettingsFileKey(L"C:\\b\\Pollstate.txt"));
+    EXPECT_EQ(SettingsFileKey(L"C:\\\u00e4rger\\Pollstate.txt"),
+              SettingsFileKey(L"C:\\\u00c4RGER\\POLLSTATE.TXT"));
+    EXPECT_NE(SettingsFileKey(L"C:\\\uac8c\uc774\uc9c0\\Pollstate.txt"),
+              SettingsFileKey(L"C:\\\uac8c\uc774\uc790\\Pollstate.txt"));
 }
 
 // The one monitor now lies far to the right of where the window was.
@@ -607,7 +606,7 @@ TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {
     EXPECT_EQ(fakes.shell_calls.back().tip.rfind(L"Free memory: ", 0), 0u);
     // Without a caption in the settings the picture's is English; a stored one stays.
     // (Folding saved the settings already.)
-    DeleteFileA(fakes.settings_path.c_str());
+    DeleteFileW(fakes.settings_path.c_str());
     bool found = false;
     window.load_settings(fakes.settings_path, found);
     EXPECT_EQ(window.meter_form->memory_caption, "Free");

@@ -94,9 +94,10 @@ expect_soon() {  # what expected command...
 # One value of the window as the probe sees it now.
 info_value() { probe info >/dev/null; probe_value "$1"; }
 
-# Starts the gadget and waits until its window exists.
+# Starts the gadget (from GADGET_FOLDER when set) and waits until its window exists.
 start_gadget() {
-    (cd "$E2E_DIR" && exec "$WINE_RUN" "$E2E_DIR/VorneltGauge.exe" >"$E2E_DIR/gadget.log" 2>&1) &
+    local folder="${GADGET_FOLDER:-$E2E_DIR}"
+    (cd "$folder" && exec "$WINE_RUN" "$folder/VorneltGauge.exe" >"$E2E_DIR/gadget.log" 2>&1) &
     GADGET_PID=$!
     local code=0
     probe wait-window "${1:-$((E2E_WAIT_SECONDS * 1000))}" || code=$?

@@ -3,7 +3,9 @@
 # made 0 or 1, opacity clamped, face and caption kept); damaged files start the
 # gadget all the same; a read-only or locked file keeps its content; a position
 # nobody can see falls back to the default place; the gadget folds into the
-# notification area and back; translucency toggles with the stored opacity.
+# notification area and back; translucency toggles with the stored opacity; a
+# file held open by another program is read; a folder named in characters the
+# code page lacks keeps its settings.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/settings_check.sh"
 
@@ -133,4 +135,39 @@ close_gadget
 expect_eq "saved folded" "$(settings_value "$settings" ICON)" 1
 expect_eq "saved place while folded" "$(settings_value "$settings" x1)" 200
 expect_eq "no icon left after exit" "$(tray_shown)" 0
+
+# A file another program holds open, reading and writing it and letting others
+# do the same (a sync client, a search indexer): the gadget still starts from it.
+printf '<POSITION><x1>150</x1><y1>90</y1></POSITION>' >"$settings"
+"$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 600000 shared >"$E2E_DIR/hold_shared.out" 2>&1 &
+holder=$!
+E2E_BACKGROUND+=" $holder"
+wait_until grep -q 'held=' "$E2E_DIR/hold_shared.out" || true
+grep -q 'held=1' "$E2E_DIR/hold_shared.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold_shared.out")"
+start_gadget
+probe info
+expect_eq "held open by another program: the stored place" "$(probe_value left),$(probe_value top)" 150,90
+close_gadget
+kill "$holder"; wait "$holder" 2>/dev/null || true
+
+# A folder named in characters the ANSI code page (932) lacks: the gadget
+# starts there, saves a place it is dragged to beside itself, and comes back to it.
+GADGET_FOLDER="$E2E_DIR/게이지"
+mkdir "$GADGET_FOLDER"
+cp "$E2E_DIR/VorneltGauge.exe" "$GADGET_FOLDER/"
+start_gadget
+probe info
+left=$(probe_value left); top=$(probe_value top)
+drag_gadget 100 50
+xdotool mousemove 5 5
+close_gadget
+expect_complete_settings "$GADGET_FOLDER/Pollstate.txt"
+expect_eq "saved beside the program in a Hangul folder" \
+    "$(settings_value "$GADGET_FOLDER/Pollstate.txt" x1),$(settings_value "$GADGET_FOLDER/Pollstate.txt" y1)" \
+    "$((left + 100)),$((top + 50))"
+start_gadget
+probe info
+expect_eq "back at the dragged place" "$(probe_value left),$(probe_value top)" "$((left + 100)),$((top + 50))"
+screenshot settings_hangul_folder
+close_gadget
 finish

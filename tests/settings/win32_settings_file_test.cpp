@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "settings/win32_settings_place.h"
+#include "text/win32_wide_text.h"
 
 namespace {
 
@@ -22,15 +24,15 @@ const std::string kWindowPart =
 const std::string kMeterDefaults =
     "<MSG00>MS UI Gothic</MSG00><MSG01>\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8</MSG01>";
 
-void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+void Put(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
-std::string Get(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
+std::string Get(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A borderless tool window like the gadget's, 240 x 24.
@@ -48,21 +50,21 @@ HWND MakeWindow(int x, int y) {
 class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(sizeof temp, temp);
-        directory_ = std::string(temp) + "vg_settings_" + std::to_string(GetCurrentProcessId()) +
-                     "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        ASSERT_TRUE(CreateDirectoryA(directory_.c_str(), nullptr));
-        path_ = directory_ + "\\Pollstate.txt";
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        directory_ = std::wstring(temp) + L"vg_settings_" + std::to_wstring(GetCurrentProcessId()) +
+                     L"_" + WideFromShiftJis(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_TRUE(CreateDirectoryW(directory_.c_str(), nullptr));
+        path_ = directory_ + L"\\Pollstate.txt";
     }
     void TearDown() override {
-        SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path_.c_str());
-        EXPECT_TRUE(RemoveDirectoryA(directory_.c_str())) << "a file was left behind";
+        SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(path_.c_str());
+        EXPECT_TRUE(RemoveDirectoryW(directory_.c_str())) << "a file was left behind";
     }
 
-    std::string directory_;
-    std::string path_;
+    std::wstring directory_;
+    std::wstring path_;
 };
 
 TEST_F(SettingsFileTest, ReadTakesTheTextUpToTheFirstNulAndNothingTooLarge) {
@@ -86,28 +88,28 @@ TEST_F(SettingsFileTest, WriteReplacesTheWholeFileOrLeavesTheOldOneAsItWas) {
     EXPECT_TRUE(WriteWholeFile(path_, "<A>"));
     EXPECT_EQ(Get(path_), "<A>");
 
-    ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(WriteWholeFile(path_, "new"));
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
     const HANDLE holder =
-        CreateFileA(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(WriteWholeFile(path_, "new"));
     CloseHandle(holder);
     EXPECT_EQ(Get(path_), "<A>");
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_FALSE(Exists(path_ + L".tmp"));
 
-    EXPECT_FALSE(WriteWholeFile(directory_ + "\\missing\\Pollstate.txt", "new"));
+    EXPECT_FALSE(WriteWholeFile(directory_ + L"\\missing\\Pollstate.txt", "new"));
 
     // No temporary file can be made beside it: the writable file is written in
     // place, and cut to the new length; a missing one is not created.
-    ASSERT_TRUE(CreateDirectoryA((path_ + ".tmp").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((path_ + L".tmp").c_str(), nullptr));
     EXPECT_TRUE(WriteWholeFile(path_, "<B>"));
     EXPECT_EQ(Get(path_), "<B>");
-    DeleteFileA(path_.c_str());
+    DeleteFileW(path_.c_str());
     EXPECT_FALSE(WriteWholeFile(path_, "<C>"));
     EXPECT_FALSE(Exists(path_));
-    RemoveDirectoryA((path_ + ".tmp").c_str());
+    RemoveDirectoryW((path_ + L".tmp").c_str());
 }
 
 // The test display's one monitor with a taskbar along its bottom 40 pixels.
@@ -125,13 +127,14 @@ TEST_F(SettingsFileTest, PositionCountsWhenAnyPartOfTheWindowIsOnAScreen) {
     EXPECT_FALSE(RectOnAnyMonitor(RECT{100, 768, 340, 792}));
 
     std::string text;
+    ReadOutcome read;
     Put(path_, "<POSITION><x1>5000</x1><y1>20</y1></POSITION><TRANSRATE>9</TRANSRATE>");
-    StoredSettings s = LoadSettingsFile(path_, 2, text);
+    StoredSettings s = LoadSettingsFile(path_, 2, text, read);
     EXPECT_FALSE(s.position_found);
     EXPECT_EQ(s.alpha, 9);
     EXPECT_EQ(text, Get(path_));
     Put(path_, "<POSITION><x1>900</x1><y1>20</y1></POSITION>");
-    s = LoadSettingsFile(path_, 2, text);
+    s = LoadSettingsFile(path_, 2, text, read);
     EXPECT_TRUE(s.position_found);
     EXPECT_EQ(s.left, 900);
 
@@ -140,7 +143,7 @@ TEST_F(SettingsFileTest, PositionCountsWhenAnyPartOfTheWindowIsOnAScreen) {
     monitor_info_seam = MonitorWithTaskbar;
     EXPECT_TRUE(RectOnAnyMonitor(RECT{100, 740, 340, 764}));
     Put(path_, "<POSITION><x1>100</x1><y1>740</y1></POSITION>");
-    s = LoadSettingsFile(path_, 2, text);
+    s = LoadSettingsFile(path_, 2, text, read);
     monitor_info_seam = saved_seam;
     EXPECT_TRUE(s.position_found);
     EXPECT_EQ(s.top, 740);
@@ -182,11 +185,108 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     // The meter's own elements follow.
     EXPECT_EQ(Get(path_).substr(0, kWindowPart.size()), kWindowPart);
 
-    DeleteFileA(path_.c_str());
+    DeleteFileW(path_.c_str());
     gadget.load_settings(path_, found);
     EXPECT_FALSE(found);
     EXPECT_EQ(gadget.alpha, 128);
     EXPECT_FALSE(gadget.translucent || gadget.auto_hide || gadget.iconized);
+}
+
+std::wstring held_path;
+std::wstring HeldPath(HINSTANCE) { return held_path; }
+
+TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOver) {
+    const std::string stored = "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>";
+    Put(path_, stored);
+    held_path = path_;
+    const DesktopSeam saved_seam = desktop_seam;
+    desktop_seam.settings_path = HeldPath;
+    std::string text;
+    // A sync client or an indexer that reads and writes it, letting others do so.
+    HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadFileText(path_, text), ReadOutcome::kRead);
+    EXPECT_EQ(text, stored);
+    CloseHandle(holder);
+
+    // Held by one that shares nothing: the gadget starts from its defaults and,
+    // once the file is free again, neither a change nor the exit saves over it.
+    holder = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadFileText(path_, text), ReadOutcome::kFailed);
+    MainWindow gadget;
+    bool found = true;
+    gadget.load_settings(path_, found);
+    CloseHandle(holder);
+    EXPECT_FALSE(found || gadget.translucent);
+    gadget.hwnd = MakeWindow(300, 200);
+    gadget.save_changed_settings();
+    gadget.save_settings(path_);
+    EXPECT_EQ(Get(path_), stored);
+    DestroyWindow(gadget.hwnd);
+    desktop_seam = saved_seam;
+
+    EXPECT_EQ(ReadFileText(directory_ + L"\\missing\\Pollstate.txt", text), ReadOutcome::kNoFile);
+    DeleteFileW(path_.c_str());
+    EXPECT_EQ(ReadFileText(path_, text), ReadOutcome::kNoFile);
+}
+
+std::wstring test_app_data;
+std::wstring TestAppData() { return test_app_data; }
+bool NotWritable(const std::wstring&, const std::wstring&) { return false; }
+
+TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheApplicationData) {
+    const std::wstring program = directory_ + L"\\program\\";
+    const std::wstring beside = program + L"Pollstate.txt";
+    test_app_data = directory_ + L"\\data";
+    const std::wstring copy = test_app_data + L"\\Vornelt Gauge\\Pollstate.txt";
+    ASSERT_TRUE(CreateDirectoryW(program.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(test_app_data.c_str(), nullptr));
+    // Tried for real: a folder takes the file, leaving nothing behind; a "folder"
+    // that is a file does not.
+    EXPECT_TRUE(settings_place_seam.beside_writable(program, beside));
+    Put(path_, "");
+    EXPECT_FALSE(settings_place_seam.beside_writable(path_ + L"\\", path_ + L"\\Pollstate.txt"));
+
+    const SettingsPlaceSeam saved_seam = settings_place_seam;
+    settings_place_seam = {TestAppData, NotWritable};
+    Put(beside, "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>");
+    const std::wstring save = SettingsFileToSave(program);
+    EXPECT_EQ(save, copy);
+    // The first start reads the file beside the program and saves a copy.
+    MainWindow gadget;
+    bool found = false;
+    RECT rect = gadget.load_settings(SettingsFileToLoad(save, program), found);
+    EXPECT_TRUE(found && gadget.translucent);
+    EXPECT_EQ(rect.left, 100);
+    gadget.hwnd = MakeWindow(300, 200);
+    gadget.save_settings(save);
+    DestroyWindow(gadget.hwnd);
+    EXPECT_EQ(Get(beside), "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>");
+    // From the next start on, the copy is the settings.
+    EXPECT_EQ(SettingsFileToLoad(save, program), copy);
+    rect = gadget.load_settings(SettingsFileToLoad(save, program), found);
+    EXPECT_EQ(rect.left, 300);
+    // A file the user pinned stays the settings wherever it lies.
+    SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(SettingsFileToSave(program), beside);
+    settings_place_seam = saved_seam;
+    EXPECT_EQ(SettingsFileToSave(program), beside);
+
+    SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    for (const std::wstring& file : {beside, copy}) DeleteFileW(file.c_str());
+    for (const std::wstring& folder : {program, test_app_data + L"\\Vornelt Gauge", test_app_data}) {
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
+TEST(SettingsPlace, AFolderBeyondTheClassicPathLimitIsNamedInItsExtendedForm) {
+    const std::wstring deep = L"\\" + std::wstring(MAX_PATH - 64, L'\uac8c') + L"\\";
+    EXPECT_EQ(RoomyFolder(L"C:" + deep), L"\\\\?\\C:" + deep);
+    EXPECT_EQ(RoomyFolder(L"\\\\server" + deep), L"\\\\?\\UNC\\server" + deep);
+    EXPECT_EQ(RoomyFolder(L"\\\\?\\C:" + deep), L"\\\\?\\C:" + deep);
+    EXPECT_EQ(RoomyFolder(L"C:\\Tools\\"), L"C:\\Tools\\");
 }
 
 }  // namespace

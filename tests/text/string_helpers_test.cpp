@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 
 namespace {
 
@@ -65,20 +66,20 @@ TEST(ElapsedTicks, CountsAcrossTheWrapOneShort) {
 }
 
 TEST(CutToDirectory, KeepsTheLastBackslashAndNeverWalksBeforeTheBuffer) {
-    char path[32] = "C:\\Tools\\VorneltGauge.exe";
-    CutToDirectory(path, sizeof path);
-    EXPECT_STREQ(path, "C:\\Tools\\");
-    char root[32] = "D:\\VorneltGauge.exe";
-    CutToDirectory(root, sizeof root);
-    EXPECT_STREQ(root, "D:\\");
+    wchar_t path[32] = L"C:\\Tools\\VorneltGauge.exe";
+    CutToDirectory(path, 32);
+    EXPECT_EQ(std::wstring(path), L"C:\\Tools\\");
+    wchar_t root[32] = L"D:\\VorneltGauge.exe";
+    CutToDirectory(root, 32);
+    EXPECT_EQ(std::wstring(root), L"D:\\");
     // No backslash at all: everything is cleared, and nothing before index 0 is touched.
-    char guarded[12] = "XXnoslashYY";
+    wchar_t guarded[12] = L"XXnoslashYY";
     CutToDirectory(guarded + 2, 7);
-    EXPECT_EQ(std::memcmp(guarded, "XX\0\0\0\0\0\0\0YY", 12), 0);
-    // An unterminated buffer (a cut-off path) ends at its own last byte.
-    char full[6] = {'a', '\\', 'b', 'c', 'd', 'e'};
-    CutToDirectory(full, sizeof full);
-    EXPECT_EQ(std::memcmp(full, "a\\\0\0\0\0", 6), 0);
+    EXPECT_EQ(std::wmemcmp(guarded, L"XX\0\0\0\0\0\0\0YY", 12), 0);
+    // An unterminated buffer (a cut-off path) ends at its own last unit.
+    wchar_t full[6] = {L'a', L'\\', L'b', L'c', L'd', L'e'};
+    CutToDirectory(full, 6);
+    EXPECT_EQ(std::wmemcmp(full, L"a\\\0\0\0\0", 6), 0);
 }
 
 }  // namespace

@@ -127,11 +127,15 @@ int Menu(HWND hwnd, int argc, char** argv) {
 }
 
 // Holds a file open without sharing, as an editor or a virus scanner may, so that
-// nobody else can open it meanwhile.
+// nobody else can open it meanwhile; with "shared", open for reading and writing
+// and letting others read and write, as a search indexer or a sync client does.
 int HoldFile(HWND, int argc, char** argv) {
     if (argc < 4) return kFailed;
-    const HANDLE file = CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool shared = argc > 4 && std::strcmp(argv[4], "shared") == 0;
+    const HANDLE file =
+        CreateFileA(argv[2], shared ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                    shared ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         std::printf("held=0\n");
         return kFailed;
@@ -297,7 +301,7 @@ const Subcommand kSubcommands[] = {
     {"close-and-wait", true, CloseAndWait, "close-and-wait [timeout_ms]"},
     {"menu", true, Menu, "menu [timeout_ms] (waits for an open popup menu and lists it)"},
     {"close-menu", true, CloseMenu, "close-menu"},
-    {"hold-file", false, HoldFile, "hold-file PATH MS (keeps the file open, unshared)"},
+    {"hold-file", false, HoldFile, "hold-file PATH MS [shared] (keeps the file open, unshared or shared)"},
     {"close-flood", true, CloseFlood, "close-flood [count] [timeout_ms]"},
     {"storm", true, StormSubcommand, "storm SEED COUNT (random messages; fails when one hangs)"},
     {"stats", true, StatsSubcommand, "stats (memory and handle figures of the gadget's process)"},
