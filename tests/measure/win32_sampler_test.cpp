@@ -21,6 +21,7 @@ class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitializeCriticalSection(&sample_lock);
+        stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         LoadSystemLibraries();
         if (system_libraries.pdh.open_query != nullptr) {
             system_libraries.pdh.open_query(nullptr, 0, &query_);
@@ -37,14 +38,16 @@ protected:
             CloseHandle(thread);
         }
         if (query_ != nullptr) system_libraries.pdh.close_query(query_);
+        CloseHandle(stop_event_);
         DeleteCriticalSection(&sample_lock);
         FreeSystemLibraries();
     }
 
-    void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index) {
+    void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index, bool with_event = true) {
         slot = SamplerSlot{};
         slot.query = query;
         slot.index = index;
+        slot.stop_event = with_event ? stop_event_ : nullptr;
         const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, &slot, 0, nullptr);
         ASSERT_NE(thread, 0u);
         threads_.push_back(reinterpret_cast<HANDLE>(thread));
@@ -55,6 +58,7 @@ protected:
         EnterCriticalSection(&sample_lock);
         for (SamplerSlot* slot : slots_) slot->stop = true;
         LeaveCriticalSection(&sample_lock);
+        SetEvent(stop_event_);
     }
 
     // Takes the slot's value as the main thread does; false when none is fresh.
@@ -81,6 +85,7 @@ protected:
     SamplerSlot slots[kMostProcessors] = {};
     SamplerSlot& slot = slots[0];
     PDH_HQUERY query_ = nullptr;
+    HANDLE stop_event_ = nullptr;
     int32_t processors_ = 1;
     std::vector<HANDLE> threads_;
     std::vector<SamplerSlot*> slots_;
@@ -101,8 +106,8 @@ TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
     for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(take_soon(slots[i], usage)) << i;
 }
 
-TEST_F(SamplerTest, StopEndsTheThreadAfterOneMoreSample) {
-    start(slot, query_, 0);
+TEST_F(SamplerTest, WithoutAStopEventTheStopFlagEndsTheThreadAfterOneMoreSample) {
+    start(slot, query_, 0, false);
     double usage;
     ASSERT_TRUE(take_soon(slot, usage));
     stop_all();
