@@ -48,6 +48,8 @@ extern DesktopSeam desktop_seam;
 
 // The body every sampler thread runs; tests put in one that ends at once.
 extern unsigned(__stdcall* sampler_body)(void* slot);
+// How long the destructor waits for all samplers together; tests shorten it.
+extern DWORD sampler_join_limit;
 
 class MainWindow : public Window {
 public:
@@ -85,7 +87,10 @@ public:
     bool translucent = false;
     bool auto_hide = false;
     PDH_HQUERY pdh_query = nullptr;
-    SamplerSlot samplers[kMaxProcessors] = {};
+    // On the heap, with the event that stops the samplers: a sampler that has
+    // not ended when the object goes keeps both (see the destructor).
+    SamplerSlot* samplers = new SamplerSlot[kMaxProcessors]();
+    HANDLE sampler_stop = nullptr;
     MeterForm* meter_form = nullptr;
     UINT taskbar_created_message = 0;
     // A second start asks with this message whether the gadget uses its

@@ -92,7 +92,7 @@ int RunGadget(HINSTANCE instance) {
         RunFrames(*main_window);
     }
     delete main_window;
-    DeleteCriticalSection(&sample_lock);
+    if (!sample_lock_still_used) DeleteCriticalSection(&sample_lock);
     FreeSystemLibraries();
     return 0;
 }

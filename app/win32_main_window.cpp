@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr DWORD kSamplerJoinLimit = 3000;
+// All samplers are waited for at once.
+static_assert(kMaxProcessors <= MAXIMUM_WAIT_OBJECTS, "one wait takes every sampler thread");
 // Frames with the cursor resting over the window before it hides, and the
 // count's cap, so that it cannot grow for ever.
 constexpr int32_t kHoverFramesToHide = 10;
@@ -27,6 +28,7 @@ PacingSeam pacing_seam = {MillisecondClock, Sleep, BeginTimerPeriod, EndTimerPer
 DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxW, GetCursorPos, GetWindowPlacement,
                             GadgetSettingsFile, GetUserDefaultUILanguage, ShowWindow};
 unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;
+DWORD sampler_join_limit = 3000;
 
 MainWindow::MainWindow() {
     face = &FaceForUiLanguage(desktop_seam.ui_language());
@@ -38,11 +40,14 @@ MainWindow::MainWindow() {
     if (pdh.open_query == nullptr || pdh.open_query(nullptr, 0, &pdh_query) != ERROR_SUCCESS) {
         pdh_query = nullptr;
     }
+    // Without the event the samplers only see their stop flags, after a sample.
+    sampler_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     for (uint32_t i = 0; i < processor_count; ++i) {
         SamplerSlot& slot = samplers[i];
         slot.query = pdh_query;
         slot.index = static_cast<int32_t>(i);
         slot.stop = false;
+        slot.stop_event = sampler_stop;
         unsigned thread_id = 0;
         slot.thread = reinterpret_cast<HANDLE>(
             _beginthreadex(nullptr, 0, sampler_body, &slot, 0, &thread_id));
@@ -62,24 +67,34 @@ MainWindow::~MainWindow() {
     EnterCriticalSection(&sample_lock);
     for (uint32_t i = 0; i < processor_count; ++i) samplers[i].stop = true;
     LeaveCriticalSection(&sample_lock);
-    // All were told at once, so the waits overlap.
-    bool all_ended = true;
+    if (sampler_stop != nullptr) SetEvent(sampler_stop);
+    // All at once, with one deadline: a sampler stuck in the performance
+    // library cannot hold up the others, nor the exit for longer than that.
+    HANDLE threads[kMaxProcessors];
+    DWORD running = 0;
     for (uint32_t i = 0; i < processor_count; ++i) {
-        SamplerSlot& slot = samplers[i];
-        if (slot.thread == nullptr) continue;
-        if (WaitForSingleObject(slot.thread, kSamplerJoinLimit) != WAIT_OBJECT_0) all_ended = false;
-        CloseHandle(slot.thread);
-        slot.thread = nullptr;
+        if (samplers[i].thread != nullptr) threads[running++] = samplers[i].thread;
     }
-    // A sampler stuck in the performance library must not find its query, or the
-    // library's code, freed under it; the process is about to end and takes both along.
-    if (pdh_query != nullptr) {
-        if (all_ended) {
-            system_libraries.pdh.close_query(pdh_query);
-        } else {
-            system_libraries.pdh.still_used = true;
-        }
+    const bool all_ended =
+        running == 0 ||
+        WaitForMultipleObjects(running, threads, TRUE, sampler_join_limit) < WAIT_OBJECT_0 + running;
+    for (uint32_t i = 0; i < processor_count; ++i) {
+        if (samplers[i].thread != nullptr) CloseHandle(samplers[i].thread);
+        samplers[i].thread = nullptr;
     }
+    if (all_ended) {
+        if (pdh_query != nullptr) system_libraries.pdh.close_query(pdh_query);
+        if (sampler_stop != nullptr) CloseHandle(sampler_stop);
+        delete[] samplers;
+    } else {
+        // A sampler still running may yet use its slot, the event, the query
+        // (and the performance library's code) and sample_lock: none of them is
+        // freed under it. The process is about to end and takes them along.
+        if (pdh_query != nullptr) system_libraries.pdh.still_used = true;
+        sample_lock_still_used = true;
+    }
+    samplers = nullptr;
+    sampler_stop = nullptr;
     pdh_query = nullptr;
     tray.remove_if_added();
 }

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr DWORD kSampleInterval = 1000;
 constexpr ULONG kSystemProcessorPerformanceInformation = 8;
 // One processor group; the program looks at no more than 32 processors anyway.
 constexpr size_t kMaxReportedProcessors = 64;
@@ -32,6 +31,17 @@ QuerySystemInformationFunction LookUpProcessorTimes() {
     // Through the catch-all function type: FARPROC's own signature matches nothing.
     return reinterpret_cast<QuerySystemInformationFunction>(
         reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
+}
+
+// Waits out one interval; true when the samplers were told to stop meanwhile.
+// Without an event only the stop flag, read after each sample, can end a sampler.
+bool StopSignalled(HANDLE stop_event) {
+    if (stop_event == nullptr) {
+        Sleep(sample_interval_ms);
+        return false;
+    }
+    // A failed wait ends the thread too, rather than letting it spin.
+    return WaitForSingleObject(stop_event, sample_interval_ms) != WAIT_TIMEOUT;
 }
 
 bool ValidStatus(DWORD status) {
@@ -133,6 +143,8 @@ private:
 }  // namespace
 
 CRITICAL_SECTION sample_lock;
+bool sample_lock_still_used = false;
+DWORD sample_interval_ms = 1000;
 
 unsigned __stdcall sampler_main(void* argument) {
     if (argument == nullptr) return 0;
@@ -140,11 +152,11 @@ unsigned __stdcall sampler_main(void* argument) {
     EnterCriticalSection(&sample_lock);
     const int32_t index = slot.index;
     const PDH_HQUERY query = slot.query;
+    const HANDLE stop_event = slot.stop_event;
     LeaveCriticalSection(&sample_lock);
 
     UsageReader reader(query, index);
-    for (;;) {
-        Sleep(kSampleInterval);
+    while (!StopSignalled(stop_event)) {
         double usage = 0.0;
         const bool measured = reader.next(usage);
         EnterCriticalSection(&sample_lock);

@@ -5,6 +5,7 @@
 
 #include "main_window_harness.h"
 #include "measure/win32_sampler.h"
+#include "text/win32_system_libraries.h"
 
 namespace {
 
@@ -32,9 +33,11 @@ TEST(MainWindowConstruction, StartsOneSamplerPerProcessorAndLeavesTheOtherSlotsA
             EXPECT_NE(slot.thread, nullptr);
             EXPECT_NE(slot.thread_id, 0u);
             EXPECT_FALSE(slot.stop || slot.fresh);
+            EXPECT_TRUE(slot.stop_event == window.sampler_stop && slot.stop_event != nullptr);
         } else {
             EXPECT_TRUE(slot.query == nullptr && slot.index == 0 && slot.thread == nullptr &&
-                        slot.usage == 0.0 && !slot.fresh && !slot.stop)
+                        slot.usage == 0.0 && !slot.fresh && !slot.stop &&
+                        slot.stop_event == nullptr)
                 << i;
         }
     }
@@ -73,6 +76,96 @@ TEST(MainWindowConstruction, TheDestructorStopsAndJoinsEverySampler) {
     delete harness.window;
     EXPECT_EQ(samplers_stopped, count);
     harness.window = new MainWindow();  // for the harness to end with
+}
+
+// A performance query that is only opened and closed (the samplers, finding no
+// counters, measure from the kernel's times), with how often it was closed.
+LONG queries_closed = 0;
+PDH_STATUS WINAPI OpenQuery(LPCSTR, DWORD_PTR, PDH_HQUERY* query) {
+    *query = reinterpret_cast<PDH_HQUERY>(&queries_closed);
+    return ERROR_SUCCESS;
+}
+PDH_STATUS WINAPI CloseQuery(PDH_HQUERY) {
+    ++queries_closed;
+    return ERROR_SUCCESS;
+}
+
+// That query, the samplers' body and turn and the destructor's wait for the
+// windows of a stopping test, all put back once they are gone.
+struct StopSetting {
+    StopSetting(unsigned(__stdcall* body)(void*), DWORD turn, DWORD limit) {
+        system_libraries.pdh = PdhLibrary{};
+        system_libraries.pdh.open_query = OpenQuery;
+        system_libraries.pdh.close_query = CloseQuery;
+        queries_closed = 0;
+        sampler_body = body;
+        sample_interval_ms = turn;
+        sampler_join_limit = limit;
+    }
+    ~StopSetting() {
+        system_libraries.pdh = pdh;
+        sampler_body = saved_body;
+        sample_interval_ms = interval;
+        sampler_join_limit = join_limit;
+        sample_lock_still_used = false;
+    }
+    const PdhLibrary pdh = system_libraries.pdh;
+    unsigned(__stdcall* const saved_body)(void*) = sampler_body;
+    const DWORD interval = sample_interval_ms;
+    const DWORD join_limit = sampler_join_limit;
+};
+
+TEST(MainWindowDestruction, SamplersEndAtOnceWithoutWaitingOutTheirTurn) {
+    Harness harness;
+    delete harness.window;
+    {
+        // Turns that never end by themselves, and a wait as patient as any test's.
+        StopSetting setting(sampler_main, INFINITE, 20000);
+        harness.window = new MainWindow();
+        delete harness.window;
+        // Only the stop event can have ended them: otherwise the query would be left open.
+        EXPECT_EQ(queries_closed, 1);
+        EXPECT_FALSE(system_libraries.pdh.still_used || sample_lock_still_used);
+    }
+    harness.window = new MainWindow();  // for the harness to end with
+}
+
+// Held up until the test lets it go, after the destructor has given up on it;
+// then it uses what a sampler uses: its slot, the lock and the stop event.
+HANDLE let_go = nullptr;
+LONG held_found_all = 0;
+unsigned __stdcall HeldUp(void* argument) {
+    SamplerSlot& slot = *static_cast<SamplerSlot*>(argument);
+    WaitForSingleObject(let_go, INFINITE);
+    EnterCriticalSection(&sample_lock);
+    slot.usage = 50.0;
+    slot.fresh = true;
+    const bool stop = slot.stop;
+    LeaveCriticalSection(&sample_lock);
+    if (stop && WaitForSingleObject(slot.stop_event, 0) == WAIT_OBJECT_0) {
+        InterlockedIncrement(&held_found_all);
+    }
+    return 0;
+}
+
+TEST(MainWindowDestruction, ASamplerThatDoesNotEndInTimeKeepsItsSlotEventQueryAndLock) {
+    Harness harness;
+    delete harness.window;
+    {
+        StopSetting setting(HeldUp, 1000, 0);
+        let_go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        held_found_all = 0;
+        harness.window = new MainWindow();
+        const LONG count = static_cast<LONG>(harness.window->processor_count);
+        delete harness.window;
+        EXPECT_EQ(queries_closed, 0);
+        EXPECT_TRUE(system_libraries.pdh.still_used && sample_lock_still_used);
+        SetEvent(let_go);
+        for (int i = 0; i < 2000 && held_found_all < count; ++i) Sleep(10);
+        EXPECT_EQ(held_found_all, count);
+        CloseHandle(let_go);
+    }
+    harness.window = new MainWindow();
 }
 
 TEST(MainWindowConstruction, RealSamplersReachTheMeter) {

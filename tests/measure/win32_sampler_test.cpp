@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <pdhmsg.h>
 #include <process.h>
 
+#include <string>
 #include <vector>
 
 #include "text/win32_system_libraries.h"
@@ -16,12 +18,78 @@ constexpr int32_t kMostProcessors = 32;
 // machine busy with other work can run the threads seconds late.
 constexpr DWORD kPatienceMs = 20000;
 
+// The performance-data helper as a script: each collection brings the next
+// raw reading. The calculation is the usage between a newer and an older
+// reading (100 * busy delta / time delta) and, like the real one, refuses a
+// newer reading that is not later than the older one.
+struct Reading {
+    bool collected;
+    DWORD status;
+    LONGLONG busy;
+    LONGLONG time;
+};
+constexpr DWORD kValid = PDH_CSTATUS_VALID_DATA;
+// In the log of publications: the turn published nothing.
+constexpr double kNothing = -1.0;
+
+struct ScriptedPdh {
+    std::vector<Reading> script;
+    size_t collections = 0;
+    Reading current = {};
+    std::string path;
+    SamplerSlot* slot = nullptr;
+    // At each collection after the baseline, what the turn before published.
+    std::vector<double> published;
+    HANDLE stop_event = nullptr;  // set once the script has run out
+} scripted;
+
+PDH_STATUS WINAPI ScriptedAddCounter(PDH_HQUERY, LPCSTR path, DWORD_PTR, PDH_HCOUNTER* counter) {
+    scripted.path = path;
+    *counter = reinterpret_cast<PDH_HCOUNTER>(&scripted);
+    return ERROR_SUCCESS;
+}
+
+PDH_STATUS WINAPI ScriptedCollect(PDH_HQUERY) {
+    if (scripted.collections++ > 0) {
+        EnterCriticalSection(&sample_lock);
+        scripted.published.push_back(scripted.slot->fresh ? scripted.slot->usage : kNothing);
+        scripted.slot->fresh = false;
+        LeaveCriticalSection(&sample_lock);
+    }
+    if (scripted.collections > scripted.script.size()) {
+        SetEvent(scripted.stop_event);
+        return PDH_NO_DATA;
+    }
+    scripted.current = scripted.script[scripted.collections - 1];
+    return scripted.current.collected ? ERROR_SUCCESS : PDH_NO_DATA;
+}
+
+PDH_STATUS WINAPI ScriptedRawValue(PDH_HCOUNTER, LPDWORD, PPDH_RAW_COUNTER raw) {
+    *raw = {scripted.current.status, {}, scripted.current.busy, scripted.current.time, 0};
+    return ERROR_SUCCESS;
+}
+
+PDH_STATUS WINAPI ScriptedCalculate(PDH_HCOUNTER, DWORD format, PPDH_RAW_COUNTER newer,
+                                    PPDH_RAW_COUNTER older, PPDH_FMT_COUNTERVALUE value) {
+    *value = PDH_FMT_COUNTERVALUE{};
+    value->CStatus = PDH_CSTATUS_INVALID_DATA;
+    if (format != PDH_FMT_DOUBLE) return PDH_INVALID_ARGUMENT;
+    if (newer->SecondValue <= older->SecondValue) return PDH_CALC_NEGATIVE_DENOMINATOR;
+    value->doubleValue = 100.0 * static_cast<double>(newer->FirstValue - older->FirstValue) /
+                         static_cast<double>(newer->SecondValue - older->SecondValue);
+    // Less busy time than before: a value, but not a valid one.
+    if (value->doubleValue >= 0.0) value->CStatus = PDH_CSTATUS_VALID_DATA;
+    return ERROR_SUCCESS;
+}
+
 // Sampler threads on real slots, joined and cleaned up by the fixture.
 class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         InitializeCriticalSection(&sample_lock);
+        stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         LoadSystemLibraries();
+        loaded_pdh_ = system_libraries.pdh;
         if (system_libraries.pdh.open_query != nullptr) {
             system_libraries.pdh.open_query(nullptr, 0, &query_);
         }
@@ -36,15 +104,35 @@ protected:
             EXPECT_EQ(WaitForSingleObject(thread, kPatienceMs), WAIT_OBJECT_0);
             CloseHandle(thread);
         }
+        system_libraries.pdh = loaded_pdh_;
+        sample_interval_ms = 1000;
         if (query_ != nullptr) system_libraries.pdh.close_query(query_);
+        CloseHandle(stop_event_);
         DeleteCriticalSection(&sample_lock);
         FreeSystemLibraries();
     }
 
-    void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index) {
+    // Runs one sampler over `script`, with turns that take no time, and
+    // returns what each turn published; the fixture puts the real library back.
+    std::vector<double> publications(std::vector<Reading> script) {
+        system_libraries.pdh.add_counter = ScriptedAddCounter;
+        system_libraries.pdh.collect_query_data = ScriptedCollect;
+        system_libraries.pdh.get_raw_counter_value = ScriptedRawValue;
+        system_libraries.pdh.calculate_counter_from_raw_value = ScriptedCalculate;
+        scripted = ScriptedPdh{script, 0, {}, "", &slot, {}, stop_event_};
+        sample_interval_ms = 0;
+        start(slot, reinterpret_cast<PDH_HQUERY>(&scripted), 0);
+        EXPECT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
+        // The stop event ended it at once: no collection after the one that set it.
+        EXPECT_EQ(scripted.collections, script.size() + 1);
+        return scripted.published;
+    }
+
+    void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index, bool with_event = true) {
         slot = SamplerSlot{};
         slot.query = query;
         slot.index = index;
+        slot.stop_event = with_event ? stop_event_ : nullptr;
         const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, &slot, 0, nullptr);
         ASSERT_NE(thread, 0u);
         threads_.push_back(reinterpret_cast<HANDLE>(thread));
@@ -55,6 +143,7 @@ protected:
         EnterCriticalSection(&sample_lock);
         for (SamplerSlot* slot : slots_) slot->stop = true;
         LeaveCriticalSection(&sample_lock);
+        SetEvent(stop_event_);
     }
 
     // Takes the slot's value as the main thread does; false when none is fresh.
@@ -81,6 +170,8 @@ protected:
     SamplerSlot slots[kMostProcessors] = {};
     SamplerSlot& slot = slots[0];
     PDH_HQUERY query_ = nullptr;
+    HANDLE stop_event_ = nullptr;
+    PdhLibrary loaded_pdh_ = {};
     int32_t processors_ = 1;
     std::vector<HANDLE> threads_;
     std::vector<SamplerSlot*> slots_;
@@ -101,8 +192,8 @@ TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
     for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(take_soon(slots[i], usage)) << i;
 }
 
-TEST_F(SamplerTest, StopEndsTheThreadAfterOneMoreSample) {
-    start(slot, query_, 0);
+TEST_F(SamplerTest, WithoutAStopEventTheStopFlagEndsTheThreadAfterOneMoreSample) {
+    start(slot, query_, 0, false);
     double usage;
     ASSERT_TRUE(take_soon(slot, usage));
     stop_all();
@@ -111,6 +202,34 @@ TEST_F(SamplerTest, StopEndsTheThreadAfterOneMoreSample) {
     DWORD code = 99;
     GetExitCodeThread(threads_[0], &code);
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(SamplerTest, TwoReadingsGiveTheUsageBetweenThem) {
+    const std::vector<double> published =
+        publications({{true, kValid, 1000, 10000}, {true, PDH_CSTATUS_NEW_DATA, 1600, 11000}});
+    // Nothing for the baseline; then 600 busy of 1000.
+    EXPECT_EQ(published, (std::vector<double>{kNothing, 60.0}));
+    EXPECT_EQ(scripted.path, "\\Processor(0)\\% Processor Time");
+}
+
+TEST_F(SamplerTest, AFailedCollectionOrAnInvalidStatusPublishesNothing) {
+    const std::vector<double> published = publications({
+        {true, kValid, 1000, 10000},
+        {false, kValid, 1100, 11000},                     // the collection fails
+        {true, PDH_CSTATUS_INVALID_DATA, 1200, 12000},    // an invalid reading
+        {true, kValid, 1500, 13000},                      // from the baseline: 500 of 3000
+        {true, kValid, 1400, 14000},                      // calculated, but invalid
+        {true, kValid, 1800, 15000},                      // 400 of 1000 since the one before
+    });
+    EXPECT_EQ(published, (std::vector<double>{kNothing, kNothing, kNothing, 500.0 / 30.0, kNothing,
+                                              40.0}));
+}
+
+TEST_F(SamplerTest, EachValueIsTheNewestReadingOverTheOneBefore) {
+    // Swapped, the calculation refuses; over the baseline, the last value would be 24 %.
+    const std::vector<double> published = publications(
+        {{true, kValid, 0, 10000}, {true, kValid, 500, 11000}, {true, kValid, 1200, 15000}});
+    EXPECT_EQ(published, (std::vector<double>{kNothing, 50.0, 17.5}));
 }
 
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {

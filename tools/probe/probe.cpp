@@ -167,9 +167,19 @@ public:
     ProcessWaiter(const ProcessWaiter&) = delete;
     ProcessWaiter& operator=(const ProcessWaiter&) = delete;
 
+    // Also prints how long the process took to end, from the call on: the
+    // caller asks the gadget to end just before.
     int wait(DWORD timeout_ms) {
         if (process_ == nullptr) return kFailed;
-        if (WaitForSingleObject(process_, timeout_ms) != WAIT_OBJECT_0) {
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        const bool ended = WaitForSingleObject(process_, timeout_ms) == WAIT_OBJECT_0;
+        QueryPerformanceCounter(&end);
+        std::printf("elapsed_ms=%.1f\n",
+                    static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                        static_cast<double>(frequency.QuadPart));
+        if (!ended) {
             std::printf("exited=0\n");
             return kFailed;
         }
@@ -271,6 +281,15 @@ int CloseAndWait(HWND hwnd, int argc, char** argv) {
     return waiter.wait(TimeoutArgument(argc, argv, 2, 10000));
 }
 
+// A menu command, Exit (40005) for one, and the wait for the process to end.
+int CommandAndWait(HWND hwnd, int argc, char** argv) {
+    uintptr_t id;
+    if (argc < 3 || !ParseValue(argv[2], id)) return kFailed;
+    ProcessWaiter waiter(hwnd);
+    if (!PostMessageA(hwnd, WM_COMMAND, id, 0)) return kFailed;
+    return waiter.wait(TimeoutArgument(argc, argv, 3, 10000));
+}
+
 // The Applications key makes the gadget swallow the next close; the flood after
 // it must still end the gadget once, cleanly, with the rest finding no window.
 int CloseFlood(HWND hwnd, int argc, char** argv) {
@@ -299,6 +318,7 @@ const Subcommand kSubcommands[] = {
     {"tray", true, Tray, "tray EVENT (WM_LBUTTONDBLCLK, WM_RBUTTONUP or a number)"},
     {"wait-exit", true, WaitExit, "wait-exit [timeout_ms]"},
     {"close-and-wait", true, CloseAndWait, "close-and-wait [timeout_ms]"},
+    {"command-and-wait", true, CommandAndWait, "command-and-wait ID [timeout_ms]"},
     {"menu", true, Menu, "menu [timeout_ms] (waits for an open popup menu and lists it)"},
     {"close-menu", true, CloseMenu, "close-menu"},
     {"hold-file", false, HoldFile, "hold-file PATH MS [shared] (keeps the file open, unshared or shared)"},
