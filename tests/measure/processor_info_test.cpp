@@ -95,6 +95,33 @@ TEST(DecodeProcessor, ExtendedLeafOneAloneDecidesIntegerSse) {
     EXPECT_EQ(without.amd_3dnow_ext + without.amd_3dnow, 0);
 }
 
+TEST(DecodeProcessor, EachStepIsGatedAtItsLeafCountExactly) {
+    const uint32_t edx1 = 1u << 23;                      // MMX
+    const CpuidLeaf ext1 = {0, 0, 0, 1u << 31};          // 3DNow!
+    const struct {
+        uint32_t cpuid_max, ext_max;
+        int32_t mmx, amd_3dnow;
+        bool brand;
+    } cases[] = {
+        // Leaf 1 is read from a highest standard leaf of 1 on.
+        {0, 0x80000008u, 0, 0, false}, {1, 0x80000000u, 1, 0, false},
+        {2, 0x80000000u, 1, 0, false},
+        // Extended leaf 1 from a highest extended leaf of 0x80000001 on.
+        {1, 0x80000001u, 1, 1, false}, {1, 0x80000002u, 1, 1, false},
+        // The brand needs leaves 2 to 4: a highest extended leaf of 0x80000004 is enough.
+        {1, 0x80000003u, 1, 1, false}, {1, 0x80000004u, 1, 1, true},
+        {1, 0x80000005u, 1, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.cpuid_max << " / " << std::hex << c.ext_max);
+        const ProcessorInfo info = Decode(c.cpuid_max, c.ext_max, {0x6FB, 0, 0, edx1}, ext1);
+        EXPECT_EQ(info.mmx, c.mmx);
+        EXPECT_EQ(info.amd_3dnow, c.amd_3dnow);
+        EXPECT_STREQ(info.brand, c.brand ? "Intel(R) Core(TM)2 CPU  6600 @ 2.40GHz Vornelt!!" : "");
+        EXPECT_EQ(g_asked.count(0x80000004u), c.brand ? 1u : 0u);
+    }
+}
+
 TEST(DecodeProcessor, BrandFillsAllFortyEightBytesAndStaysTerminated) {
     const ProcessorInfo info = Decode(0xD, 0x80000008u);
     EXPECT_STREQ(info.brand, "Intel(R) Core(TM)2 CPU  6600 @ 2.40GHz Vornelt!!");

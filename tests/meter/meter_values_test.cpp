@@ -69,8 +69,32 @@ TEST(MeterValues, StripsChangeJustAboveTheirThresholds) {
     EXPECT_EQ(MemoryStrip(0.50001), kStripMiddle);
     EXPECT_EQ(MemoryStrip(0.8), kStripMiddle);
     EXPECT_EQ(MemoryStrip(0.80001), kStripHigh);
-    EXPECT_EQ(UsageBarLength(50.0), 60);
-    EXPECT_EQ(MemoryBarLength(0.5), 60);
+}
+
+TEST(MeterValues, BarLengthsTruncateAndStayWithinTheSlot) {
+    const struct { double value; int32_t usage_bar, memory_bar; } cases[] = {
+        // value is a percentage for the processor bar, a fraction for the memory bar.
+        {0.8, 0, 96},       // 0.96 pixels: truncated, not rounded up to 1
+        {33.3, 39, 120},    // 39.96
+        {50.0, 60, 120},    {99.99, 119, 120},  {100.0, 120, 120},
+        {0.3333, 0, 39},    {0.999, 1, 119},    {0.5, 0, 60},
+        // Outside the range on either side, and values that compare with nothing.
+        {-5.0, 0, 0},       {150.0, 120, 120},  {1.5, 1, 120},
+        {NAN, 0, 0},        {INFINITY, 120, 120}, {-INFINITY, 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(UsageBarLength(c.value), c.usage_bar) << c.value;
+        EXPECT_EQ(MemoryBarLength(c.value), c.memory_bar) << c.value;
+    }
+}
+
+TEST(MeterValues, TransitionFollowsAQuarterSineAndSwingsBack) {
+    // 10 towards 50: sin(pi/4) of the way at half a second, all of it at one.
+    EXPECT_EQ(TransitionValue(10.0, 40.0, 0), 10.0);
+    EXPECT_NEAR(TransitionValue(10.0, 40.0, 500), 38.2842719, 1e-6);
+    EXPECT_NEAR(TransitionValue(10.0, 40.0, 1000), 50.0, 1e-6);
+    EXPECT_NEAR(TransitionValue(10.0, 40.0, 1500), 38.2842690, 1e-6);
+    EXPECT_NEAR(TransitionValue(70.0, -60.0, 2000), 70.0, 1e-5);
 }
 
 TEST(MeterValues, MemoryFiguresCountMoreAvailableThanInstalledAsNone) {

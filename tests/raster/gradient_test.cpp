@@ -74,10 +74,12 @@ TEST(FillSineGradient, RunsAHalfSineFromTheFirstColourAndBack) {
         EXPECT_EQ(*surface.pixel_at(2, 5 + r), kUntouched);
         EXPECT_EQ(*surface.pixel_at(123, 5 + r), kUntouched);
     }
-    EXPECT_EQ(rows[0], 0xFF666666u);
-    EXPECT_EQ(rows[1], 0xFF666666u);
-    EXPECT_EQ(rows[7], 0xFF333333u);
-    EXPECT_GT(rows[11], 0xFF333333u);
+    // Worked out by hand: 0x66 - 51 * sin(pi * (r - 1) / 12), truncated; row 2
+    // is 88.8 and row 11 is 76.5000032, so rounding would show one step brighter.
+    const uint32_t expected[12] = {0xFF666666, 0xFF666666, 0xFF585858, 0xFF4C4C4C,
+                                   0xFF414141, 0xFF393939, 0xFF343434, 0xFF333333,
+                                   0xFF343434, 0xFF393939, 0xFF414141, 0xFF4C4C4C};
+    for (int32_t r = 0; r < 12; ++r) EXPECT_EQ(rows[r], expected[r]) << "row " << r;
     for (int32_t x = 0; x < 130; ++x) {
         EXPECT_EQ(*surface.pixel_at(x, 4), kUntouched);
         EXPECT_EQ(*surface.pixel_at(x, 17), kUntouched);

@@ -76,6 +76,36 @@ TEST(TagMessage, FrameTextReadsAsOneCommandWithEveryProcessor) {
     EXPECT_EQ(Get(body, "COMMAND", 0), "DRAW_FRAME");
 }
 
+TEST(TagMessage, NestedAndAdversarialTextsCountByTheReadingRules) {
+    const struct { const char* text; int32_t count; const char* last; } cases[] = {
+        // One name never nests: the first close marker ends the element, and the
+        // search for the next one starts at that close marker.
+        {"<A><A>x</A></A>", 1, "<A>x"},
+        {"<A>1</A><A><A>2</A></A>", 2, "<A>2"},
+        {"<A><A><A>x</A></A></A><A>y</A>", 2, "y"},
+        // A close marker ahead of any open one ends the count before it starts.
+        {"</A>x<A>1</A>", 0, nullptr},
+        {"<A>1</A></A><A>2</A>", 2, "2"},
+        // Markers inside another element's content are still found.
+        {"<B><A>1</A></B><A>2</A>", 2, "2"},
+        // "</A x>" is no close marker, "<AB>" opens A as well.
+        {"<A>1</A x><A>2</A>", 1, "1</A x><A>2"},
+        {"<AB>1</AB><A>2</A>", 1, "1</AB><A>2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(CountTagElements(c.text, "A"), c.count);
+        bool found = false;
+        const std::string last = Get(c.text, "A", c.count > 0 ? c.count - 1 : 0, &found);
+        EXPECT_EQ(found, c.last != nullptr);
+        if (c.last != nullptr) {
+            EXPECT_EQ(last, c.last);
+        }
+        std::string beyond;
+        EXPECT_FALSE(GetTagElement(c.text, "A", static_cast<uint32_t>(c.count), beyond));
+    }
+}
+
 TEST(TagMessage, BytesOutsideElementsAreIgnored) {
     const std::string text = "junk<A>1</A> more junk <B>x</B><A>2</A>tail";
     EXPECT_EQ(CountTagElements(text, "A"), 2);
