@@ -17,4 +17,6 @@ enum Command : uint16_t {
     kAutoHide = 40011,
     kIconize = 40013,
     kMove = 40017,
+    // Switches the gadget's value in the user's Run key.
+    kStartWithWindows = 40019,
 };

@@ -1,4 +1,4 @@
-// The directory of the program's own file, ending in a backslash.
+// The program's own file, and its directory ending in a backslash.
 #pragma once
 
 #include <windows.h>
@@ -9,3 +9,6 @@
 // the ANSI call would cut it or put "?" for what the code page lacks. Empty
 // when the system cannot name the file.
 std::wstring ModuleDirectory(HMODULE module);
+
+// The file's full path, likewise; empty when the system cannot name it.
+std::wstring ModuleFileName(HMODULE module);

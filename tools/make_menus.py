@@ -19,6 +19,7 @@ WINDOW_MENU = (102, [
     ("半透明(&T)", "&Translucent", 40007, "translucent"),
     ("アイコン化(&I)", "&Fold into the notification area", 40013, "fold into the tray icon"),
     ("自動で隠れる(&H)", "Auto-&hide", 40011, "hide automatically"),
+    ("Windows の起動時に開始(&W)", "Start with &Windows", 40019, "start with Windows"),
     SEPARATOR,
     ("終了(&X)", "E&xit", 40005, "exit"),
 ])

@@ -8,7 +8,7 @@
 set -euo pipefail
 objdump="$1"
 exe="$2"
-allowed='^(kernel32|user32|gdi32|shell32|msvcrt|comctl32)\.dll$'
+allowed='^(kernel32|user32|gdi32|advapi32|shell32|msvcrt|comctl32)\.dll$'
 
 header=$("$objdump" -p "$exe")
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$header" | tr 'A-Z' 'a-z' | sort -u)
