@@ -23,6 +23,8 @@ const Face kJapaneseFace = {
     "\x82\xDC\x82\xB7\x81\x42",
     // "メモリ残り" (memory remaining)
     "\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8",
+    // "表示" (shown)
+    "\x95\x5C\x8E\xA6",
 };
 
 const Face kEnglishFace = {
@@ -35,6 +37,7 @@ const Face kEnglishFace = {
     // one): beside the widest amount the meter can print, 16 characters
     // right-aligned in the same 120 pixels, it still does not overlap.
     "Free",
+    "shown",
 };
 
 const Face& FaceForUiLanguage(uint16_t language) {

@@ -14,6 +14,7 @@ struct Face {
     const char* free_memory_label;  // the tray tip, before the amount
     const char* fold_failed;     // the message after a failed fold
     const char* default_caption;  // beside the free memory in the picture
+    const char* shown_word;       // "(32 shown)" where the machine has more processors
 };
 
 extern const Face kJapaneseFace;

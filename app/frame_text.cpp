@@ -42,9 +42,13 @@ std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool fr
 }
 
 std::string ComposeTooltipText(const std::string& brand, uint32_t processor_count,
-                               uint64_t total_memory, const Face& face) {
+                               uint64_t total_memory, const Face& face, uint32_t machine_count) {
     std::string text = Trim(brand);
     if (text.empty()) text = "CPU";
-    if (processor_count > 1) text += " x" + IntToString(static_cast<int32_t>(processor_count));
+    if (machine_count < processor_count) machine_count = processor_count;
+    if (machine_count > 1) text += " x" + IntToString(static_cast<int32_t>(machine_count));
+    if (machine_count > processor_count) {
+        text += " (" + IntToString(static_cast<int32_t>(processor_count)) + " " + face.shown_word + ")";
+    }
     return text + "\n" + face.memory_label + FormatByteSize(total_memory);
 }

@@ -27,6 +27,8 @@ std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool fr
 
 // The hover tooltip: processor name (or "CPU"), " xN" for more than one
 // processor, and the installed memory on a second line, labelled in the face's
-// language.
+// language. N is the machine's count (`machine_count`, when more than the
+// `processor_count` shown), then followed by how many are shown: " x64 (32 shown)".
 std::string ComposeTooltipText(const std::string& brand, uint32_t processor_count,
-                               uint64_t total_memory, const Face& face);
+                               uint64_t total_memory, const Face& face,
+                               uint32_t machine_count = 0);

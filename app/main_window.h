@@ -46,6 +46,10 @@ struct DesktopSeam {
 };
 extern DesktopSeam desktop_seam;
 
+// The timer that retries a save another program kept out, and its period.
+constexpr UINT_PTR kSaveRetryTimer = 0x5653;
+constexpr UINT kSaveRetryMs = 1000;
+
 // The body every sampler thread runs; tests put in one that ends at once.
 extern unsigned(__stdcall* sampler_body)(void* slot);
 // How long the destructor waits for all samplers together; tests shorten it.
@@ -73,6 +77,8 @@ public:
     // Saves to the gadget's own file at once, so a gadget that is killed or
     // crashes later loses nothing the user set.
     void save_changed_settings();
+    // The file saved to, decided on first use and kept for the run.
+    const std::wstring& settings_place();
     void keep_on_top();
     // Puts a window that a display change left on no monitor at the default place.
     void keep_on_a_monitor();
@@ -100,6 +106,10 @@ public:
     // The settings file was there but could not be read: it is the user's, and
     // nothing is saved this run rather than defaults over it.
     bool settings_withheld = false;
+    std::wstring settings_file;
+    // A save found the file busy: it is tried again by kSaveRetryTimer.
+    bool save_pending = false;
+    bool retry_timer_set = false;
     // The restored rectangle when a move began, to tell a move from a click.
     RECT move_start = {};
     TOOLINFOW tool_info = {};
@@ -109,6 +119,8 @@ public:
     int32_t hover_frames = 0;
     bool ignore_next_close = false;
     bool iconized = false;
+    // Started folded with no taskbar yet: folds when "TaskbarCreated" comes.
+    bool fold_when_taskbar_comes = false;
     bool frame_late = false;
     FramePacer pacer;
     // The tooltip's text; tool_info points at it for the window's lifetime.

@@ -17,6 +17,8 @@ struct ShellSeam {
     BOOL (*notify_icon)(DWORD message, NOTIFYICONDATAW* data);
     DWORD (*last_error)();
     void (*sleep)(DWORD milliseconds);
+    // Whether a taskbar runs at all (Explorer may not have started yet, or be replaced).
+    bool (*taskbar_exists)();
 };
 extern ShellSeam shell_seam;
 

@@ -73,6 +73,7 @@ int RunGadget(HINSTANCE instance) {
     report_processor();
     InitializeCriticalSection(&sample_lock);
     MainWindow* main_window = new MainWindow();
+    main_window->settings_file = settings_path;
 
     StartPosition place =
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));

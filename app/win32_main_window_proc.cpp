@@ -10,9 +10,12 @@
 #include "app/main_window.h"
 #include "app/win32_settings_claim.h"
 #include "app/win32_layered_window_api.h"
+#include "app/win32_start_with_windows.h"
 #include "measure/processor_info.h"
 #include "meter/meter_form.h"
 #include "settings/win32_settings_file.h"
+#include "text/win32_module_directory.h"
+#include "text/win32_system_libraries.h"
 #include "text/win32_wide_text.h"
 
 namespace {
@@ -28,6 +31,10 @@ constexpr DWORD kFoldPause = 500;
 constexpr WPARAM kDragMove = SC_MOVE + HTCAPTION;
 
 const char kCaption[] = "Vornelt Gauge";
+// Values of headers newer than the oldest Windows the program runs on.
+constexpr WORD kAllProcessorGroups = 0xFFFF;
+constexpr DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW, per window
+constexpr DWORD kMessageFilterAdd = 1;    // MSGFLT_ADD, per process
 
 bool IsDeviceContext(HDC dc) {
     const DWORD type = GetObjectType(dc);
@@ -42,6 +49,34 @@ HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
     const HGLOBAL loaded = LoadResource(instance, found);
     const void* menu = loaded != nullptr ? LockResource(loaded) : nullptr;
     return menu != nullptr ? LoadMenuIndirectW(menu) : nullptr;
+}
+
+// A 32-bit program is told of at most 32 processors; the machine may have more
+// (in one group, or in several from Windows 7 on).
+uint32_t MachineProcessorCount(uint32_t shown) {
+    const NewerSystemFunctions& newer = system_libraries.newer;
+    uint32_t count = shown;
+    if (newer.get_active_processor_count != nullptr) {
+        const DWORD all = newer.get_active_processor_count(kAllProcessorGroups);
+        if (all > count) count = all;
+    } else if (newer.get_native_system_info != nullptr) {
+        SYSTEM_INFO native = {};
+        newer.get_native_system_info(&native);
+        if (native.dwNumberOfProcessors > count) count = native.dwNumberOfProcessors;
+    }
+    return count;
+}
+
+// An elevated gadget gets no message from normal programs unless it lets it
+// through: the taskbar's restart and a second start's bring-forward among them.
+void LetThrough(HWND window, UINT message) {
+    const NewerSystemFunctions& newer = system_libraries.newer;
+    if (message == 0) return;
+    if (newer.change_window_message_filter_ex != nullptr) {
+        newer.change_window_message_filter_ex(window, message, kMessageFilterAllow, nullptr);
+    } else if (newer.change_window_message_filter != nullptr) {
+        newer.change_window_message_filter(message, kMessageFilterAdd);
+    }
 }
 
 uint64_t InstalledMemory() {
@@ -72,11 +107,16 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         ignore_next_close = false;
         return 0;
     case WM_QUERYENDSESSION:
-        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+        // Only a question: another program may still veto the end, or the user
+        // cancel it. What waits is saved now, in case the end comes hard.
+        if (save_pending) save_changed_settings();
         return TRUE;
     case WM_ENDSESSION:
-        // The close posted above may never be handled once the session ends.
-        if (wparam) save_settings(desktop_seam.settings_path(instance));
+        // TRUE: the session ends (or, with ENDSESSION_CLOSEAPP, an installer or
+        // the restart manager wants the program closed), and the process may be
+        // gone as soon as this returns: saved and ended here. FALSE: the end was
+        // cancelled, and the gadget goes on.
+        if (wparam) DestroyWindow(hwnd);
         return 0;
     case WM_GETMINMAXINFO: {
         // Maximizing leaves the window where and as large as it is.
@@ -101,6 +141,14 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         if (wparam == VK_APPS) ignore_next_close = true;
         return 0;
     case WM_TIMER:
+        if (wparam == kSaveRetryTimer) {
+            if (save_pending) save_changed_settings();
+            if (!save_pending) {
+                KillTimer(hwnd, kSaveRetryTimer);
+                retry_timer_set = false;
+            }
+            return 0;
+        }
         update_frame();
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
@@ -153,8 +201,11 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         on_command(LOWORD(wparam));
         return 0;
     default:
-        // A restarted taskbar has forgotten the icon: put it back.
-        if (taskbar_created_message != 0 && message == taskbar_created_message && iconized) {
+        // A restarted taskbar has forgotten the icon: put it back. A first one
+        // takes the fold the gadget was started with.
+        if (taskbar_created_message != 0 && message == taskbar_created_message &&
+            (iconized || fold_when_taskbar_comes)) {
+            fold_when_taskbar_comes = false;
             switch_folded(true);
         }
         if (bring_forward_message != 0 && message == bring_forward_message) {
@@ -179,7 +230,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     const ProcessorInfo& processor = processor_info();
     tooltip_text = WideFromShiftJis(ComposeTooltipText(
         std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
-        processor_count, InstalledMemory(), *face));
+        processor_count, InstalledMemory(), *face, MachineProcessorCount(processor_count)));
     tool_info = TOOLINFOW{};
     tool_info.cbSize = TTTOOLINFOW_V2_SIZE;
     tool_info.uFlags = TTF_SUBCLASS;
@@ -189,10 +240,16 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     tool_info.rect.right = kTooltipWidth;
     tool_info.lpszText = &tooltip_text[0];
     SendMessageW(tooltip_window, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info));
+    // Without a maximum width the common controls ignore the line break and put
+    // the processor and the memory on one line. As wide as the desktop: the
+    // text breaks at its line feed only, however long the processor's name.
+    SendMessageW(tooltip_window, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN));
 
     taskbar_created_message = RegisterWindowMessageA("TaskbarCreated");
-    settings_key = SettingsFileKey(desktop_seam.settings_path(instance));
+    settings_key = SettingsFileKey(settings_place());
     bring_forward_message = RegisterWindowMessageA(kBringForwardMessageName);
+    LetThrough(hwnd, taskbar_created_message);
+    LetThrough(hwnd, bring_forward_message);
     ShowWindow(hwnd, SW_HIDE);
     const HICON small_icon = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 16, 16, 0));
@@ -205,13 +262,19 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     // Started by the user, the gadget comes up active.
     set_iconized(wanted, SW_SHOW);
     if (wanted && !iconized) {
-        show_fold_failure();
+        // Started with Windows before Explorer, the gadget has no taskbar to
+        // fold into yet: no message then, and the fold follows the taskbar.
+        if (shell_seam.taskbar_exists()) {
+            show_fold_failure();
+        } else {
+            fold_when_taskbar_comes = true;
+        }
         tray.remove();
     }
 }
 
 void MainWindow::on_destroy() {
-    save_settings(desktop_seam.settings_path(instance));
+    save_settings(settings_place());
     if (processor_count == 1) drop_window_shape();
     tray.remove();
     PostQuitMessage(0);
@@ -248,6 +311,13 @@ void MainWindow::on_command(WORD command) {
     case kMove:
         SendMessageA(hwnd, WM_SYSCOMMAND, SC_MOVE, 0);
         break;
+    case kStartWithWindows: {
+        // Asked afresh: the value may have changed since the menu was drawn. A
+        // refusal leaves it as it was; the next menu shows what is there.
+        const std::wstring program = ModuleFileName(instance);
+        SetStartWithWindows(program, !StartsWithWindows(program));
+        break;
+    }
     default:
         break;
     }
@@ -341,6 +411,11 @@ void MainWindow::track_menu(WORD resource, POINT at) {
     checked.fState = MFS_CHECKED;
     if (translucent) SetMenuItemInfoA(popup, kTranslucent, FALSE, &checked);
     if (auto_hide) SetMenuItemInfoA(popup, kAutoHide, FALSE, &checked);
+    // Only a value naming this very copy counts: one left by a copy that was
+    // moved elsewhere shows unchecked, and choosing the item points it here.
+    if (resource == kWindowMenu && StartsWithWindows(ModuleFileName(instance))) {
+        SetMenuItemInfoA(popup, kStartWithWindows, FALSE, &checked);
+    }
     desktop_seam.track_popup_menu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
     DestroyMenu(menu);
 }

@@ -22,14 +22,34 @@ RECT MainWindow::load_settings(std::wstring path, bool& position_found) {
 
 void MainWindow::save_settings(std::wstring path) {
     if (settings_withheld) return;
+    save_pending = false;
     StoredSettings settings;
     settings.frame_rate = frame_rate;
     settings.auto_hide = auto_hide;
     settings.translucent = translucent;
     settings.alpha = alpha;
     settings.iconized = iconized;
-    SaveSettingsFile(path, hwnd, settings,
-                     meter_form != nullptr ? meter_form->settings_text() : std::string());
+    const SaveOutcome saved = SaveSettingsFile(
+        path, hwnd, settings, meter_form != nullptr ? meter_form->settings_text() : std::string());
+    if (saved != SaveOutcome::kBusy) {
+        if (retry_timer_set && hwnd != nullptr) KillTimer(hwnd, kSaveRetryTimer);
+        retry_timer_set = false;
+        return;
+    }
+    // Another program has the file (a sync client right after the last save,
+    // say): the change waits and is tried again each second until it is in.
+    save_pending = true;
+    if (!retry_timer_set && hwnd != nullptr) {
+        retry_timer_set = SetTimer(hwnd, kSaveRetryTimer, kSaveRetryMs, nullptr) != 0;
+    }
 }
 
-void MainWindow::save_changed_settings() { save_settings(desktop_seam.settings_path(instance)); }
+void MainWindow::save_changed_settings() { save_settings(settings_place()); }
+
+const std::wstring& MainWindow::settings_place() {
+    // Decided once: a probe file at every save would raise a notification each
+    // time where folders are watched, and one failed probe would send one save
+    // elsewhere.
+    if (settings_file.empty()) settings_file = desktop_seam.settings_path(instance);
+    return settings_file;
+}

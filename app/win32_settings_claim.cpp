@@ -62,9 +62,15 @@ uint64_t SettingsFileKey(const std::wstring& path) {
     return hash;
 }
 
+HANDLE(WINAPI* create_claim_seam)(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) = CreateMutexA;
+
 SettingsFileClaim::SettingsFileClaim(uint64_t key) : key_(key) {
-    mutex_ = CreateMutexA(nullptr, TRUE, MutexName(key).c_str());
-    held_ = mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+    mutex_ = create_claim_seam(nullptr, TRUE, MutexName(key).c_str());
+    const DWORD error = GetLastError();
+    held_ = mutex_ != nullptr && error != ERROR_ALREADY_EXISTS;
+    // A gadget running elevated made the claim, and a normal start may not
+    // even open it: held all the same.
+    denied_ = mutex_ == nullptr && error == ERROR_ACCESS_DENIED;
 }
 
 SettingsFileClaim::~SettingsFileClaim() {
@@ -74,12 +80,17 @@ SettingsFileClaim::~SettingsFileClaim() {
 
 StartOutcome SettingsFileClaim::claim_or_bring_forward(DWORD limit_ms) {
     // Without the kernel object nothing tells gadgets apart: run as if alone.
-    if (mutex_ == nullptr || held_) return StartOutcome::kClaimed;
+    if ((mutex_ == nullptr && !denied_) || held_) return StartOutcome::kClaimed;
     const DWORD start = GetTickCount();
     for (;;) {
         if (BringForward(key_)) return StartOutcome::kBroughtForward;
-        // The holder may still be creating its window, or be ending.
-        if (take(kRetryPause)) return StartOutcome::kClaimed;
+        // The holder may still be creating its window, or be ending; a claim
+        // that cannot be opened cannot be waited for either, only asked again.
+        if (denied_) {
+            Sleep(kRetryPause);
+        } else if (take(kRetryPause)) {
+            return StartOutcome::kClaimed;
+        }
         if (GetTickCount() - start >= limit_ms) return StartOutcome::kUnreachable;
     }
 }

@@ -41,4 +41,9 @@ private:
     uint64_t key_;
     HANDLE mutex_ = nullptr;
     bool held_ = false;
+    bool denied_ = false;
 };
+
+// The claim's creation; tests make it refuse as for a claim an elevated gadget holds.
+extern HANDLE(WINAPI* create_claim_seam)(LPSECURITY_ATTRIBUTES attributes, BOOL owned,
+                                         LPCSTR name);

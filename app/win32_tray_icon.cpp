@@ -14,6 +14,7 @@ static_assert(NOTIFYICONDATAW_V1_SIZE == 152, "first NOTIFYICONDATAW layout is 1
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) { return Shell_NotifyIconW(message, data); }
 DWORD LastError() { return GetLastError(); }
 void Pause(DWORD milliseconds) { Sleep(milliseconds); }
+bool TaskbarExists() { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }
 
 // The first layout holds 64 tip characters, whatever the headers' record has.
 constexpr size_t kTipUnits = 64;
@@ -25,7 +26,7 @@ void CopyTip(wchar_t* target, const std::string& tip) {
 
 }  // namespace
 
-ShellSeam shell_seam = {NotifyIcon, LastError, Pause};
+ShellSeam shell_seam = {NotifyIcon, LastError, Pause, TaskbarExists};
 
 TrayIcon::TrayIcon(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
                    std::string tip) {
@@ -60,8 +61,13 @@ bool TrayIcon::add(int32_t budget, DWORD pause_ms) {
     // counting down for ever.
     for (int32_t left = budget - 1; left > 0; --left) {
         bool shown = shell_seam.notify_icon(NIM_ADD, &data) != 0;
-        // Any failure but a timeout means the shell already holds the icon.
-        if (!shown && shell_seam.last_error() != ERROR_TIMEOUT) shown = true;
+        if (!shown && shell_seam.last_error() != ERROR_TIMEOUT) {
+            // Any failure but a timeout means the shell already holds the icon,
+            // where there is a shell: without a taskbar nobody holds it, and
+            // nothing would come of waiting.
+            if (!shell_seam.taskbar_exists()) return false;
+            shown = true;
+        }
         if (!shown) {
             // A busy shell may still have added it after giving up on us.
             shell_seam.sleep(pause_ms);

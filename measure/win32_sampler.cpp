@@ -10,6 +10,8 @@ namespace {
 constexpr ULONG kSystemProcessorPerformanceInformation = 8;
 // One processor group; the program looks at no more than 32 processors anyway.
 constexpr size_t kMaxReportedProcessors = 64;
+// Turns in a row a counter may fail before the kernel's times replace it.
+constexpr int kCounterFailuresToGiveUp = 5;
 
 using QuerySystemInformationFunction = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 
@@ -65,7 +67,20 @@ public:
     // The usage since the previous good reading; false when this turn's
     // reading or calculation failed, so there is nothing to publish.
     bool next(double& usage) {
-        return counter_ != nullptr ? next_from_counter(usage) : next_from_times(usage);
+        if (counter_ == nullptr) return next_from_times(usage);
+        if (next_from_counter(usage)) {
+            counter_failures_ = 0;
+            return true;
+        }
+        // A counter that keeps failing (corrupted counter data is a known cause)
+        // would freeze the bar for good: the kernel's times take over for the
+        // rest of the run, from a baseline of their own.
+        if (counter_failed_ && ++counter_failures_ >= kCounterFailuresToGiveUp) {
+            counter_ = nullptr;
+            query_times_ = LookUpProcessorTimes();
+            have_previous_ = read_times(times_);
+        }
+        return false;
     }
 
 private:
@@ -99,21 +114,28 @@ private:
         return true;
     }
 
+    // Sets counter_failed_ when the reading or the calculation failed (not when
+    // there was only no earlier reading yet).
     bool next_from_counter(double& usage) {
         // The two raw buffers alternate; a failed read keeps the last good one
         // as the base of the next calculation.
+        counter_failed_ = true;
         const int fresh = 1 - newest_;
         if (!read_counter(raw_[fresh])) return false;
         newest_ = fresh;
         const bool had_previous = have_previous_;
         have_previous_ = true;
-        if (!had_previous) return false;
+        if (!had_previous) {
+            counter_failed_ = false;
+            return false;
+        }
         PDH_FMT_COUNTERVALUE value = {};
         if (pdh_.calculate_counter_from_raw_value(counter_, PDH_FMT_DOUBLE, &raw_[fresh],
                                                   &raw_[1 - fresh], &value) != ERROR_SUCCESS ||
             !ValidStatus(value.CStatus)) {
             return false;
         }
+        counter_failed_ = false;
         usage = value.doubleValue;
         return true;
     }
@@ -138,6 +160,8 @@ private:
     QuerySystemInformationFunction query_times_ = nullptr;
     ProcessorTimes times_ = {};
     bool have_previous_ = false;
+    bool counter_failed_ = false;
+    int counter_failures_ = 0;
 };
 
 }  // namespace

@@ -42,16 +42,19 @@ BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address)
     return search.found ? FALSE : TRUE;
 }
 
-// A file that could not be written in place is not replaced either: a read-only
-// one (the user pinned the settings) or one another program holds open. Windows
-// refuses such a replace by itself; other file systems under the same API may not.
-bool TargetReplaceable(const std::wstring& path) {
+// A read-only file is the user's way to pin the settings, and a folder of that
+// name is nobody's settings file: neither is ever written. Windows refuses such a
+// replace by itself; other file systems under the same API may not.
+bool Pinned(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
-    const OwnedFile probe(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    return probe.is_open();
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+}
+
+// What a replace refused because another program has the file open answers.
+bool InUse(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_LOCK_VIOLATION;
 }
 
 bool WriteText(HANDLE file, const std::string& text) {
@@ -61,11 +64,14 @@ bool WriteText(HANDLE file, const std::string& text) {
 }
 
 // For a folder where the user may change the settings file but create no file
-// beside it. A write cut short here can leave the old text's tail behind the
-// new one, which is still better than never saving there at all.
+// beside it, and for a file that a sync client or an indexer holds open while
+// letting others write. Shared every way, so that such a holder does not stop
+// it. A write cut short here can leave the old text's tail behind the new one,
+// which is still better than not saving at all.
 bool WriteInPlace(const std::wstring& path, const std::string& text) {
-    OwnedFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    OwnedFile file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.is_open()) return false;
     const bool written = WriteText(file.get(), text) && SetEndOfFile(file.get());
     return file.close() && written;
@@ -74,6 +80,7 @@ bool WriteInPlace(const std::wstring& path, const std::string& text) {
 }  // namespace
 
 BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
+BOOL(WINAPI* replace_file_seam)(LPCWSTR from, LPCWSTR to, DWORD flags) = MoveFileExW;
 
 ReadOutcome ReadFileText(const std::wstring& path, std::string& out) {
     out.clear();
@@ -106,20 +113,32 @@ bool ReadWholeFile(std::wstring path, std::string& out) {
     return ReadFileText(path, out) == ReadOutcome::kRead;
 }
 
-bool WriteWholeFile(std::wstring path, const std::string& text) {
-    if (!TargetReplaceable(path)) return false;
+SaveOutcome ReplaceFileText(const std::wstring& path, const std::string& text) {
+    if (Pinned(path)) return SaveOutcome::kPinned;
     const std::wstring temporary = path + L".tmp";
     OwnedFile file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.is_open()) return WriteInPlace(path, text);
+    if (!file.is_open()) return WriteInPlace(path, text) ? SaveOutcome::kSaved : SaveOutcome::kBusy;
     bool written = WriteText(file.get(), text);
     written = file.close() && written;
-    if (written && MoveFileExW(temporary.c_str(), path.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
+    if (!written) {
+        DeleteFileW(temporary.c_str());
+        return SaveOutcome::kBusy;
     }
+    if (replace_file_seam(temporary.c_str(), path.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return SaveOutcome::kSaved;
+    }
+    const DWORD error = GetLastError();
     DeleteFileW(temporary.c_str());
-    return false;
+    // A replace needs the holder to share deleting, which sync clients and
+    // indexers seldom do; many share writing, and then the text goes in place.
+    if (InUse(error) && WriteInPlace(path, text)) return SaveOutcome::kSaved;
+    return SaveOutcome::kBusy;
+}
+
+bool WriteWholeFile(std::wstring path, const std::string& text) {
+    return ReplaceFileText(path, text) == SaveOutcome::kSaved;
 }
 
 bool RectOnAnyMonitor(const RECT& rect) {
@@ -138,8 +157,8 @@ StoredSettings LoadSettingsFile(const std::wstring& path, uint32_t processor_cou
     return settings;
 }
 
-bool SaveSettingsFile(const std::wstring& path, HWND window, StoredSettings settings,
-                      const std::string& meter_text) {
+SaveOutcome SaveSettingsFile(const std::wstring& path, HWND window, StoredSettings settings,
+                             const std::string& meter_text) {
     // The gadget's folder in the application data comes with its first save.
     const size_t folder_end = path.find_last_of(L'\\');
     if (folder_end != std::wstring::npos) CreateDirectoryW(path.substr(0, folder_end).c_str(), nullptr);
@@ -152,5 +171,5 @@ bool SaveSettingsFile(const std::wstring& path, HWND window, StoredSettings sett
     settings.top = placement.rcNormalPosition.top;
     settings.right = placement.rcNormalPosition.right;
     settings.bottom = placement.rcNormalPosition.bottom;
-    return WriteWholeFile(path, ComposeSettingsText(settings, meter_text));
+    return ReplaceFileText(path, ComposeSettingsText(settings, meter_text));
 }

@@ -28,10 +28,25 @@ ReadOutcome ReadFileText(const std::wstring& path, std::string& out);
 // ReadFileText, true when the file was read.
 bool ReadWholeFile(std::wstring path, std::string& out);
 
+// How a save ended.
+enum class SaveOutcome {
+    kSaved,
+    kPinned,  // a read-only file (or a folder of that name): never written
+    kBusy,    // another program holds the file, or the write failed: try again later
+};
+
 // Replaces the file with `text` through a temporary file beside it, so a failed
 // write leaves the previous file exactly as it was. Where no temporary file can
-// be created, an existing writable file is written in place instead.
+// be created, or another program holds the file open but lets others write, the
+// existing file is written in place instead.
+SaveOutcome ReplaceFileText(const std::wstring& path, const std::string& text);
+
+// ReplaceFileText, true when saved.
 bool WriteWholeFile(std::wstring path, const std::string& text);
+
+// The replace of ReplaceFileText; tests make it refuse as Windows does while
+// another program holds the file without sharing deletion.
+extern BOOL(WINAPI* replace_file_seam)(LPCWSTR from, LPCWSTR to, DWORD flags);
 
 // Tests replace this to give a monitor a work area smaller than itself.
 extern BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info);
@@ -47,5 +62,5 @@ StoredSettings LoadSettingsFile(const std::wstring& path, uint32_t processor_cou
 
 // Writes `settings` with the window's restored rectangle, followed by
 // `meter_text`; the file's own folder is made when it is missing.
-bool SaveSettingsFile(const std::wstring& path, HWND window, StoredSettings settings,
-                      const std::string& meter_text);
+SaveOutcome SaveSettingsFile(const std::wstring& path, HWND window, StoredSettings settings,
+                             const std::string& meter_text);

@@ -75,12 +75,21 @@ void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
     if (set_default_directories != nullptr) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     LoadWinmm(load("winmm.dll"), system_libraries.winmm);
     LoadPdh(load("pdh.dll"), system_libraries.pdh);
+    // Mapped in every process already, and never freed.
+    NewerSystemFunctions& newer = system_libraries.newer;
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    Find(user32, "ChangeWindowMessageFilterEx", newer.change_window_message_filter_ex);
+    Find(user32, "ChangeWindowMessageFilter", newer.change_window_message_filter);
+    Find(kernel32, "GetActiveProcessorCount", newer.get_active_processor_count);
+    Find(kernel32, "GetNativeSystemInfo", newer.get_native_system_info);
 }
 
 void FreeSystemLibraries() {
     WinmmLibrary& winmm = system_libraries.winmm;
     if (winmm.module != nullptr) FreeLibrary(winmm.module);
     winmm = {};
+    system_libraries.newer = {};
     PdhLibrary& pdh = system_libraries.pdh;
     if (pdh.still_used) return;
     if (pdh.module != nullptr) FreeLibrary(pdh.module);

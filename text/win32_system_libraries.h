@@ -38,9 +38,24 @@ struct PdhLibrary {
     bool still_used;
 };
 
+// Entry points that only newer versions of libraries every process has mapped
+// (kernel32, user32) offer; null where the system lacks them.
+struct NewerSystemFunctions {
+    // Windows 7: lets one message from less privileged programs reach a window.
+    BOOL(WINAPI* change_window_message_filter_ex)(HWND window, UINT message, DWORD action,
+                                                  void* status);
+    // Vista: the same for the whole process.
+    BOOL(WINAPI* change_window_message_filter)(UINT message, DWORD flag);
+    // Windows 7: the processors of every group.
+    DWORD(WINAPI* get_active_processor_count)(WORD group);
+    // XP: the machine's own system information, not the 32-bit emulation's.
+    void(WINAPI* get_native_system_info)(SYSTEM_INFO* info);
+};
+
 struct SystemLibraries {
     WinmmLibrary winmm;
     PdhLibrary pdh;
+    NewerSystemFunctions newer;
 };
 extern SystemLibraries system_libraries;
 

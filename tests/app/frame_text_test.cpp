@@ -87,6 +87,13 @@ TEST(ComposeTooltipText, NamesTheProcessorCountAndMemory) {
     EXPECT_EQ(ComposeTooltipText("Solo", 1, 536870912ull, kJapaneseFace), "Solo" + memory + "512.00MB");
     EXPECT_EQ(ComposeTooltipText(" \t\r\n", 32, 1024, kJapaneseFace), "CPU x32" + memory + "1.00KB");
     EXPECT_EQ(ComposeTooltipText("", 1, 0, kEnglishFace), "CPU\nPhysical memory:    0Byte");
+    // A machine with more processors than a 32-bit program is shown says so.
+    EXPECT_EQ(ComposeTooltipText("Big", 32, 1024, kEnglishFace, 64),
+              "Big x64 (32 shown)\nPhysical memory: 1.00KB");
+    EXPECT_EQ(ComposeTooltipText("Big", 32, 1024, kJapaneseFace, 33),
+              "Big x33 (32 \x95\x5C\x8E\xA6)" + memory + "1.00KB");
+    EXPECT_EQ(ComposeTooltipText("Big", 8, 1024, kEnglishFace, 8), "Big x8\nPhysical memory: 1.00KB");
+    EXPECT_EQ(ComposeTooltipText("Big", 8, 1024, kEnglishFace, 4), "Big x8\nPhysical memory: 1.00KB");
 }
 
 TEST(Face, JapaneseOnlyWhereTheUserInterfaceLanguageIsJapanese) {

@@ -45,9 +45,26 @@ BOOL RecordShell(DWORD message, NOTIFYICONDATAW* data) {
     return message == NIM_DELETE ? TRUE : fakes.shell_result;
 }
 DWORD ShellError() { return fakes.shell_error; }
+bool Taskbar() { return fakes.taskbar; }
 void NoPause(DWORD) {}
 
 unsigned __stdcall EndAtOnce(void*) { return 0; }
+
+bool ReadRunValue(std::wstring& data) {
+    if (fakes.run_value_present) data = fakes.run_value;
+    return fakes.run_value_present;
+}
+bool WriteRunValue(const std::wstring& data) {
+    if (!fakes.run_key_writable) return false;
+    fakes.run_value_present = true;
+    fakes.run_value = data;
+    return true;
+}
+bool RemoveRunValue() {
+    if (!fakes.run_key_writable) return false;
+    fakes.run_value_present = false;
+    return true;
+}
 
 // The destructor of every MainWindow takes the sampler lock.
 struct SampleLock {
@@ -60,7 +77,8 @@ int created_windows = 0;
 }  // namespace
 
 Harness::Harness(LANGID ui_language)
-    : saved_desktop_(desktop_seam), saved_shell_(shell_seam), saved_sampler_(sampler_body) {
+    : saved_desktop_(desktop_seam), saved_run_key_(run_key_seam), saved_shell_(shell_seam),
+      saved_sampler_(sampler_body) {
     fakes = Fakes{};
     fakes.ui_language = ui_language;
     wchar_t directory[MAX_PATH];
@@ -71,7 +89,8 @@ Harness::Harness(LANGID ui_language)
     desktop_seam = {RecordMenu,         RecordMessageBox, FakeCursor,
                     GetWindowPlacement, TestSettingsPath, TestUiLanguage,
                     RecordShow};
-    shell_seam = {RecordShell, ShellError, NoPause};
+    shell_seam = {RecordShell, ShellError, NoPause, Taskbar};
+    run_key_seam = {ReadRunValue, WriteRunValue, RemoveRunValue};
     sampler_body = EndAtOnce;
     window = new MainWindow();
     const std::string caption = window->meter_form->default_caption;
@@ -87,6 +106,7 @@ Harness::~Harness() {
     DeleteFileW(fakes.settings_path.c_str());
     sampler_body = saved_sampler_;
     shell_seam = saved_shell_;
+    run_key_seam = saved_run_key_;
     desktop_seam = saved_desktop_;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/win32_start_with_windows.h"
 #include "meter/meter_form.h"
 
 // Hands every text on to the real meter, and keeps a copy.
@@ -65,6 +66,11 @@ struct Fakes {
     std::vector<int> show_commands;  // the auto-hide's, in order
     std::wstring settings_path;
     LANGID ui_language = 0x0411;  // Japanese
+    // The Run key's value of the gadget, and whether the registry takes a change.
+    bool run_value_present = false;
+    std::wstring run_value;
+    bool run_key_writable = true;
+    bool taskbar = true;
 };
 extern Fakes fakes;
 
@@ -83,6 +89,7 @@ public:
 
 private:
     DesktopSeam saved_desktop_;
+    RunKeySeam saved_run_key_;
     ShellSeam saved_shell_;
     unsigned(__stdcall* saved_sampler_)(void*);
     Harness(const Harness&) = delete;

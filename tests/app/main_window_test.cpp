@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/main_window.h"
+#include "app/win32_settings_claim.h"
 #include "main_window_harness.h"
 #include "text/win32_system_libraries.h"
 
@@ -285,6 +286,47 @@ TEST(RunGadget, AsksForTheFinerTimerBeforeTheFirstFrameSoThirtyFramesTakeASecond
     const uint64_t per_frame_us = (stepped.last_sleep_us - stepped.first_sleep_us) / sleeps;
     EXPECT_GE(per_frame_us, 33000u);
     EXPECT_LT(per_frame_us, 34000u);
+}
+
+// As for a claim a gadget running elevated holds: a normal start may not open it.
+HANDLE WINAPI DeniedClaim(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+}
+
+constexpr uint64_t kClaimKey = 0x1122334455667788ull;
+LRESULT CALLBACK AnswersForTheKey(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == RegisterWindowMessageA(kBringForwardMessageName) && wparam == 0x55667788u &&
+        static_cast<uint32_t>(lparam) == 0x11223344u) {
+        return kBroughtForward;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+TEST(RunGadget, AClaimThatCannotBeOpenedCountsAsHeld) {
+    const auto saved = create_claim_seam;
+    create_claim_seam = DeniedClaim;
+    {
+        // Nobody answers: the second start gives up rather than run beside it.
+        SettingsFileClaim claim(kClaimKey);
+        EXPECT_EQ(claim.claim_or_bring_forward(500), StartOutcome::kUnreachable);
+    }
+    // A gadget window that uses the file answers: brought forward.
+    WNDCLASSA gadget_class = {};
+    gadget_class.lpfnWndProc = DefWindowProcA;
+    gadget_class.hInstance = GetModuleHandleA(nullptr);
+    gadget_class.lpszClassName = "Vornel";
+    RegisterClassA(&gadget_class);  // may be registered already
+    const HWND running = CreateWindowExA(0, "Vornel", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                         nullptr, gadget_class.hInstance, nullptr);
+    ASSERT_NE(running, nullptr);
+    SetWindowLongPtrA(running, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnswersForTheKey));
+    {
+        SettingsFileClaim claim(kClaimKey);
+        EXPECT_EQ(claim.claim_or_bring_forward(5000), StartOutcome::kBroughtForward);
+    }
+    DestroyWindow(running);
+    create_claim_seam = saved;
 }
 
 TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {

@@ -15,6 +15,7 @@
 #include "raster/win32_dib_surface.h"
 #include "settings/win32_settings_file.h"
 #include "text/string_helpers.h"
+#include "text/win32_system_libraries.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ const wchar_t kMove[] = L"移動(&M)";
 const wchar_t kTranslucent[] = L"半透明(&T)";
 const wchar_t kIconize[] = L"アイコン化(&I)";
 const wchar_t kAutoHide[] = L"自動で隠れる(&H)";
+const wchar_t kStartWithWindows[] = L"Windows の起動時に開始(&W)";
 const wchar_t kExit[] = L"終了(&X)";
 const wchar_t kShowForm[] = L"フォーム表示(&S)";
 
@@ -50,9 +52,10 @@ void ExpectItems(const MenuSeen& menu, const std::vector<Item>& expected) {
     }
 }
 
-std::vector<Item> WindowMenu(bool translucent, bool auto_hide) {
+std::vector<Item> WindowMenu(bool translucent, bool auto_hide, bool starts = false) {
     return {{40017, kMove, false},          {40007, kTranslucent, translucent},
             {40013, kIconize, false},       {40011, kAutoHide, auto_hide},
+            {40019, kStartWithWindows, starts},
             {0, nullptr, false},            {40005, kExit, false}};
 }
 
@@ -86,6 +89,53 @@ TEST(WindowMenu, ShowsTheFourCommandsAndExitWithTheOptionsChecked) {
     EXPECT_EQ(fakes.menus[0].y, at.y);
     EXPECT_EQ(fakes.menus[0].flags, static_cast<UINT>(TPM_RIGHTBUTTON));
     EXPECT_EQ(fakes.menus[0].owner, hwnd);
+}
+
+TEST(WindowMenu, StartWithWindowsFollowsTheRunValueNamingThisVeryProgram) {
+    Harness harness;
+    ASSERT_TRUE(harness.create());
+    const HWND hwnd = harness.window->hwnd;
+    std::wstring program(MAX_PATH, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, &program[0], MAX_PATH));
+    std::wstring lower = program, upper = program;
+    CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
+    CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
+    const std::wstring quoted = L"\"" + program + L"\"";
+    const std::wstring moved = L"\"C:\\Old place\\VorneltGauge.exe\"";
+    const struct { bool present; std::wstring value; bool checked; } cases[] = {
+        {false, L"", false},
+        {true, L"\"" + lower + L"\"", true},  // paths compare in any letter case
+        {true, L" " + upper + L" ", true},     // unquoted
+        {true, moved, false},                  // a copy that was moved elsewhere
+        {true, L"\"" + program, true},         // an unclosed quote ends the path
+        {true, L"", false},
+    };
+    for (const auto& c : cases) {
+        fakes.run_value_present = c.present;
+        fakes.run_value = c.value;
+        SendMessageA(hwnd, WM_RBUTTONUP, 0, 0);
+        ExpectItems(fakes.menus.back(), WindowMenu(false, false, c.checked));
+        EXPECT_EQ(fakes.run_value, c.value) << "the menu alone rewrites nothing";
+    }
+
+    // Choosing it points a moved copy's value here, then deletes it.
+    fakes.run_value = moved;
+    SendMessageA(hwnd, WM_COMMAND, 40019, 0);
+    EXPECT_TRUE(fakes.run_value_present);
+    EXPECT_EQ(fakes.run_value, quoted);
+    SendMessageA(hwnd, WM_COMMAND, 40019, 0);
+    EXPECT_FALSE(fakes.run_value_present);
+    // A registry that refuses leaves the item as it was.
+    fakes.run_key_writable = false;
+    SendMessageA(hwnd, WM_COMMAND, 40019, 0);
+    EXPECT_FALSE(fakes.run_value_present);
+    SendMessageA(hwnd, WM_RBUTTONUP, 0, 0);
+    ExpectItems(fakes.menus.back(), WindowMenu(false, false, false));
+    // The tray menu has no such item.
+    fakes.run_value_present = true;
+    fakes.run_value = quoted;
+    SendMessageA(hwnd, kTrayMessage, kTrayId, WM_RBUTTONUP);
+    ExpectItems(fakes.menus.back(), {{40013, kShowForm, false}, {0, nullptr, false}, {40005, kExit, false}});
 }
 
 TEST(WindowMenu, TheApplicationsKeyOpensItAtTheCornerAndSwallowsTheNextClose) {
@@ -227,6 +277,25 @@ TEST(Tooltip, NamesTheProcessorAndMemoryOverTheLeftHalf) {
     EXPECT_EQ(tool.rect.right, 120);
     EXPECT_EQ(tool.rect.bottom, WindowHeightForProcessors(window.processor_count));
     EXPECT_EQ(text, ExpectedTooltip(window, L" 物理メモリ:"));
+    // Without a maximum width Windows would run both lines into one.
+    EXPECT_GE(SendMessageW(window.tooltip_window, TTM_GETMAXTIPWIDTH, 0, 0), 640);
+}
+
+DWORD WINAPI SixtyFourProcessors(WORD group) { return group == 0xFFFF ? 64 : 0; }
+
+TEST(Tooltip, AMachineWithMoreProcessorsThanShownSaysSo) {
+    const NewerSystemFunctions saved = system_libraries.newer;
+    system_libraries.newer.get_active_processor_count = SixtyFourProcessors;
+    Harness harness(0x0409);
+    ASSERT_TRUE(harness.create());
+    system_libraries.newer = saved;
+    TOOLINFOW tool;
+    const std::wstring text = ToolText(harness.window->tooltip_window, tool);
+    const std::wstring line = text.substr(0, text.find(L'\n'));
+    const std::wstring shown =
+        L" x64 (" + std::to_wstring(harness.window->processor_count) + L" shown)";
+    ASSERT_GE(line.size(), shown.size());
+    EXPECT_EQ(line.substr(line.size() - shown.size()), shown);
 }
 
 TEST(Window, MaximizingKeepsPlaceAndSizeAndNothingErasesTheBackground) {
@@ -432,16 +501,46 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
     EXPECT_EQ(fakes.message_boxes.size(), 1u);
 }
 
-TEST(Tray, StartingFoldedWithoutATaskbarShowsTheWindowAndSavesItUnfolded) {
+// Creates the window with the settings asking for the fold while the shell
+// refuses the icon with `error`: it comes up shown, unfolded.
+HWND CreateFoldedWhileTheShellRefuses(Harness& harness, DWORD error) {
+    harness.window->iconized = true;
+    fakes.shell_result = FALSE;
+    fakes.shell_error = error;
+    if (!harness.create()) return nullptr;
+    EXPECT_FALSE(harness.window->iconized);
+    EXPECT_TRUE(IsWindowVisible(harness.window->hwnd));
+    return harness.window->hwnd;
+}
+
+TEST(Tray, StartedFoldedBeforeAnyTaskbarItShowsWithoutAMessageAndFoldsWhenTheTaskbarComes) {
     Harness harness;
     MainWindow& window = *harness.window;
-    window.iconized = true;
-    fakes.shell_result = FALSE;
-    fakes.shell_error = ERROR_TIMEOUT;
-    ASSERT_TRUE(harness.create());
-    const HWND hwnd = window.hwnd;
+    fakes.taskbar = false;
+    const HWND hwnd = CreateFoldedWhileTheShellRefuses(harness, ERROR_FILE_NOT_FOUND);
+    ASSERT_NE(hwnd, nullptr);
+    EXPECT_TRUE(fakes.message_boxes.empty());
+    // Folding by hand without a taskbar fails as any failed fold does.
+    SendMessageA(hwnd, WM_COMMAND, 40013, 0);
     EXPECT_FALSE(window.iconized);
     EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_EQ(fakes.message_boxes.size(), 1u);
+
+    fakes.shell_result = TRUE;
+    fakes.taskbar = true;
+    SendMessageA(hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(window.iconized);
+    EXPECT_FALSE(IsWindowVisible(hwnd));
+    // Only the first taskbar takes the fold the gadget was started with.
+    SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
+    SendMessageA(hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_FALSE(window.iconized);
+}
+
+TEST(Tray, StartingFoldedWithoutATaskbarShowsTheWindowAndSavesItUnfolded) {
+    Harness harness;
+    const HWND hwnd = CreateFoldedWhileTheShellRefuses(harness, ERROR_TIMEOUT);
+    ASSERT_NE(hwnd, nullptr);
     ExpectFoldFailureBox(hwnd);
     EXPECT_EQ(fakes.shell_calls.back().message, static_cast<DWORD>(NIM_DELETE));
 
@@ -451,20 +550,72 @@ TEST(Tray, StartingFoldedWithoutATaskbarShowsTheWindowAndSavesItUnfolded) {
     EXPECT_NE(saved.find("<ICON>0</ICON>"), std::string::npos) << saved;
 }
 
-TEST(Session, EndingTheSessionClosesTheWindowAndSavesTheSettings) {
+TEST(Session, ACancelledEndGoesOnAndOneThatGoesThroughSavesAndEnds) {
     Harness harness;
     ASSERT_TRUE(harness.create());
     const HWND hwnd = harness.window->hwnd;
-    EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, 0), TRUE);
-    EXPECT_EQ(TakePosted(hwnd, WM_CLOSE).message, static_cast<UINT>(WM_CLOSE));
+    // The question alone changes nothing: another program may still veto it.
+    EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    EXPECT_EQ(TakePosted(hwnd, WM_CLOSE).message, 0u);
     std::string saved;
+    EXPECT_FALSE(ReadWholeFile(fakes.settings_path, saved));
     SendMessageA(hwnd, WM_ENDSESSION, FALSE, 0);
+    DrainQueue();
+    EXPECT_TRUE(IsWindow(hwnd));
     EXPECT_FALSE(ReadWholeFile(fakes.settings_path, saved));
     harness.window->auto_hide = true;
-    SendMessageA(hwnd, WM_ENDSESSION, TRUE, 0);
+    // The restart manager's close, like a real end, saves and ends the gadget.
+    SendMessageA(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
     EXPECT_NE(saved.find("<AUTO_HIDE>1</AUTO_HIDE>"), std::string::npos) << saved;
-    EXPECT_TRUE(IsWindow(hwnd));
+    EXPECT_FALSE(IsWindow(hwnd));
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+BOOL WINAPI ReplaceRefused(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+}
+
+int settings_path_asked = 0;
+std::wstring CountedSettingsPath(HINSTANCE) {
+    ++settings_path_asked;
+    return fakes.settings_path;
+}
+
+TEST(Session, AChangeKeptOutByABusyFileIsSavedByTheRetryOnceItIsFree) {
+    Harness harness;
+    desktop_seam.settings_path = CountedSettingsPath;
+    settings_path_asked = 0;
+    ASSERT_TRUE(harness.create());
+    MainWindow& window = *harness.window;
+    const HWND hwnd = window.hwnd;
+    ASSERT_TRUE(WriteWholeFile(fakes.settings_path, "<TRANS>0</TRANS>"));
+    const auto saved_replace = replace_file_seam;
+    replace_file_seam = ReplaceRefused;
+    const HANDLE holder = CreateFileW(fakes.settings_path.c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    SendMessageA(hwnd, WM_COMMAND, 40007, 0);
+    EXPECT_TRUE(window.save_pending);
+    EXPECT_TRUE(window.retry_timer_set);
+    // A retry while the file is still held keeps the change waiting.
+    harness.form().texts.clear();
+    SendMessageA(hwnd, WM_TIMER, kSaveRetryTimer, 0);
+    EXPECT_TRUE(window.save_pending);
+    EXPECT_EQ(harness.form().texts.size(), 0u) << "the retry runs no frame";
+    CloseHandle(holder);
+    replace_file_seam = saved_replace;
+    SendMessageA(hwnd, WM_TIMER, kSaveRetryTimer, 0);
+    EXPECT_FALSE(window.save_pending);
+    EXPECT_FALSE(window.retry_timer_set);
+    std::string saved;
+    ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
+    EXPECT_NE(saved.find("<TRANS>1</TRANS>"), std::string::npos) << saved;
+    // The place was decided once, for the claim's key, and kept for every save.
+    SendMessageA(hwnd, WM_COMMAND, 40011, 0);
+    EXPECT_EQ(settings_path_asked, 1);
 }
 
 std::string Saved() {
@@ -595,6 +746,7 @@ TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {
                                  {40007, L"&Translucent", false},
                                  {40013, L"&Fold into the notification area", false},
                                  {40011, L"Auto-&hide", false},
+                                 {40019, L"Start with &Windows", false},
                                  {0, nullptr, false},
                                  {40005, L"E&xit", false}});
     ExpectItems(fakes.menus[1],

@@ -39,6 +39,8 @@ BOOL ScriptedNotify(DWORD message, NOTIFYICONDATAW* data) {
 }
 DWORD ScriptedError() { return current_error; }
 void RecordPause(DWORD milliseconds) { pauses.push_back(milliseconds); }
+bool taskbar = true;
+bool Taskbar() { return taskbar; }
 BOOL FixedMemory(MEMORYSTATUSEX* status) {
     status->ullTotalPhys = memory.ullTotalPhys;
     status->ullAvailPhys = memory.ullAvailPhys;
@@ -60,7 +62,8 @@ std::vector<DWORD> Messages() {
 class TrayIconTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        shell_seam = {ScriptedNotify, ScriptedError, RecordPause};
+        shell_seam = {ScriptedNotify, ScriptedError, RecordPause, Taskbar};
+        taskbar = true;
         memory_status_seam = FixedMemory;
         answers.clear();
         calls.clear();
@@ -106,6 +109,15 @@ TEST_F(TrayIconTest, AddMakesOneAttemptLessThanItsBudget) {
     EXPECT_EQ(calls.size(), 8u);
     EXPECT_EQ(pauses, std::vector<DWORD>(4, 500));
     EXPECT_EQ(tray_.added, 0);
+}
+
+TEST_F(TrayIconTest, WithoutATaskbarARefusedAddFailsAtOnce) {
+    taskbar = false;
+    answers = {kFailed};
+    EXPECT_FALSE(tray_.add(5, 500));
+    EXPECT_EQ(tray_.added, 0);
+    EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_TRUE(pauses.empty());
 }
 
 TEST_F(TrayIconTest, AddSucceedsOnAnyErrorButATimeoutOrWhenTheModifyAnswersOne) {

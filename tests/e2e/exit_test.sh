@@ -2,7 +2,8 @@
 # doing at that moment. How long it took, from the command to the process's
 # end, is printed for each round and not checked: a busy machine may take
 # longer. That the samplers answer the stop at once, not after their interval,
-# the sampler and main window tests show without a clock.
+# the sampler and main window tests show without a clock. A cancelled end of
+# the session leaves it running.
 source "$(dirname "$0")/lib.sh"
 
 figures=""
@@ -23,4 +24,23 @@ for pause in 1.2 1.5 1.8 2.1 2.4; do
     e2e_log "Exit $pause s after the window came up: process gone after $(probe_value elapsed_ms) ms"
 done
 e2e_log "ms from Exit to the process's end:$figures"
+
+# A session end that is asked about, then cancelled (another program vetoed
+# it, or the user), leaves the gadget running; one that goes through ends it,
+# with its settings saved.
+source "$(dirname "$0")/settings_check.sh"
+settings="$E2E_DIR/Pollstate.txt"
+printf '<POSITION><x1>70</x1><y1>90</y1></POSITION><TRANS>0</TRANS>' >"$settings"
+start_gadget
+probe send WM_QUERYENDSESSION 0 0
+expect_eq "asked whether the session may end: yes" "$(probe_value result)" 1
+probe send WM_ENDSESSION 0 0
+sleep 1
+expect_eq "cancelled: still running" "$(info_value visible)" 1
+probe send WM_COMMAND 40007 0
+probe send WM_QUERYENDSESSION 0 0
+probe send WM_ENDSESSION 1 0
+expect_gadget_exit
+expect_complete_settings "$settings"
+expect_eq "ended with the session: translucency saved" "$(settings_value "$settings" TRANS)" 1
 finish

@@ -28,6 +28,34 @@ expect_eq "after a kill: the dragged place" "$(probe_value left),$(probe_value t
 expect_eq "after a kill: translucent" "$(probe_value alpha)" 200
 close_gadget 5000
 
+# Another program holds the file while an option is switched (a sync client
+# just after the last save): the change is in the file within seconds of the
+# holder letting go, whether it shared reading and writing (not deleting) or
+# nothing at all, and a gadget killed then comes back with it.
+windows_settings='Z:'"$(sed 's|/|\\|g' <<<"$settings")"
+start_gadget
+# Translucent as the kill above left it; switched twice below, so again at the end.
+expect_eq "translucent before the holds" "$(settings_value "$settings" TRANS)" 1
+for sharing in shared unshared; do
+    before=$(settings_value "$settings" TRANS)
+    "$WINE_RUN" "$PROBE" hold-file "$windows_settings" 4000 $([ $sharing = shared ] && echo shared) \
+        >"$E2E_DIR/hold.out" 2>&1 &
+    holder=$!
+    wait_until grep -q 'held=' "$E2E_DIR/hold.out" || true
+    grep -q 'held=1' "$E2E_DIR/hold.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold.out")"
+    probe command 40007
+    wait "$holder" || true
+    released=$SECONDS
+    expect_soon "held $sharing: the switch reaches the file" "$((1 - before))" settings_value "$settings" TRANS
+    e2e_log "held $sharing: in the file $((SECONDS - released)) s after the holder let go"
+done
+probe terminate || fail "the probe could not end the gadget"
+wait "$GADGET_PID" 2>/dev/null || true
+GADGET_PID=""
+start_gadget
+expect_eq "killed after the file was free again: translucent" "$(info_value alpha)" 200
+close_gadget
+
 printf '%s' '<POSITION><x1>100</x1><x2>340</x2><y1>80</y1><y2>104</y2></POSITION><FRAME_RATE>30</FRAME_RATE><AUTO_HIDE>0</AUTO_HIDE><TRANS>0</TRANS><TRANSRATE>200</TRANSRATE><ICON>0</ICON><MSG00>MS UI Gothic</MSG00><MSG01>Free</MSG01>' >"$settings"
 
 RANDOM=${KILL_SEED:-7}

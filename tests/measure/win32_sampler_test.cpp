@@ -232,6 +232,30 @@ TEST_F(SamplerTest, EachValueIsTheNewestReadingOverTheOneBefore) {
     EXPECT_EQ(published, (std::vector<double>{kNothing, 50.0, 17.5}));
 }
 
+TEST_F(SamplerTest, ACounterFailingFiveTurnsInARowGivesWayToTheKernelsTimes) {
+    // Four failures in a row are still waited out on the counter.
+    EXPECT_EQ(publications({{true, kValid, 1000, 10000}, {false, kValid, 0, 0},
+                            {true, PDH_CSTATUS_INVALID_DATA, 0, 0}, {false, kValid, 0, 0},
+                            {true, kValid, 900, 11000}, {true, kValid, 1300, 12000}}),
+              (std::vector<double>{kNothing, kNothing, kNothing, kNothing, kNothing, 40.0}));
+
+    // The fifth ends the counter: no collection after it, and the kernel's
+    // times, from a baseline of their own, bring values again.
+    ResetEvent(stop_event_);  // set when the first script ran out
+    scripted = ScriptedPdh{{{true, kValid, 1000, 10000}, {false, kValid, 0, 0},
+                            {false, kValid, 0, 0}, {true, kValid, 900, 11000},
+                            {true, PDH_CSTATUS_INVALID_DATA, 0, 0}, {false, kValid, 0, 0},
+                            {true, kValid, 5000, 99000}},
+                           0, {}, "", &slots[1], {}, nullptr};
+    sample_interval_ms = 20;
+    start(slots[1], reinterpret_cast<PDH_HQUERY>(&scripted), 0);
+    double usage = -1.0;
+    ASSERT_TRUE(take_soon(slots[1], usage));
+    EXPECT_GE(usage, 0.0);
+    EXPECT_LE(usage, 100.0);
+    EXPECT_EQ(scripted.collections, 6u);
+}
+
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {
     // No query means no counter: the kernel's processor times stand in.
     start(slot, nullptr, 0);

@@ -112,6 +112,40 @@ TEST_F(SettingsFileTest, WriteReplacesTheWholeFileOrLeavesTheOldOneAsItWas) {
     RemoveDirectoryW((path_ + L".tmp").c_str());
 }
 
+// A replace as Windows answers it while another program holds the target
+// without sharing deletion (Wine renames over it all the same).
+BOOL WINAPI ReplaceRefused(LPCWSTR, LPCWSTR, DWORD) {
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+}
+
+TEST_F(SettingsFileTest, AFileOthersHoldIsWrittenInPlaceWhenTheyShareWritingAndIsBusyOtherwise) {
+    Put(path_, "<OLD>0123456789</OLD>");
+    const auto saved_replace = replace_file_seam;
+    replace_file_seam = ReplaceRefused;
+    // A sync client's way: reading and writing, letting others read and write.
+    HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReplaceFileText(path_, "<NEW>"), SaveOutcome::kSaved);
+    CloseHandle(holder);
+    EXPECT_EQ(Get(path_), "<NEW>");  // cut to the new length
+    // Sharing nothing: the change has to wait, and the old text stays whole.
+    holder = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReplaceFileText(path_, "<LATER>"), SaveOutcome::kBusy);
+    CloseHandle(holder);
+    EXPECT_EQ(Get(path_), "<NEW>");
+    EXPECT_FALSE(Exists(path_ + L".tmp"));
+    replace_file_seam = saved_replace;
+    EXPECT_EQ(ReplaceFileText(path_, "<LATER>"), SaveOutcome::kSaved);
+    EXPECT_EQ(Get(path_), "<LATER>");
+    // A read-only file is pinned, not busy: nothing to try again.
+    ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(ReplaceFileText(path_, "<X>"), SaveOutcome::kPinned);
+    EXPECT_EQ(Get(path_), "<LATER>");
+}
+
 // The test display's one monitor with a taskbar along its bottom 40 pixels.
 BOOL WINAPI MonitorWithTaskbar(HMONITOR monitor, LPMONITORINFO info) {
     if (!GetMonitorInfoA(monitor, info)) return FALSE;
@@ -153,13 +187,13 @@ TEST_F(SettingsFileTest, SaveWritesTheRestoredRectangleEvenOfAHiddenWindow) {
     const HWND window = MakeWindow(100, 50);
     StoredSettings s;
     s.translucent = true;
-    EXPECT_TRUE(SaveSettingsFile(path_, window, s, kMeterDefaults));
+    EXPECT_EQ(SaveSettingsFile(path_, window, s, kMeterDefaults), SaveOutcome::kSaved);
     EXPECT_EQ(Get(path_), kWindowPart + kMeterDefaults);
 
     ShowWindow(window, SW_SHOWNOACTIVATE);
     SetWindowPos(window, nullptr, 300, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(window, SW_HIDE);
-    EXPECT_TRUE(SaveSettingsFile(path_, window, s, ""));
+    EXPECT_EQ(SaveSettingsFile(path_, window, s, ""), SaveOutcome::kSaved);
     EXPECT_NE(Get(path_).find("<x1>300</x1><x2>540</x2><y1>200</y1><y2>224</y2>"),
               std::string::npos);
     DestroyWindow(window);

@@ -3,6 +3,7 @@
 // success, 1 on a usage error or a failed call, 2 when the gadget's window is
 // not there.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app/gadget_messages.h"
 #include "tools/probe/probe_load.h"
@@ -145,6 +146,25 @@ int HoldFile(HWND, int argc, char** argv) {
     Sleep(static_cast<DWORD>(std::strtoul(argv[3], nullptr, 0)));
     CloseHandle(file);
     return kOk;
+}
+
+// The gadget's tooltip control and its maximum width: -1 (unset) makes the
+// common controls of Windows ignore line breaks.
+int Tooltip(HWND hwnd, int, char**) {
+    DWORD gadget = 0;
+    GetWindowThreadProcessId(hwnd, &gadget);
+    for (HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip != nullptr;
+         tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tip, &owner);
+        if (owner != gadget) continue;
+        std::printf("tooltip=0x%llx\nmax_width=%ld\n",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(tip)),
+                    static_cast<long>(SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0)));
+        return kOk;
+    }
+    std::printf("tooltip=none\n");
+    return kFailed;
 }
 
 // Closes whatever menu the gadget has open, as a click elsewhere would.
@@ -321,6 +341,7 @@ const Subcommand kSubcommands[] = {
     {"command-and-wait", true, CommandAndWait, "command-and-wait ID [timeout_ms]"},
     {"menu", true, Menu, "menu [timeout_ms] (waits for an open popup menu and lists it)"},
     {"close-menu", true, CloseMenu, "close-menu"},
+    {"tooltip", true, Tooltip, "tooltip (the gadget's tooltip control and its maximum width)"},
     {"hold-file", false, HoldFile, "hold-file PATH MS [shared] (keeps the file open, unshared or shared)"},
     {"close-flood", true, CloseFlood, "close-flood [count] [timeout_ms]"},
     {"storm", true, StormSubcommand, "storm SEED COUNT (random messages; fails when one hangs)"},
