@@ -18,6 +18,8 @@ PaceDecision PaceFrame(FramePacer& pacer, uint32_t now, int32_t frame_rate) {
 
 void FrameStarted(FramePacer& pacer, uint32_t now) { pacer.frame_start = now; }
 
-StartPosition DefaultWindowRect(int32_t screen_width, int32_t screen_height) {
-    return StartPosition{screen_width / 2 - 120, screen_height / 2 - 12, screen_width / 2 + 120};
+StartPosition DefaultWindowRect(int32_t screen_width, int32_t screen_height,
+                                const MeterScale& scale) {
+    return StartPosition{screen_width / 2 - scale.slot_width, screen_height / 2 - scale.row_height,
+                         screen_width / 2 + scale.slot_width};
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "meter/meter_layout.h"
+
 struct FramePacer {
     bool started = false;
     uint32_t frame_start = 0;  // clock reading when the previous frame's pacing ended
@@ -25,5 +27,7 @@ struct StartPosition {
     int32_t right;
 };
 
-// Centred horizontally, 240 wide, its top 12 pixels above the screen's middle.
-StartPosition DefaultWindowRect(int32_t screen_width, int32_t screen_height);
+// Centred horizontally, 240 wide, its top 12 pixels above the screen's middle
+// (at 96 DPI; the scale's lengths otherwise).
+StartPosition DefaultWindowRect(int32_t screen_width, int32_t screen_height,
+                                const MeterScale& scale = kUnscaled);

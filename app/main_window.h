@@ -26,6 +26,8 @@ struct PacingSeam {
     void(WINAPI* sleep)(DWORD milliseconds);
     UINT(WINAPI* begin_period)(UINT milliseconds);
     UINT(WINAPI* end_period)(UINT milliseconds);
+    // Waits until a message comes or `milliseconds` have passed (INFINITE: a message).
+    void(WINAPI* wait_for_messages)(DWORD milliseconds);
 };
 extern PacingSeam pacing_seam;
 
@@ -55,6 +57,14 @@ extern unsigned(__stdcall* sampler_body)(void* slot);
 // How long the destructor waits for all samplers together; tests shorten it.
 extern DWORD sampler_join_limit;
 
+// What the main loop does while the queue is empty.
+enum class LoopMode {
+    kFrames,  // shown: paced frames, as ever
+    kFolded,  // the tray icon alone, refreshed once a second
+    kHidden,  // auto-hidden: the cursor looked at ten times a second
+    kPaused,  // nobody can see anything (locked, disconnected, display off, asleep)
+};
+
 class MainWindow : public Window {
 public:
     MainWindow();
@@ -63,6 +73,23 @@ public:
 
     void update_frame();
     bool pace_frame(int32_t frame_rate);
+    LoopMode loop_mode() const;
+    // The work of a mode without frames, when due; the milliseconds until the
+    // next is due (INFINITE when none is).
+    DWORD rest(LoopMode mode);
+    // The auto-hide's look at the cursor: hides the window after it rested over
+    // it for a while, shows it again once the cursor has left.
+    void check_auto_hide();
+    // Whether anyone can see the meter: pauses or resumes the samplers and frames.
+    void update_seen();
+    // The lengths the window and its picture have at the meter's scale.
+    const MeterScale& scale() const;
+    // Draws at `dpi` from now on: the meter, the window's size (at `place`'s
+    // corner when given), the one-processor shape, the tooltip's rectangle and
+    // the tray pictures follow. Nothing happens when the scale stays.
+    void apply_dpi(uint32_t dpi, const RECT* place);
+    // Loads the tray pictures again when the size the shell draws them at changed.
+    void update_tray_icon_size();
     // Whenever the window ends up shown, `show_command` shows it: by default
     // without taking the focus, as a gadget coming back by itself should.
     void set_iconized(bool on, int show_command = SW_SHOWNA);
@@ -96,7 +123,23 @@ public:
     // On the heap, with the event that stops the samplers: a sampler that has
     // not ended when the object goes keeps both (see the destructor).
     SamplerSlot* samplers = new SamplerSlot[kMaxProcessors]();
+    SamplerTurn* sampler_turn = new SamplerTurn();
     HANDLE sampler_stop = nullptr;
+    HANDLE samplers_paused = nullptr;
+    HANDLE samplers_running = nullptr;
+    // Why nobody can see the meter; any of them pauses frames and samplers.
+    bool session_locked = false;
+    bool session_disconnected = false;
+    bool display_off = false;
+    bool suspended = false;
+    bool unseen = false;
+    HANDLE display_notification = nullptr;
+    bool session_notification = false;
+    // The auto-hide has hidden the window.
+    bool auto_hidden = false;
+    // When the work of a mode without frames was last done.
+    DWORD rest_done_at = 0;
+    LoopMode rest_mode = LoopMode::kFrames;
     MeterForm* meter_form = nullptr;
     UINT taskbar_created_message = 0;
     // A second start asks with this message whether the gadget uses its
@@ -115,6 +158,8 @@ public:
     TOOLINFOW tool_info = {};
     HWND tooltip_window = nullptr;
     int32_t tray_level = 10;
+    // The size, in pixels, of the tray's pictures: the shell's small icons.
+    int32_t tray_icon_size = 16;
     uint8_t alpha = 128;
     int32_t hover_frames = 0;
     bool ignore_next_close = false;
@@ -131,6 +176,10 @@ public:
 private:
     void on_create(const CREATESTRUCTA& create);
     void on_destroy();
+    void register_unseen_notifications();
+    void unregister_unseen_notifications();
+    void on_session_change(WPARAM event, LPARAM session);
+    LRESULT on_power(WPARAM event, LPARAM setting);
     void on_command(WORD command);
     void show_window_menu(LPARAM point);
     void show_fold_failure();
@@ -140,6 +189,12 @@ private:
     RECT restored_rect();
     void track_menu(WORD resource, POINT point);
 };
+
+// The DPI of the window's monitor (where Windows tells it; else the screen's).
+uint32_t WindowDpi(HWND window);
+
+// The size of the shell's small icons at the DPI the taskbar uses.
+int32_t SmallIconSize();
 
 // Takes at most one message: 0 when none was waiting, -1 for WM_QUIT (not
 // dispatched), 1 when one was dispatched.

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "app/win32_settings_claim.h"
 #include "measure/win32_processor_info.h"
+#include "meter/meter_form.h"
 #include "meter/meter_layout.h"
 #include "settings/settings_text.h"
 #include "settings/win32_settings_place.h"
@@ -24,29 +25,49 @@ constexpr UINT kTimerPeriod = 1;
 
 // Unless a program asks for finer, Windows steps its sleeps and its clock by
 // about 15.6 ms: a 33-ms frame budget would then last 47 ms and higher rates
-// could not be reached at all. Held while frames run, given back once.
+// could not be reached at all. The finer timer costs the whole machine power,
+// so it is held only while frames are drawn, and given back whenever they stop.
 class FineTimer {
 public:
-    FineTimer() : granted_(pacing_seam.begin_period(kTimerPeriod) == 0) {}
-    ~FineTimer() {
-        if (granted_) pacing_seam.end_period(kTimerPeriod);
+    FineTimer() = default;
+    ~FineTimer() { hold(false); }
+    void hold(bool on) {
+        if (on == asked_) return;
+        asked_ = on;
+        if (on) {
+            granted_ = pacing_seam.begin_period(kTimerPeriod) == 0;
+        } else if (granted_) {
+            pacing_seam.end_period(kTimerPeriod);
+            granted_ = false;
+        }
     }
 
 private:
     FineTimer(const FineTimer&) = delete;
     FineTimer& operator=(const FineTimer&) = delete;
-    bool granted_;
+    bool asked_ = false;
+    bool granted_ = false;
 };
 
 void RunFrames(MainWindow& main_window) {
-    const FineTimer fine_timer;
+    FineTimer fine_timer;
+    LoopMode previous = LoopMode::kPaused;
     for (;;) {
         const int pumped = pump_message();
         if (pumped < 0) break;
-        if (pumped == 0) {
+        if (pumped > 0) continue;
+        const LoopMode mode = main_window.loop_mode();
+        fine_timer.hold(mode == LoopMode::kFrames);
+        if (mode == LoopMode::kFrames) {
+            // Frames start afresh after a rest: the rest is no late frame.
+            if (previous != LoopMode::kFrames) main_window.pacer = FramePacer{};
             main_window.update_frame();
             main_window.pace_frame(main_window.frame_rate);
+        } else {
+            // Nothing to draw: wait for a message, or for the mode's own work.
+            pacing_seam.wait_for_messages(main_window.rest(mode));
         }
+        previous = mode;
     }
 }
 
@@ -75,21 +96,24 @@ int RunGadget(HINSTANCE instance) {
     MainWindow* main_window = new MainWindow();
     main_window->settings_file = settings_path;
 
-    StartPosition place =
-        DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     bool position_found = false;
     const RECT stored = main_window->load_settings(
         SettingsFileToLoad(settings_path, program_folder), position_found);
-    // The height always follows the processor count, never the file.
-    if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
     main_window->frame_rate = ClampFrameRate(main_window->frame_rate);
-    const int32_t height = WindowHeightForProcessors(main_window->processor_count);
+    // The screen's scale until the window knows its monitor's (on creation);
+    // the size always comes from the scale and the processor count, never
+    // from the stored rectangle: only its corner is the user's.
+    if (main_window->meter_form != nullptr) main_window->meter_form->set_dpi(WindowDpi(nullptr));
+    const MeterScale& scale = main_window->scale();
+    StartPosition place =
+        DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), scale);
+    if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
+    const int32_t height = WindowHeightForProcessors(main_window->processor_count, scale);
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(101));
 
     // Without a window no quit message would ever come: end at once instead.
-    if (main_window->create(instance, nullptr, "Vornel", place.left, place.top,
-                            place.right - place.left, height, "Vornelt Gauge", 0x86090000, 0x88,
-                            nullptr, icon)) {
+    if (main_window->create(instance, nullptr, "Vornel", place.left, place.top, scale.width, height,
+                            "Vornelt Gauge", 0x86090000, 0x88, nullptr, icon)) {
         RunFrames(*main_window);
     }
     delete main_window;

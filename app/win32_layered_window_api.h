@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "meter/meter_layout.h"
+
 using SetLayeredWindowAttributesFunction = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
 
 class LayeredWindowApi {
@@ -30,8 +32,10 @@ private:
 void MakeTranslucent(HWND window, uint8_t alpha, LayeredWindowApi& api);
 void MakeOpaque(HWND window);
 
-// Cuts away the empty bottom-left cell of a 240 x 24 window. The system owns
-// `window_region` once it is set; the two source regions stay the caller's.
-void ApplyCutShape(HWND window, HRGN& window_region, HRGN& full_region, HRGN& cut_region);
+// Cuts away the empty bottom-left cell of a one-processor window (240 x 24 at
+// 96 DPI, the scale's size otherwise). The system owns `window_region` once it
+// is set; the two source regions stay the caller's.
+void ApplyCutShape(HWND window, HRGN& window_region, HRGN& full_region, HRGN& cut_region,
+                   const MeterScale& scale = kUnscaled);
 // Makes the window rectangular again and deletes (and nulls) the source regions.
 void DropCutShape(HWND window, HRGN& full_region, HRGN& cut_region);

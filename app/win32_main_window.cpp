@@ -6,6 +6,7 @@
 #include "measure/win32_sampler.h"
 #include "meter/meter_form.h"
 #include "settings/win32_settings_place.h"
+#include "text/string_helpers.h"
 #include "text/win32_module_directory.h"
 #include "text/win32_system_libraries.h"
 
@@ -17,6 +18,10 @@ static_assert(kMaxProcessors <= MAXIMUM_WAIT_OBJECTS, "one wait takes every samp
 // count's cap, so that it cannot grow for ever.
 constexpr int32_t kHoverFramesToHide = 10;
 constexpr int32_t kHoverFramesCap = 1001;
+// Nobody reads the folded tray finer than the memory's hundredths of a
+// gigabyte, and a hidden window comes back within a tenth of a second.
+constexpr DWORD kFoldedRefreshMs = 1000;
+constexpr DWORD kHiddenCursorMs = 100;
 
 std::wstring GadgetSettingsFile(HINSTANCE instance) {
     return SettingsFileToSave(ModuleDirectory(instance));
@@ -24,7 +29,13 @@ std::wstring GadgetSettingsFile(HINSTANCE instance) {
 
 }  // namespace
 
-PacingSeam pacing_seam = {MillisecondClock, Sleep, BeginTimerPeriod, EndTimerPeriod};
+void WINAPI WaitForMessages(DWORD milliseconds) {
+    // Input already in the queue ends the wait too, not only input that comes.
+    MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+PacingSeam pacing_seam = {MillisecondClock, Sleep, BeginTimerPeriod, EndTimerPeriod,
+                          WaitForMessages};
 DesktopSeam desktop_seam = {TrackPopupMenu, MessageBoxW, GetCursorPos, GetWindowPlacement,
                             GadgetSettingsFile, GetUserDefaultUILanguage, ShowWindow};
 unsigned(__stdcall* sampler_body)(void* slot) = sampler_main;
@@ -42,12 +53,23 @@ MainWindow::MainWindow() {
     }
     // Without the event the samplers only see their stop flags, after a sample.
     sampler_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // Both or neither: a sampler that could be paused but never resumed would stay silent.
+    samplers_paused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    samplers_running = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    if (samplers_paused == nullptr || samplers_running == nullptr) {
+        if (samplers_paused != nullptr) CloseHandle(samplers_paused);
+        if (samplers_running != nullptr) CloseHandle(samplers_running);
+        samplers_paused = samplers_running = nullptr;
+    }
     for (uint32_t i = 0; i < processor_count; ++i) {
         SamplerSlot& slot = samplers[i];
         slot.query = pdh_query;
         slot.index = static_cast<int32_t>(i);
         slot.stop = false;
         slot.stop_event = sampler_stop;
+        slot.paused_event = sampler_stop != nullptr ? samplers_paused : nullptr;
+        slot.running_event = sampler_stop != nullptr ? samplers_running : nullptr;
+        slot.turn = sampler_turn;
         unsigned thread_id = 0;
         slot.thread = reinterpret_cast<HANDLE>(
             _beginthreadex(nullptr, 0, sampler_body, &slot, 0, &thread_id));
@@ -84,17 +106,21 @@ MainWindow::~MainWindow() {
     }
     if (all_ended) {
         if (pdh_query != nullptr) system_libraries.pdh.close_query(pdh_query);
-        if (sampler_stop != nullptr) CloseHandle(sampler_stop);
+        for (HANDLE event : {sampler_stop, samplers_paused, samplers_running}) {
+            if (event != nullptr) CloseHandle(event);
+        }
+        delete sampler_turn;
         delete[] samplers;
     } else {
-        // A sampler still running may yet use its slot, the event, the query
-        // (and the performance library's code) and sample_lock: none of them is
-        // freed under it. The process is about to end and takes them along.
+        // A sampler still running may yet use its slot, the events, the turn,
+        // the query (and the performance library's code) and sample_lock: none
+        // of them is freed under it. The process is about to end and takes them along.
         if (pdh_query != nullptr) system_libraries.pdh.still_used = true;
         sample_lock_still_used = true;
     }
     samplers = nullptr;
-    sampler_stop = nullptr;
+    sampler_turn = nullptr;
+    sampler_stop = samplers_paused = samplers_running = nullptr;
     pdh_query = nullptr;
     tray.remove_if_added();
 }
@@ -118,6 +144,10 @@ void MainWindow::update_frame() {
     }
     const std::string text = ComposeFrameText(samples, processor_count, frame_late, skipped_frames);
     if (meter_form != nullptr) meter_form->handle_message(text);
+    check_auto_hide();
+}
+
+void MainWindow::check_auto_hide() {
     if (hover_frames <= 0) return;
 
     POINT cursor;
@@ -135,12 +165,58 @@ void MainWindow::update_frame() {
         // It is hidden once: asking again each frame only keeps the system busy.
         if (hover_frames >= kHoverFramesToHide && IsWindowVisible(hwnd)) {
             desktop_seam.show_window(hwnd, SW_HIDE);
+            auto_hidden = true;
         }
     } else {
         // Back without taking the focus from whatever the user is working in.
         desktop_seam.show_window(hwnd, SW_SHOWNA);
         keep_on_top();
         hover_frames = 0;
+        auto_hidden = false;
+    }
+}
+
+LoopMode MainWindow::loop_mode() const {
+    if (unseen) return LoopMode::kPaused;
+    if (iconized) return LoopMode::kFolded;
+    if (auto_hidden && hover_frames > 0) return LoopMode::kHidden;
+    return LoopMode::kFrames;
+}
+
+DWORD MainWindow::rest(LoopMode mode) {
+    if (mode == LoopMode::kFrames || mode == LoopMode::kPaused) {
+        rest_mode = mode;
+        return mode == LoopMode::kPaused ? INFINITE : 0;
+    }
+    const DWORD period = mode == LoopMode::kFolded ? kFoldedRefreshMs : kHiddenCursorMs;
+    const DWORD now = pacing_seam.time();
+    // A mode just entered does its work at once: the tray's picture and tip
+    // follow the memory from the moment the window folds.
+    if (mode != rest_mode || ElapsedTicks(rest_done_at, now) >= period) {
+        rest_mode = mode;
+        rest_done_at = now;
+        if (mode == LoopMode::kFolded) {
+            refresh_tray();
+        } else {
+            check_auto_hide();
+        }
+        return period;
+    }
+    return period - ElapsedTicks(rest_done_at, now);
+}
+
+void MainWindow::update_seen() {
+    const bool now_unseen = session_locked || session_disconnected || display_off || suspended;
+    if (now_unseen == unseen) return;
+    unseen = now_unseen;
+    if (samplers_paused == nullptr) return;
+    if (unseen) {
+        ResetEvent(samplers_running);
+        SetEvent(samplers_paused);
+    } else {
+        // Each sampler takes a new baseline first, so no reading spans the pause.
+        ResetEvent(samplers_paused);
+        SetEvent(samplers_running);
     }
 }
 

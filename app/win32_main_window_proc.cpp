@@ -24,7 +24,6 @@ static_assert(kTrayMessage == WM_APP + 100, "the icon's callback message");
 constexpr WORD kProgramIcon = 101;
 constexpr WORD kWindowMenu = 102;
 constexpr WORD kTrayMenu = 106;
-constexpr int32_t kTooltipWidth = 120;
 constexpr int32_t kFoldAttempts = 5;
 constexpr DWORD kFoldPause = 500;
 // The system's move loop, entered as if the caption had been grabbed.
@@ -35,6 +34,7 @@ const char kCaption[] = "Vornelt Gauge";
 constexpr WORD kAllProcessorGroups = 0xFFFF;
 constexpr DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW, per window
 constexpr DWORD kMessageFilterAdd = 1;    // MSGFLT_ADD, per process
+constexpr UINT kDpiChanged = 0x02E0;       // WM_DPICHANGED, Windows 8.1 on
 
 bool IsDeviceContext(HDC dc) {
     const DWORD type = GetObjectType(dc);
@@ -188,6 +188,21 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DISPLAYCHANGE:
         keep_on_a_monitor();
         return 0;
+    case kDpiChanged: {
+        // Moved to a monitor of another scale, or the scale was changed: the
+        // picture is drawn anew at the place Windows suggests.
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        apply_dpi(LOWORD(wparam), suggested);
+        return 0;
+    }
+    case WM_SETTINGCHANGE:
+        update_tray_icon_size();
+        return DefWindowProcA(hwnd, message, wparam, lparam);
+    case WM_WTSSESSION_CHANGE:
+        on_session_change(wparam, lparam);
+        return 0;
+    case WM_POWERBROADCAST:
+        return on_power(wparam, lparam);
     case WM_SIZE:
     case WM_ERASEBKGND:
     case WM_SIZING:
@@ -203,10 +218,13 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
         // A restarted taskbar has forgotten the icon: put it back. A first one
         // takes the fold the gadget was started with.
-        if (taskbar_created_message != 0 && message == taskbar_created_message &&
-            (iconized || fold_when_taskbar_comes)) {
-            fold_when_taskbar_comes = false;
-            switch_folded(true);
+        if (taskbar_created_message != 0 && message == taskbar_created_message) {
+            // A new taskbar may draw at another scale.
+            update_tray_icon_size();
+            if (iconized || fold_when_taskbar_comes) {
+                fold_when_taskbar_comes = false;
+                switch_folded(true);
+            }
         }
         if (bring_forward_message != 0 && message == bring_forward_message) {
             return bring_forward(wparam, lparam);
@@ -216,6 +234,12 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void MainWindow::on_create(const CREATESTRUCTA& create) {
+    // The monitor the window landed on decides its scale; the size it was
+    // created with came from the screen's.
+    if (meter_form != nullptr) meter_form->set_dpi(WindowDpi(hwnd));
+    SetWindowPos(hwnd, nullptr, 0, 0, scale().width,
+                 WindowHeightForProcessors(processor_count, scale()),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (processor_count == 1) apply_window_shape();
     if (meter_form != nullptr) meter_form->target_window = hwnd;
     InitCommonControls();
@@ -237,7 +261,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     tool_info.hwnd = hwnd;
     GetClientRect(hwnd, &tool_info.rect);
     // Only over the processor column: the memory side has its own figures.
-    tool_info.rect.right = kTooltipWidth;
+    tool_info.rect.right = scale().slot_width;
     tool_info.lpszText = &tooltip_text[0];
     SendMessageW(tooltip_window, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info));
     // Without a maximum width the common controls ignore the line break and put
@@ -250,9 +274,11 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     bring_forward_message = RegisterWindowMessageA(kBringForwardMessageName);
     LetThrough(hwnd, taskbar_created_message);
     LetThrough(hwnd, bring_forward_message);
+    register_unseen_notifications();
     ShowWindow(hwnd, SW_HIDE);
-    const HICON small_icon = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, 16, 16, 0));
+    tray_icon_size = SmallIconSize();
+    const HICON small_icon = static_cast<HICON>(LoadImageA(
+        instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, tray_icon_size, tray_icon_size, 0));
     tray.configure(hwnd, kTrayId, kTrayMessage, small_icon, face->first_tray_tip);
     // The tray owns the picture from now on and frees it when a level picture replaces it.
     tray.adopt_icon(small_icon);
@@ -274,6 +300,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 }
 
 void MainWindow::on_destroy() {
+    unregister_unseen_notifications();
     save_settings(settings_place());
     if (processor_count == 1) drop_window_shape();
     tray.remove();
@@ -356,6 +383,7 @@ LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
     if (iconized) switch_folded(false);
     // Hidden by auto-hide counts as well; the count starts anew.
     hover_frames = 0;
+    auto_hidden = false;
     ShowWindow(hwnd, SW_SHOW);
     keep_on_top();
     SetForegroundWindow(hwnd);
@@ -366,7 +394,7 @@ void MainWindow::keep_on_a_monitor() {
     const RECT place = restored_rect();
     if (IsRectEmpty(&place) || RectOnAnyMonitor(place)) return;
     const StartPosition start =
-        DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), scale());
     SetWindowPos(hwnd, nullptr, start.left, start.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

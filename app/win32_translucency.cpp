@@ -41,11 +41,12 @@ void MakeTranslucent(HWND window, uint8_t alpha, LayeredWindowApi& api) {
 
 void MakeOpaque(HWND window) { SetLayeredStyle(window, false); }
 
-void ApplyCutShape(HWND window, HRGN& window_region, HRGN& full_region, HRGN& cut_region) {
-    const int32_t height = 2 * kRowHeight;
+void ApplyCutShape(HWND window, HRGN& window_region, HRGN& full_region, HRGN& cut_region,
+                   const MeterScale& scale) {
+    const int32_t height = 2 * scale.row_height;
     window_region = CreateRectRgn(0, 0, 0, 0);
-    full_region = CreateRectRgn(0, 0, kMeterWidth, height);
-    cut_region = CreateRectRgn(0, kRowHeight, kSlotWidth, height);
+    full_region = CreateRectRgn(0, 0, scale.width, height);
+    cut_region = CreateRectRgn(0, scale.row_height, scale.slot_width, height);
     CombineRgn(window_region, full_region, cut_region, RGN_DIFF);
     SetWindowRgn(window, window_region, TRUE);
 }
@@ -72,7 +73,7 @@ void MainWindow::toggle_translucency() {
 }
 
 void MainWindow::apply_window_shape() {
-    ApplyCutShape(hwnd, window_region, full_region, cut_region);
+    ApplyCutShape(hwnd, window_region, full_region, cut_region, scale());
 }
 
 void MainWindow::drop_window_shape() { DropCutShape(hwnd, full_region, cut_region); }

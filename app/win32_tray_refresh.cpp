@@ -20,7 +20,8 @@ int32_t MemoryLoadLevel(double load) {
 
 BOOL (*memory_status_seam)(MEMORYSTATUSEX* status) = MemoryStatus;
 
-void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module, const Face& face) {
+void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module, const Face& face,
+                 int32_t icon_size) {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
     // Without a reading the icon keeps its last picture and tip rather than
@@ -31,7 +32,7 @@ void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module, const Fa
     const int32_t level = MemoryLoadLevel(load);
     if (level != tray_level) {
         const HANDLE picture = LoadImageA(module, MAKEINTRESOURCEA(kGreenDiscIcon + level),
-                                          IMAGE_ICON, 16, 16, 0);
+                                          IMAGE_ICON, icon_size, icon_size, 0);
         tray.show_owned_icon(static_cast<HICON>(picture));
     }
     tray_level = level;
@@ -40,4 +41,6 @@ void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module, const Fa
     if (tip != tray.shown_tip) tray.set_tip(std::move(tip), true);
 }
 
-void MainWindow::refresh_tray() { RefreshTray(tray, tray_level, instance, *face); }
+void MainWindow::refresh_tray() {
+    RefreshTray(tray, tray_level, instance, *face, tray_icon_size);
+}

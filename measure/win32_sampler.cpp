@@ -13,16 +13,6 @@ constexpr size_t kMaxReportedProcessors = 64;
 // Turns in a row a counter may fail before the kernel's times replace it.
 constexpr int kCounterFailuresToGiveUp = 5;
 
-using QuerySystemInformationFunction = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-
-// One processor's entry of the kernel's performance report.
-struct ProcessorPerformance {
-    LARGE_INTEGER idle;
-    LARGE_INTEGER kernel;  // includes idle
-    LARGE_INTEGER user;
-    LARGE_INTEGER reserved[2];
-    ULONG interrupt_count;
-};
 static_assert(sizeof(ProcessorPerformance) == 48, "the kernel's record is 48 bytes");
 
 // The kernel's processor times are not part of the documented interface: looked
@@ -35,15 +25,31 @@ QuerySystemInformationFunction LookUpProcessorTimes() {
         reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
 }
 
-// Waits out one interval; true when the samplers were told to stop meanwhile.
-// Without an event only the stop flag, read after each sample, can end a sampler.
-bool StopSignalled(HANDLE stop_event) {
-    if (stop_event == nullptr) {
+enum class Wake { kSample, kStop, kPause };
+
+// Waits out one interval: kStop when the samplers were told to stop meanwhile,
+// kPause when they were paused. Without an event only the stop flag, read after
+// each sample, can end a sampler.
+Wake WaitForTurn(const SamplerSlot& slot) {
+    if (slot.stop_event == nullptr) {
         Sleep(sample_interval_ms);
-        return false;
+        return Wake::kSample;
     }
-    // A failed wait ends the thread too, rather than letting it spin.
-    return WaitForSingleObject(stop_event, sample_interval_ms) != WAIT_TIMEOUT;
+    const HANDLE events[2] = {slot.stop_event, slot.paused_event};
+    const DWORD count = slot.paused_event != nullptr ? 2 : 1;
+    const DWORD woken = WaitForMultipleObjects(count, events, FALSE, sample_interval_ms);
+    if (woken == WAIT_TIMEOUT) return Wake::kSample;
+    // The stop event comes first, so it wins when both are set; a failed wait
+    // ends the thread too, rather than letting it spin.
+    return woken == WAIT_OBJECT_0 + 1 ? Wake::kPause : Wake::kStop;
+}
+
+// Waits, without any reading, until the samplers run again (true) or are to
+// stop (false).
+bool WaitToRun(const SamplerSlot& slot) {
+    if (slot.running_event == nullptr) return true;
+    const HANDLE events[2] = {slot.stop_event, slot.running_event};
+    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
 }
 
 bool ValidStatus(DWORD status) {
@@ -56,11 +62,15 @@ bool ValidStatus(DWORD status) {
 // query exists only while the performance-data helper is loaded.
 class UsageReader {
 public:
-    UsageReader(PDH_HQUERY query, int32_t index)
-        : pdh_(system_libraries.pdh), query_(query), index_(index) {
+    UsageReader(PDH_HQUERY query, int32_t index, SamplerTurn* turn)
+        : pdh_(system_libraries.pdh), query_(query), index_(index), turn_(turn) {
         if (query != nullptr && pdh_.add_counter != nullptr) add_counter();
         if (counter_ == nullptr) query_times_ = LookUpProcessorTimes();
-        // The baseline: the first value covers the interval that starts here.
+        rebase();
+    }
+
+    // The baseline: the next value covers the interval that starts here.
+    void rebase() {
         have_previous_ = counter_ != nullptr ? read_counter(raw_[newest_]) : read_times(times_);
     }
 
@@ -95,13 +105,21 @@ private:
     }
 
     bool read_counter(PDH_RAW_COUNTER& raw) {
-        return pdh_.collect_query_data(query_) == ERROR_SUCCESS &&
+        const PDH_STATUS collected =
+            turn_ != nullptr ? turn_->collect(query_) : pdh_.collect_query_data(query_);
+        return collected == ERROR_SUCCESS &&
                pdh_.get_raw_counter_value(counter_, nullptr, &raw) == ERROR_SUCCESS &&
                ValidStatus(raw.CStatus);
     }
 
     bool read_times(ProcessorTimes& times) {
         if (query_times_ == nullptr || index_ < 0) return false;
+        if (turn_ != nullptr) {
+            LARGE_INTEGER shared[3];
+            if (!turn_->processor_times(query_times_, index_, shared)) return false;
+            times = {shared[0].QuadPart, shared[1].QuadPart, shared[2].QuadPart};
+            return true;
+        }
         ProcessorPerformance entries[kMaxReportedProcessors];
         ULONG length = 0;
         if (query_times_(kSystemProcessorPerformanceInformation, entries, sizeof entries,
@@ -154,6 +172,7 @@ private:
     const PdhLibrary& pdh_;
     PDH_HQUERY query_;
     int32_t index_;
+    SamplerTurn* turn_;
     PDH_HCOUNTER counter_ = nullptr;
     PDH_RAW_COUNTER raw_[2] = {};
     int newest_ = 0;
@@ -166,6 +185,50 @@ private:
 
 }  // namespace
 
+SamplerTurn::SamplerTurn() { InitializeCriticalSection(&lock_); }
+SamplerTurn::~SamplerTurn() { DeleteCriticalSection(&lock_); }
+
+bool SamplerTurn::fresh(bool taken, DWORD taken_at) const {
+    return taken && clock() - taken_at < sample_interval_ms / 2;
+}
+
+PDH_STATUS SamplerTurn::collect(PDH_HQUERY query) {
+    // Held across the collection: the other samplers of the turn wait for it
+    // rather than collect again. No other lock is ever taken under it.
+    EnterCriticalSection(&lock_);
+    if (!fresh(collected_, collected_at_)) {
+        collect_status_ = system_libraries.pdh.collect_query_data(query);
+        collected_at_ = clock();
+        collected_ = true;
+        ++collections;
+    }
+    const PDH_STATUS status = collect_status_;
+    LeaveCriticalSection(&lock_);
+    return status;
+}
+
+bool SamplerTurn::processor_times(QuerySystemInformationFunction query, int32_t index,
+                                  LARGE_INTEGER times[3]) {
+    EnterCriticalSection(&lock_);
+    if (!fresh(reported_, reported_at_)) {
+        ULONG length = 0;
+        report_ok_ = query(kSystemProcessorPerformanceInformation, report_, sizeof report_,
+                           &length) == 0;
+        report_entries_ = report_ok_ ? length / sizeof(ProcessorPerformance) : 0;
+        reported_at_ = clock();
+        reported_ = true;
+        ++reports;
+    }
+    const bool found = report_ok_ && index >= 0 && static_cast<ULONG>(index) < report_entries_;
+    if (found) {
+        times[0] = report_[index].idle;
+        times[1] = report_[index].kernel;
+        times[2] = report_[index].user;
+    }
+    LeaveCriticalSection(&lock_);
+    return found;
+}
+
 CRITICAL_SECTION sample_lock;
 bool sample_lock_still_used = false;
 DWORD sample_interval_ms = 1000;
@@ -176,11 +239,18 @@ unsigned __stdcall sampler_main(void* argument) {
     EnterCriticalSection(&sample_lock);
     const int32_t index = slot.index;
     const PDH_HQUERY query = slot.query;
-    const HANDLE stop_event = slot.stop_event;
+    SamplerSlot events = slot;  // the events and the turn, fixed before the thread started
     LeaveCriticalSection(&sample_lock);
 
-    UsageReader reader(query, index);
-    while (!StopSignalled(stop_event)) {
+    UsageReader reader(query, index, events.turn);
+    for (;;) {
+        const Wake wake = WaitForTurn(events);
+        if (wake == Wake::kStop) break;
+        if (wake == Wake::kPause) {
+            if (!WaitToRun(events)) break;
+            reader.rebase();
+            continue;
+        }
         double usage = 0.0;
         const bool measured = reader.next(usage);
         EnterCriticalSection(&sample_lock);

@@ -9,6 +9,7 @@
 
 #include "meter/form.h"
 #include "meter/meter_layout.h"
+#include "raster/glyph_rasterizer.h"
 #include "raster/pixel_primitives.h"
 #include "text/win32_system_libraries.h"
 
@@ -16,8 +17,13 @@ class MeterForm : public Form {
 public:
     // processor_count 0 means "ask the system" (GetSystemInfo); tests pass a count.
     // Either way it is clamped to 1..32, and the surfaces are as tall as its rows need.
-    explicit MeterForm(uint32_t processor_count = 0);
+    // The picture is drawn at the scale of `dpi`.
+    explicit MeterForm(uint32_t processor_count = 0, uint32_t dpi = kBaseDpi);
     ~MeterForm() override;
+
+    // Draws at another display scale from the next frame on: surfaces, atlas,
+    // font and texts are made anew at its size; the values shown carry over.
+    void set_dpi(uint32_t dpi);
 
     void render() override;
     // Does nothing until target_window is set: a null window would mean the screen.
@@ -29,7 +35,12 @@ public:
     void draw_texts();
     void draw_bar_atlas();
 
+    MeterScale scale = kUnscaled;
     HFONT font = nullptr;
+    // Heavy until the settings name the face (which happens before any frame).
+    int32_t font_weight = 1000;
+    // The percentages' characters in `font`, rasterized once per font.
+    GlyphCache percent_glyphs;
     int32_t afterglow_alpha = 160;
     uint32_t processor_count = 0;
     Surface* previous_frame = nullptr;
@@ -73,6 +84,12 @@ private:
     void update_frame();
     void draw_frame();
     TextBlock rasterize(const std::string& text, uint32_t colour);
+    // The same pixels from percent_glyphs, where it has them all.
+    TextBlock rasterize_percent(const std::string& text);
+    void use_font(HFONT new_font);
+    // The surfaces, the atlas and the font at `scale`; the texts are drawn anew.
+    void make_surfaces();
+    void release_surfaces();
     // Copies the block into the text layer at (x, y) and widens `ink` around its pixels.
     void stamp(TextBlock block, int32_t x, int32_t y, FillArea& ink);
 };

@@ -15,6 +15,12 @@ double ClampPercent(double usage) {
     return usage >= 100.0 ? 100.0 : usage;
 }
 
+// The scale's slot over the 96-DPI one: exactly 1 at 96 DPI, so those lengths
+// come out as they always did.
+double SlotFactor(const MeterScale& scale) {
+    return static_cast<double>(scale.slot_width) / static_cast<double>(kSlotWidth);
+}
+
 std::string ElementOrEmpty(const std::string& text, const char* name) {
     std::string content;
     GetTagElement(text, name, 0, content);
@@ -41,8 +47,8 @@ double TransitionValue(double start, double delta, uint32_t elapsed_ms) {
     return start + delta * std::sin(static_cast<double>(elapsed_ms) * 0.001 * 1.5707963705062866);
 }
 
-int32_t UsageBarLength(double usage) {
-    return static_cast<int32_t>(ClampPercent(usage) * 1.2000000476837158);
+int32_t UsageBarLength(double usage, const MeterScale& scale) {
+    return static_cast<int32_t>(ClampPercent(usage) * 1.2000000476837158 * SlotFactor(scale));
 }
 
 int32_t UsageStrip(double usage) {
@@ -51,9 +57,9 @@ int32_t UsageStrip(double usage) {
     return v > 50.0 ? kStripMiddle : kStripLow;
 }
 
-int32_t MemoryBarLength(double load) {
+int32_t MemoryBarLength(double load, const MeterScale& scale) {
     if (!(load > 0.0)) return 0;
-    return static_cast<int32_t>((load >= 1.0 ? 1.0 : load) * 120.0);
+    return static_cast<int32_t>((load >= 1.0 ? 1.0 : load) * 120.0 * SlotFactor(scale));
 }
 
 int32_t MemoryStrip(double load) {
@@ -62,9 +68,9 @@ int32_t MemoryStrip(double load) {
     return load > 0.5 ? kStripMiddle : kStripMemory;
 }
 
-int32_t ShadingOffset(uint32_t ticks) {
+int32_t ShadingOffset(uint32_t ticks, const MeterScale& scale) {
     const uint32_t phase = (ticks >> 1) % 500;
-    return static_cast<int32_t>(std::sin(phase * 0.00314192) * 120.0);
+    return static_cast<int32_t>(std::sin(phase * 0.00314192) * 120.0 * SlotFactor(scale));
 }
 
 std::string PercentText(double usage) {

@@ -10,15 +10,19 @@
 // The light grey behind and around every slot.
 constexpr uint32_t kPanelColour = 0xFFCCCCCC;
 
-// The memory bar's slot, right of processor 1's.
-constexpr SlotPlace kMemoryBarSlot{kSlotWidth, kRowHeight, kMeterWidth};
-
-// Rows of the bar atlas: each a 12-pixel strip, the coloured ones held twice side by side.
+// Rows of the bar atlas at 96 DPI: each a 12-pixel strip, the coloured ones held
+// twice side by side; StripRow gives a strip's row at a scale.
 constexpr int32_t kStripLow = 0;       // processor bars up to 50 %
 constexpr int32_t kStripTrack = 12;    // the dark track under every bar
 constexpr int32_t kStripMemory = 24;   // memory bar up to half the memory in use
 constexpr int32_t kStripMiddle = 36;   // above 50 % (or half) up to 80 %
 constexpr int32_t kStripHigh = 48;     // above 80 %
+// The atlas holds ten strips' rows.
+constexpr int32_t kAtlasRows = 10;
+
+constexpr int32_t StripRow(int32_t strip, const MeterScale& scale) {
+    return strip / kRowHeight * scale.row_height;
+}
 
 // Reads the NUM and USAGE of one CPU element. False when NUM names no shown
 // processor (negative, beyond the per-processor arrays or at/after `processor_count`);
@@ -30,17 +34,19 @@ bool ReadCpuSample(const std::string& cpu, uint32_t processor_count, uint32_t& p
 // the sample after one second and, left alone, swings on back toward the start.
 double TransitionValue(double start, double delta, uint32_t elapsed_ms);
 
-// Bar length in pixels (0..120) and atlas strip of a displayed usage in percent.
-int32_t UsageBarLength(double usage);
+// Bar length in pixels (0..120 at 96 DPI, up to the scale's slot width) and
+// atlas strip of a displayed usage in percent.
+int32_t UsageBarLength(double usage, const MeterScale& scale = kUnscaled);
 int32_t UsageStrip(double usage);
 
-// Bar length in pixels (0..120) and atlas strip of a used-memory fraction.
-int32_t MemoryBarLength(double load);
+// Bar length in pixels (0..120 at 96 DPI, up to the slot width) and atlas strip
+// of a used-memory fraction.
+int32_t MemoryBarLength(double load, const MeterScale& scale = kUnscaled);
 int32_t MemoryStrip(double load);
 
-// Where, 0..119, the 120-pixel window into a doubled strip starts at `ticks`
-// milliseconds: slides along a quarter sine and jumps back once a second.
-int32_t ShadingOffset(uint32_t ticks);
+// Where, 0..119 at 96 DPI, the slot-wide window into a doubled strip starts at
+// `ticks` milliseconds: slides along a quarter sine and jumps back once a second.
+int32_t ShadingOffset(uint32_t ticks, const MeterScale& scale = kUnscaled);
 
 // The printed percentage: whole percent, right-aligned in three characters.
 std::string PercentText(double usage);

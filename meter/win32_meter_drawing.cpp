@@ -13,18 +13,19 @@ constexpr uint32_t kTrackDark = 0xFF333333;
 constexpr int32_t kFullSaturation = 510;
 constexpr uint32_t kPercentColour = 0x00FFFFFF;
 constexpr uint32_t kMemoryTextColour = 0;
-constexpr int32_t kMemoryTextRows = 13;
-constexpr int32_t kPercentInset = 4;
 
 // The track, then `length` pixels of the strip seen through a window starting at `offset`.
-void DrawBar(Surface& content, const Surface& atlas, int32_t x, int32_t y, int32_t length,
-             int32_t strip, int32_t offset) {
-    CopyBlock(content, atlas, BlitRect{kSlotWidth, kRowHeight, 0, kStripTrack, x, y});
-    CopyBlock(content, atlas, BlitRect{length, kRowHeight, offset, strip, x, y});
+void DrawBar(Surface& content, const Surface& atlas, const MeterScale& scale, SlotPlace slot,
+             int32_t length, int32_t strip, int32_t offset) {
+    CopyBlock(content, atlas, BlitRect{scale.slot_width, scale.row_height, 0,
+                                       StripRow(kStripTrack, scale), slot.x, slot.y});
+    CopyBlock(content, atlas,
+              BlitRect{length, scale.row_height, offset, StripRow(strip, scale), slot.x, slot.y});
 }
 
-void FillTrack(Surface& atlas) {
-    FillSineGradient(atlas, kTrackLight, kTrackDark, 0, kStripTrack, kSlotWidth, kRowHeight);
+void FillTrack(Surface& atlas, const MeterScale& scale) {
+    FillSineGradient(atlas, kTrackLight, kTrackDark, 0, StripRow(kStripTrack, scale),
+                     scale.slot_width, scale.row_height);
 }
 
 }  // namespace
@@ -35,38 +36,42 @@ void MeterForm::draw_bar_atlas() {
     // Each coloured strip is drawn twice side by side; the wave is brightest at both
     // ends of a block, so the copies join without a seam and a sliding window
     // into them shows a moving shade.
-    auto wave_pair = [&atlas](int32_t y, int32_t hue, int32_t amplitude) {
-        for (int32_t x : {0, kSlotWidth}) {
-            FillWaveGradient(atlas, x, y, kSlotWidth, kRowHeight, hue, kFullSaturation, amplitude);
+    // Drawn at the scale's size with the same gradients, never stretched.
+    const int32_t slot = scale.slot_width, row = scale.row_height;
+    auto wave_pair = [&](int32_t strip, int32_t hue, int32_t amplitude) {
+        for (int32_t x : {0, slot}) {
+            FillWaveGradient(atlas, x, StripRow(strip, scale), slot, row, hue, kFullSaturation,
+                             amplitude);
         }
     };
     wave_pair(kStripLow, 1500, 300);
-    FillTrack(atlas);
+    FillTrack(atlas, scale);
     wave_pair(kStripMemory, 1100, 420);
     wave_pair(kStripMiddle, 500, 420);
     wave_pair(kStripHigh, 2400, 420);
     // The white highlight borrows the track's rows, is added onto every coloured
     // block, and the track is drawn again afterwards.
-    FillWaveGradient(atlas, 0, kStripTrack, kSlotWidth, kRowHeight, 0, 0, 300);
-    for (int32_t y : {kStripMemory, kStripMiddle, kStripHigh, kStripLow}) {
-        for (int32_t x : {0, kSlotWidth}) {
+    const int32_t track = StripRow(kStripTrack, scale);
+    FillWaveGradient(atlas, 0, track, slot, row, 0, 0, 300);
+    for (int32_t strip : {kStripMemory, kStripMiddle, kStripHigh, kStripLow}) {
+        for (int32_t x : {0, slot}) {
             AddSaturated(atlas.pixels, atlas.pixels, atlas.width, atlas.height, atlas.width,
-                         atlas.height, BlitRect{kSlotWidth, kRowHeight, 0, kStripTrack, x, y});
+                         atlas.height, BlitRect{slot, row, 0, track, x, StripRow(strip, scale)});
         }
     }
-    FillTrack(atlas);
+    FillTrack(atlas, scale);
 }
 
 void MeterForm::render() {
     FillSurface(*content, kPanelColour);
     for (uint32_t k = 0; k < processor_count; ++k) {
-        const SlotPlace slot = ProcessorSlot(k);
         // Half a second ahead of the memory bar, so the two shadings do not move in step.
-        DrawBar(*content, *bar_atlas, slot.x, slot.y, UsageBarLength(shown_usage[k]),
-                UsageStrip(shown_usage[k]), ShadingOffset(clock() + 500u));
+        DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale),
+                UsageBarLength(shown_usage[k], scale), UsageStrip(shown_usage[k]),
+                ShadingOffset(clock() + 500u, scale));
     }
-    DrawBar(*content, *bar_atlas, kMemoryBarSlot.x, kMemoryBarSlot.y, MemoryBarLength(memory_load),
-            MemoryStrip(memory_load), ShadingOffset(clock()));
+    DrawBar(*content, *bar_atlas, scale, MemoryBarSlot(scale), MemoryBarLength(memory_load, scale),
+            MemoryStrip(memory_load), ShadingOffset(clock(), scale));
 }
 
 void MeterForm::present() {
@@ -79,23 +84,25 @@ void MeterForm::present() {
 }
 
 void MeterForm::draw_texts() {
+    const int32_t slot_width = scale.slot_width;
     if (memory_changed) {
-        FillBlock(*text_layer, 0, FillArea{kSlotWidth, 0, kSlotWidth, kMemoryTextRows});
+        FillBlock(*text_layer, 0, FillArea{slot_width, 0, slot_width, scale.memory_text_rows});
         FillArea& ink = text_ink[kMaxProcessors];
         TextBlock block = rasterize(memory_caption, kMemoryTextColour);
-        stamp(block, kSlotWidth, 0, ink);
+        stamp(block, slot_width, 0, ink);
         // Right-aligned at the picture's edge; where it meets the caption it covers it.
         block = rasterize(FormatByteSize(available_memory), kMemoryTextColour);
-        stamp(block, kMeterWidth - block.width, 0, ink);
+        stamp(block, scale.width - block.width, 0, ink);
     }
     for (uint32_t k = 0; k < processor_count; ++k) {
         if (!value_changed[k]) continue;
         std::string text = PercentText(shown_usage[k]);
         if (text == printed_usage[k]) continue;
-        const SlotPlace slot = ProcessorSlot(k);
-        FillBlock(*text_layer, 0, FillArea{slot.right - kSlotWidth, slot.y, kSlotWidth, kRowHeight});
-        const TextBlock block = rasterize(text, kPercentColour);
-        stamp(block, slot.right - block.width - kPercentInset, slot.y, text_ink[k]);
+        const SlotPlace slot = ProcessorSlot(k, scale);
+        FillBlock(*text_layer, 0,
+                  FillArea{slot.right - slot_width, slot.y, slot_width, scale.row_height});
+        const TextBlock block = rasterize_percent(text);
+        stamp(block, slot.right - block.width - scale.text_inset, slot.y, text_ink[k]);
         printed_usage[k] = std::move(text);
     }
     // The same picture as laying the whole layer over, for a fraction of the work.
@@ -110,9 +117,21 @@ void MeterForm::draw_texts() {
 MeterForm::TextBlock MeterForm::rasterize(const std::string& text, uint32_t colour) {
     if (!text_scratch->has_pixels()) return TextBlock{0, 0};
     FillSurface(*text_scratch, 0);
-    const TextExtent extent =
-        RasterizeText(text_scratch->pixels, text_scratch->width, text_scratch->height, font,
-                      text_scratch->width, text_scratch->height, colour, text);
+    const TextExtent extent = RasterizeText(
+        text_scratch->pixels, text_scratch->width, text_scratch->height, font, text_scratch->width,
+        text_scratch->height, colour, text, scale.blank_advance, scale.wide_blank_advance);
+    return TextBlock{extent.right - extent.left, extent.bottom - extent.top};
+}
+
+MeterForm::TextBlock MeterForm::rasterize_percent(const std::string& text) {
+    if (!text_scratch->has_pixels()) return TextBlock{0, 0};
+    FillSurface(*text_scratch, 0);
+    TextExtent extent;
+    if (!percent_glyphs.draw(text_scratch->pixels, text_scratch->width, text_scratch->height,
+                             text_scratch->width, text_scratch->height, kPercentColour, text,
+                             extent, scale.blank_advance)) {
+        return rasterize(text, kPercentColour);
+    }
     return TextBlock{extent.right - extent.left, extent.bottom - extent.top};
 }
 

@@ -9,46 +9,83 @@
 namespace {
 
 constexpr uint32_t kFirstPreviousFrame = 0xFF000000;
-constexpr int32_t kAtlasHeight = 120;
-constexpr int32_t kScratchHeight = 16;
-constexpr int32_t kProvisionalWeight = 1000;
 const char kDefaultFace[] = "MS UI Gothic";
+// What a percentage is made of, besides blanks.
+const char kPercentCharacters[] = "0123456789%";
 // "Memory remaining" in Shift-JIS.
 const char kJapaneseCaption[] = "\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8";
 
-HFONT CreateMeterFont(const std::string& face, int weight) {
-    return CreateFontA(12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0, 0,
-                       FIXED_PITCH | FF_MODERN, face.c_str());
+// The font's cell is one row of the picture: 12 pixels at 96 DPI.
+HFONT CreateMeterFont(const std::string& face, int weight, const MeterScale& scale) {
+    return CreateFontA(scale.row_height, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0,
+                       0, 0, FIXED_PITCH | FF_MODERN, face.c_str());
 }
 
 }  // namespace
 
-MeterForm::MeterForm(uint32_t requested_count) : default_caption(kJapaneseCaption) {
+MeterForm::MeterForm(uint32_t requested_count, uint32_t dpi)
+    : scale(ScaleForDpi(dpi)), default_caption(kJapaneseCaption) {
     if (requested_count == 0) {
         SYSTEM_INFO info;
         GetSystemInfo(&info);
         requested_count = info.dwNumberOfProcessors;
     }
     processor_count = ClampProcessorCount(requested_count);
-    // Rows for processors beyond eight make every full-picture surface taller.
-    const int32_t height = MeterSurfaceHeight(processor_count);
-    content = new Surface(kMeterWidth, height);
-    previous_frame = new Surface(kMeterWidth, height);
-    back_buffer = new DibSurface(kMeterWidth, height);
-    bar_atlas = new Surface(kMeterWidth, kAtlasHeight);
-    text_layer = new Surface(kMeterWidth, height);
-    text_scratch = new Surface(kMeterWidth, kScratchHeight);
     const uint32_t now = clock();
     for (uint32_t& start : usage_start_time) start = now;
+    make_surfaces();
+    // Stands in until the settings name the face, which happens before any frame.
+    use_font(CreateMeterFont(font_face, font_weight, scale));
+}
+
+void MeterForm::make_surfaces() {
+    // Rows for processors beyond eight make every full-picture surface taller.
+    const int32_t height = MeterSurfaceHeight(processor_count, scale);
+    content = new Surface(scale.width, height);
+    previous_frame = new Surface(scale.width, height);
+    back_buffer = new DibSurface(scale.width, height);
+    bar_atlas = new Surface(scale.width, kAtlasRows * scale.row_height);
+    text_layer = new Surface(scale.width, height);
+    text_scratch = new Surface(scale.width, scale.scratch_height);
     draw_bar_atlas();
     FillSurface(*content, kPanelColour);
     FillSurface(*previous_frame, kFirstPreviousFrame);
     FillSurface(*text_layer, 0);
-    // Stands in until the settings name the face, which happens before any frame.
-    font = CreateMeterFont(font_face, kProvisionalWeight);
+    // Every text is drawn anew, and nothing of the old picture shows through.
+    first_frame = true;
+    for (std::string& printed : printed_usage) printed.clear();
+    for (FillArea& ink : text_ink) ink = FillArea{};
+}
+
+void MeterForm::release_surfaces() {
+    delete text_scratch;
+    delete text_layer;
+    delete bar_atlas;
+    delete previous_frame;
+    delete back_buffer;
+    delete content;
+    text_scratch = text_layer = bar_atlas = previous_frame = content = nullptr;
+    back_buffer = nullptr;
+}
+
+void MeterForm::set_dpi(uint32_t dpi) {
+    const MeterScale wanted = ScaleForDpi(dpi);
+    if (wanted.dpi == scale.dpi) return;
+    scale = wanted;
+    release_surfaces();
+    make_surfaces();
+    use_font(CreateMeterFont(font_face, font_weight, scale));
+}
+
+void MeterForm::use_font(HFONT new_font) {
+    if (font != nullptr) DeleteObject(font);
+    font = new_font;
+    // Whatever does not build here is drawn the slow way, glyph by glyph.
+    percent_glyphs.build(font, kPercentCharacters);
 }
 
 MeterForm::~MeterForm() {
+    // The base deletes content and back_buffer.
     delete text_scratch;
     delete text_layer;
     DeleteObject(font);
@@ -122,10 +159,12 @@ void MeterForm::draw_frame() {
         // blend leaves as it is, so only the slots are blended.
         const uint8_t alpha = static_cast<uint8_t>(afterglow_alpha & 0xFF);
         for (uint32_t k = 0; k <= processor_count; ++k) {
-            const SlotPlace slot = k < processor_count ? ProcessorSlot(k) : kMemoryBarSlot;
+            const SlotPlace slot =
+                k < processor_count ? ProcessorSlot(k, scale) : MemoryBarSlot(scale);
             BlendByConstantAlpha(content->pixels, previous_frame->pixels, previous_frame->width,
                                  previous_frame->height, content->width, content->height,
-                                 BlitRect{kSlotWidth, kRowHeight, slot.x, slot.y, slot.x, slot.y},
+                                 BlitRect{scale.slot_width, scale.row_height, slot.x, slot.y,
+                                          slot.x, slot.y},
                                  alpha);
         }
     }
@@ -137,8 +176,8 @@ void MeterForm::draw_frame() {
 void MeterForm::apply_settings(std::string text) {
     if (!GetTagElement(text, "MSG00", 0, font_face)) font_face = kDefaultFace;
     if (!GetTagElement(text, "MSG01", 0, memory_caption)) memory_caption = default_caption;
-    DeleteObject(font);
-    font = CreateMeterFont(font_face, FW_NORMAL);
+    font_weight = FW_NORMAL;
+    use_font(CreateMeterFont(font_face, font_weight, scale));
 }
 
 std::string MeterForm::settings_text() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 // round(i * 255 / 65): the grey glyph format stops at level 64, so full coverage
 // is 251, never 255.
@@ -41,63 +42,155 @@ bool IsLeadByte(uint8_t byte) {
 
 }  // namespace
 
-TextExtent RasterizeText(uint32_t* target, int32_t row_length, int32_t target_height, HFONT font,
-                         int32_t width_limit, int32_t height_limit, uint32_t colour,
-                         std::string text) {
-    const HDC dc = CreateCompatibleDC(nullptr);
-    const HGDIOBJ previous_font = SelectObject(dc, font);
-    TEXTMETRICA metrics = {};
-    GetTextMetricsA(dc, &metrics);
-    const int32_t line_height = metrics.tmHeight;
-    const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+// One glyph as the system rasterizes it: its metrics, its pen advance and its
+// coverage levels (when they fit the buffer).
+struct GlyphImage {
+    GLYPHMETRICS metrics;
+    int32_t advance;
+    int32_t pitch;
+    bool fits;
     uint8_t levels[1024];
+};
 
+namespace {
+
+const MAT2 kIdentity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+
+void LoadGlyph(HDC dc, UINT code, GlyphImage& glyph) {
+    ABC widths = {};
+    GetCharABCWidthsA(dc, code, code, &widths);
+    glyph.metrics = GLYPHMETRICS{};
+    const DWORD size = GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph.metrics, 0, nullptr,
+                                        &kIdentity);
+    const int32_t box_width = static_cast<int32_t>(glyph.metrics.gmBlackBoxX);
+    const int32_t box_height = static_cast<int32_t>(glyph.metrics.gmBlackBoxY);
+    glyph.pitch = (box_width + 3) & ~3;
+    // A bitmap larger than the buffer is never asked for: its box stays transparent.
+    glyph.fits = size != GDI_ERROR && box_width >= 0 && box_height >= 0 &&
+                 int64_t{glyph.pitch} * box_height <= static_cast<int64_t>(sizeof glyph.levels);
+    if (glyph.fits) {
+        std::memset(glyph.levels, 0, sizeof glyph.levels);
+        GLYPHMETRICS unused;
+        GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &unused, sizeof glyph.levels, glyph.levels,
+                         &kIdentity);
+    }
+    glyph.advance = widths.abcA + static_cast<int32_t>(widths.abcB) + widths.abcC;
+}
+
+// Lays the glyphs of `text` out from (0, 0): `glyph_for(code)` gives each
+// character's image. Blanks only move the pen: they neither draw nor widen the text.
+struct Blanks {
+    int32_t advance;
+    int32_t wide_advance;
+};
+
+template <typename GlyphFor>
+TextExtent LayOutText(uint32_t* target, int32_t row_length, int32_t target_height,
+                      int32_t ascent, int32_t line_height, int32_t width_limit,
+                      int32_t height_limit, uint32_t colour, const std::string& text,
+                      Blanks blanks, GlyphFor glyph_for) {
     int32_t x = 0, y = 0, widest = 0, bottom = line_height;
     for (size_t i = 0; i < text.size(); ++i) {
         UINT code = static_cast<uint8_t>(text[i]);
         if (IsLeadByte(static_cast<uint8_t>(code))) {
             code = code << 8 | (i + 1 < text.size() ? static_cast<uint8_t>(text[++i]) : 0u);
         }
-        // Blanks only move the pen: they neither draw nor widen the text.
         if (code == 0x20) {
-            x += 25;
+            x += blanks.advance;
             continue;
         }
         if (code == 0x8140) {
-            x += 50;
+            x += blanks.wide_advance;
             continue;
         }
-        ABC widths = {};
-        GetCharABCWidthsA(dc, code, code, &widths);
-        GLYPHMETRICS glyph = {};
-        const DWORD size =
-            GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &glyph, 0, nullptr, &identity);
-        if (x + glyph.gmCellIncX >= width_limit) {
+        const GlyphImage& glyph = glyph_for(code);
+        if (x + glyph.metrics.gmCellIncX >= width_limit) {
             x = 0;
             y += line_height;
             // A line that does not fit ends the text: later characters would only
             // land on that same line.
             if (y + line_height >= height_limit) break;
         }
-        const int32_t box_width = static_cast<int32_t>(glyph.gmBlackBoxX);
-        const int32_t box_height = static_cast<int32_t>(glyph.gmBlackBoxY);
-        const int32_t pitch = (box_width + 3) & ~3;
-        // A bitmap larger than the buffer is never asked for: its box stays transparent.
-        const bool fits = size != GDI_ERROR && box_width >= 0 && box_height >= 0 &&
-                          int64_t{pitch} * box_height <= static_cast<int64_t>(sizeof levels);
-        if (fits) {
-            std::memset(levels, 0, sizeof levels);
-            GLYPHMETRICS unused;
-            GetGlyphOutlineA(dc, code, GGO_GRAY8_BITMAP, &unused, sizeof levels, levels, &identity);
-        }
-        WriteGlyphBox(target, row_length, target_height, x + glyph.gmptGlyphOrigin.x,
-                      y + metrics.tmAscent - glyph.gmptGlyphOrigin.y, box_width, box_height,
-                      fits ? levels : nullptr, pitch, colour);
-        x += widths.abcA + static_cast<int32_t>(widths.abcB) + widths.abcC;
+        WriteGlyphBox(target, row_length, target_height, x + glyph.metrics.gmptGlyphOrigin.x,
+                      y + ascent - glyph.metrics.gmptGlyphOrigin.y,
+                      static_cast<int32_t>(glyph.metrics.gmBlackBoxX),
+                      static_cast<int32_t>(glyph.metrics.gmBlackBoxY),
+                      glyph.fits ? glyph.levels : nullptr, glyph.pitch, colour);
+        x += glyph.advance;
         widest = std::max(widest, x);
         bottom = y + line_height;
     }
+    return {0, widest, 0, bottom};
+}
+
+}  // namespace
+
+TextExtent RasterizeText(uint32_t* target, int32_t row_length, int32_t target_height, HFONT font,
+                         int32_t width_limit, int32_t height_limit, uint32_t colour,
+                         std::string text, int32_t blank_advance, int32_t wide_blank_advance) {
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ previous_font = SelectObject(dc, font);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    GlyphImage glyph;
+    const TextExtent extent = LayOutText(
+        target, row_length, target_height, metrics.tmAscent, metrics.tmHeight, width_limit,
+        height_limit, colour, text, Blanks{blank_advance, wide_blank_advance},
+        [&](UINT code) -> const GlyphImage& {
+            LoadGlyph(dc, code, glyph);
+            return glyph;
+        });
     if (previous_font) SelectObject(dc, previous_font);
     DeleteDC(dc);
-    return {0, widest, 0, bottom};
+    return extent;
+}
+
+GlyphCache::~GlyphCache() { clear(); }
+
+void GlyphCache::clear() {
+    for (GlyphImage*& glyph : glyphs_) {
+        delete glyph;
+        glyph = nullptr;
+    }
+    ready_ = false;
+}
+
+bool GlyphCache::build(HFONT font, const std::string& characters) {
+    clear();
+    const HDC dc = CreateCompatibleDC(nullptr);
+    if (dc == nullptr) return false;
+    const HGDIOBJ previous_font = SelectObject(dc, font);
+    TEXTMETRICA metrics = {};
+    GetTextMetricsA(dc, &metrics);
+    ascent_ = metrics.tmAscent;
+    line_height_ = metrics.tmHeight;
+    ready_ = true;
+    for (const char character : characters) {
+        const uint8_t code = static_cast<uint8_t>(character);
+        if (code >= kCodes || IsLeadByte(code) || code == 0x20 || glyphs_[code] != nullptr) continue;
+        glyphs_[code] = new (std::nothrow) GlyphImage;
+        if (glyphs_[code] == nullptr) {
+            ready_ = false;
+            break;
+        }
+        LoadGlyph(dc, code, *glyphs_[code]);
+    }
+    if (previous_font) SelectObject(dc, previous_font);
+    DeleteDC(dc);
+    if (!ready_) clear();
+    return ready_;
+}
+
+bool GlyphCache::draw(uint32_t* target, int32_t row_length, int32_t target_height,
+                      int32_t width_limit, int32_t height_limit, uint32_t colour,
+                      const std::string& text, TextExtent& extent, int32_t blank_advance) const {
+    if (!ready_) return false;
+    for (const char character : text) {
+        const uint8_t code = static_cast<uint8_t>(character);
+        if (code != 0x20 && (code >= kCodes || glyphs_[code] == nullptr)) return false;
+    }
+    extent = LayOutText(target, row_length, target_height, ascent_, line_height_, width_limit,
+                        height_limit, colour, text, Blanks{blank_advance, 2 * blank_advance},
+                        [this](UINT code) -> const GlyphImage& { return *glyphs_[code]; });
+    return true;
 }

@@ -18,6 +18,16 @@ void Find(HMODULE module, const char* name, Function& function) {
         reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// For entry points that only work as a pair: one without the other would start
+// what cannot be ended.
+template <typename First, typename Second>
+void BothOrNeither(First& first, Second& second) {
+    if (first == nullptr || second == nullptr) {
+        first = nullptr;
+        second = nullptr;
+    }
+}
+
 // A library without the entry points the program needs stays loaded, but unused,
 // until FreeSystemLibraries frees it with the others.
 void LoadWinmm(HMODULE module, WinmmLibrary& winmm) {
@@ -28,11 +38,8 @@ void LoadWinmm(HMODULE module, WinmmLibrary& winmm) {
     Find(module, "timeBeginPeriod", winmm.time_begin_period);
     Find(module, "timeEndPeriod", winmm.time_end_period);
     // A request that could not be given back would hold the finer timer past
-    // the program's end: both or neither.
-    if (winmm.time_begin_period == nullptr || winmm.time_end_period == nullptr) {
-        winmm.time_begin_period = nullptr;
-        winmm.time_end_period = nullptr;
-    }
+    // the program's end.
+    BothOrNeither(winmm.time_begin_period, winmm.time_end_period);
 }
 
 void LoadPdh(HMODULE module, PdhLibrary& pdh) {
@@ -52,6 +59,16 @@ void LoadPdh(HMODULE module, PdhLibrary& pdh) {
         pdh = {};
         pdh.module = module;
     }
+}
+
+void LoadWtsapi(HMODULE module, WtsapiLibrary& wtsapi) {
+    wtsapi = {};
+    wtsapi.module = module;
+    if (module == nullptr) return;
+    Find(module, "WTSRegisterSessionNotification", wtsapi.register_session_notification);
+    Find(module, "WTSUnRegisterSessionNotification", wtsapi.unregister_session_notification);
+    // A registration that could not be undone would outlive the window.
+    BothOrNeither(wtsapi.register_session_notification, wtsapi.unregister_session_notification);
 }
 
 }  // namespace
@@ -75,6 +92,7 @@ void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
     if (set_default_directories != nullptr) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     LoadWinmm(load("winmm.dll"), system_libraries.winmm);
     LoadPdh(load("pdh.dll"), system_libraries.pdh);
+    LoadWtsapi(load("wtsapi32.dll"), system_libraries.wtsapi);
     // Mapped in every process already, and never freed.
     NewerSystemFunctions& newer = system_libraries.newer;
     const HMODULE user32 = GetModuleHandleA("user32.dll");
@@ -83,6 +101,12 @@ void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
     Find(user32, "ChangeWindowMessageFilter", newer.change_window_message_filter);
     Find(kernel32, "GetActiveProcessorCount", newer.get_active_processor_count);
     Find(kernel32, "GetNativeSystemInfo", newer.get_native_system_info);
+    Find(user32, "RegisterPowerSettingNotification", newer.register_power_setting_notification);
+    Find(user32, "UnregisterPowerSettingNotification", newer.unregister_power_setting_notification);
+    Find(user32, "GetDpiForWindow", newer.get_dpi_for_window);
+    Find(user32, "GetSystemMetricsForDpi", newer.get_system_metrics_for_dpi);
+    BothOrNeither(newer.register_power_setting_notification,
+                  newer.unregister_power_setting_notification);
 }
 
 void FreeSystemLibraries() {
@@ -90,6 +114,9 @@ void FreeSystemLibraries() {
     if (winmm.module != nullptr) FreeLibrary(winmm.module);
     winmm = {};
     system_libraries.newer = {};
+    WtsapiLibrary& wtsapi = system_libraries.wtsapi;
+    if (wtsapi.module != nullptr) FreeLibrary(wtsapi.module);
+    wtsapi = {};
     PdhLibrary& pdh = system_libraries.pdh;
     if (pdh.still_used) return;
     if (pdh.module != nullptr) FreeLibrary(pdh.module);

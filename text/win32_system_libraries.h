@@ -1,5 +1,6 @@
 // The system libraries the program uses beyond those it imports (the multimedia
-// timer and the performance-data helper), and the millisecond clock. They are
+// timer, the performance-data helper and the session notifications), and the
+// millisecond clock. They are
 // loaded from the system folder only, in one place, and freed in one place, so
 // that a library of the same name beside the program never runs in it.
 #pragma once
@@ -38,6 +39,14 @@ struct PdhLibrary {
     bool still_used;
 };
 
+// Session change notifications (XP on); without them a locked session still
+// gets frames.
+struct WtsapiLibrary {
+    HMODULE module;
+    BOOL(WINAPI* register_session_notification)(HWND window, DWORD flags);
+    BOOL(WINAPI* unregister_session_notification)(HWND window);
+};
+
 // Entry points that only newer versions of libraries every process has mapped
 // (kernel32, user32) offer; null where the system lacks them.
 struct NewerSystemFunctions {
@@ -50,11 +59,19 @@ struct NewerSystemFunctions {
     DWORD(WINAPI* get_active_processor_count)(WORD group);
     // XP: the machine's own system information, not the 32-bit emulation's.
     void(WINAPI* get_native_system_info)(SYSTEM_INFO* info);
+    // Vista: power setting changes (the display going off and on).
+    HANDLE(WINAPI* register_power_setting_notification)(HANDLE recipient, const GUID* setting,
+                                                         DWORD flags);
+    BOOL(WINAPI* unregister_power_setting_notification)(HANDLE notification);
+    // Windows 10 (1607): the DPI of a window's monitor, and metrics at a DPI.
+    UINT(WINAPI* get_dpi_for_window)(HWND window);
+    int(WINAPI* get_system_metrics_for_dpi)(int index, UINT dpi);
 };
 
 struct SystemLibraries {
     WinmmLibrary winmm;
     PdhLibrary pdh;
+    WtsapiLibrary wtsapi;
     NewerSystemFunctions newer;
 };
 extern SystemLibraries system_libraries;

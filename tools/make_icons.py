@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 """Draws the program icon (a small meter: dark rounded panel, light border, a
-green and an orange bar) and writes resources/app.ico with three images: 32x32
-in 256 colours for old shells, 48x48 and 32x32 in 32-bit colour with alpha.
+green and an orange bar) and writes resources/app.ico with an image at every
+size the shell draws the program at from 100 % to 300 % scale: 32x32 in 256
+colours for old shells, 16x16 and 32x32 in 32-bit colour with alpha, and 20,
+24, 40 and 48 as PNG-compressed images (which only the systems that scale
+displays read), so the program stays small.
 Run it from anywhere; the result is committed so the build needs no Python."""
 
 import os
 import struct
+import zlib
 
 BORDER = (200, 208, 216)
 PANEL = (28, 34, 42)
@@ -112,6 +116,18 @@ def image_8bit(size):
     return header(size, 8, 256) + table + pixels + and_mask(rows, opaque)
 
 
+def png(rows):
+    """A PNG of RGBA rows, top first: what Vista and later read inside an icon."""
+    size = len(rows)
+    raw = b"".join(b"\0" + bytes(c for pixel in row for c in pixel) for row in rows)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
 def write_ico(path, images):
     """images: list of (size, colour count byte, bit count, data)."""
     offset = 6 + 16 * len(images)
@@ -127,10 +143,16 @@ def write_ico(path, images):
 
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    # Every size the shell draws at 100 % to 300 % scale, and the palettised
+    # one for shells without alpha.
     write_ico(os.path.join(root, "resources", "app.ico"), [
         (32, 0, 8, image_8bit(32)),
-        (48, 0, 32, image_32bit(48)),
+        (48, 0, 32, png(render(48))),
+        (40, 0, 32, png(render(40))),
         (32, 0, 32, image_32bit(32)),
+        (24, 0, 32, png(render(24))),
+        (20, 0, 32, png(render(20))),
+        (16, 0, 32, image_32bit(16)),
     ])
 
 

@@ -37,7 +37,7 @@ public:
         : saved_(pacing_seam) {
         pacing_seam.time = time;
         pacing_seam.sleep = sleep;
-        if (begin != nullptr) pacing_seam = {time, sleep, begin, end};
+        if (begin != nullptr) pacing_seam = {time, sleep, begin, end, saved_.wait_for_messages};
     }
     ~SeamSwap() { pacing_seam = saved_; }
 
@@ -327,6 +327,71 @@ TEST(RunGadget, AClaimThatCannotBeOpenedCountsAsHeld) {
     }
     DestroyWindow(running);
     create_claim_seam = saved;
+}
+
+// A whole run scripted from the main thread's own waits: three frames, then
+// the session locks; unlocked, three more frames; folded, three tray seconds;
+// unfolded, three frames and the close. Each step posts the next message to
+// the gadget from inside the seam the loop just called.
+struct Scenario {
+    std::string calls;  // 'b'egin and 'e'nd of the finer timer, 's'leep, 'W'ait for ever, 'w'ait
+    std::vector<DWORD> waits;
+    DWORD now = 0;
+    int frames = 0;
+    int rests = 0;
+} scenario;
+void Post(UINT message, WPARAM wparam, LPARAM lparam) {
+    PostMessageA(FindWindowA("Vornel", nullptr), message, wparam, lparam);
+}
+DWORD WINAPI ScenarioTime() { return scenario.now; }
+DWORD SessionId() {
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return session;
+}
+void WINAPI ScenarioSleep(DWORD milliseconds) {
+    scenario.calls += 's';
+    scenario.now += milliseconds;
+    switch (++scenario.frames) {
+    case 3: Post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, SessionId()); break;
+    case 6: Post(WM_COMMAND, 40013, 0); break;
+    case 9: Post(WM_CLOSE, 0, 0); break;
+    }
+}
+void WINAPI ScenarioWait(DWORD milliseconds) {
+    scenario.calls += milliseconds == INFINITE ? 'W' : 'w';
+    scenario.waits.push_back(milliseconds);
+    if (milliseconds == INFINITE) {
+        Post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, SessionId());
+        return;
+    }
+    scenario.now += milliseconds;
+    if (++scenario.rests == 3) Post(WM_APP + 100, 1433, WM_LBUTTONDBLCLK);
+}
+int WINAPI DismissedBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
+UINT WINAPI ScenarioBegin(UINT) {
+    scenario.calls += 'b';
+    return 0;
+}
+UINT WINAPI ScenarioEnd(UINT) {
+    scenario.calls += 'e';
+    return 0;
+}
+
+TEST(RunGadget, HoldsTheFinerTimerOnlyWhileFramesAreDrawnAndRestsWhileNobodySees) {
+    PrivateSettings settings;
+    // A failed fold must not wait on a message box nobody closes.
+    desktop_seam.message_box = DismissedBox;
+    const PacingSeam saved = pacing_seam;
+    pacing_seam = {ScenarioTime, ScenarioSleep, ScenarioBegin, ScenarioEnd, ScenarioWait};
+    scenario = Scenario{};
+    DrainQueue();
+    EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
+    pacing_seam = saved;
+    // Locked: no frame and no timer until the unlock. Folded: the tray once a
+    // second and nothing in between, without the timer.
+    EXPECT_EQ(scenario.calls, "bsss" "e" "W" "bsss" "e" "www" "bsss" "e");
+    EXPECT_EQ(scenario.waits, (std::vector<DWORD>{INFINITE, 1000, 1000, 1000}));
 }
 
 TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {

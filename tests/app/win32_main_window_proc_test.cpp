@@ -298,6 +298,40 @@ TEST(Tooltip, AMachineWithMoreProcessorsThanShownSaysSo) {
     EXPECT_EQ(line.substr(line.size() - shown.size()), shown);
 }
 
+TEST(Window, AChangeOfScaleRedrawsAndResizesAtThePlaceWindowsSuggests) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    const HWND hwnd = window.hwnd;
+    const auto rect = [hwnd] {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    };
+    const uint32_t count = window.processor_count;
+    RECT suggested = {300, 250, 301, 251};  // its size is not taken: the scale decides
+    EXPECT_EQ(SendMessageA(hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+                           reinterpret_cast<LPARAM>(&suggested)),
+              0);
+    const LONG height = WindowHeightForProcessors(count, ScaleForDpi(144));
+    EXPECT_EQ(rect(), (std::vector<LONG>{300, 250, 360, height}));
+    EXPECT_EQ(window.meter_form->scale.dpi, 144u);
+    TOOLINFOW tool;
+    ToolText(window.tooltip_window, tool);
+    EXPECT_EQ(tool.rect.right, 180);
+    EXPECT_EQ(tool.rect.bottom, height);
+    window.update_frame();
+    EXPECT_EQ(window.meter_form->back_buffer->width, 360);
+    // The same scale again, as during a drag across a boundary: nothing moves.
+    RECT elsewhere = {0, 0, 10, 10};
+    SendMessageA(hwnd, 0x02E0, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&elsewhere));
+    EXPECT_EQ(rect(), (std::vector<LONG>{300, 250, 360, height}));
+    // Back on a 100 % monitor: today's picture, pixel for pixel in size.
+    SendMessageA(hwnd, 0x02E0, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&elsewhere));
+    EXPECT_EQ(rect(), (std::vector<LONG>{0, 0, 240, WindowHeightForProcessors(count)}));
+    EXPECT_EQ(window.meter_form->content->width, 240);
+}
+
 TEST(Window, MaximizingKeepsPlaceAndSizeAndNothingErasesTheBackground) {
     Harness harness;
     ASSERT_TRUE(harness.create(100, 200));

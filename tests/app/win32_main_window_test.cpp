@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/gadget_messages.h"
 #include "main_window_harness.h"
 #include "measure/win32_sampler.h"
 #include "text/win32_system_libraries.h"
@@ -320,6 +321,132 @@ TEST(UpdateFrame, TheHoverCountRunsWhateverTheAutoHideOption) {
     window.hover_frames = 1;
     for (int frame = 0; frame < 9; ++frame) window.update_frame();
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
+}
+
+DWORD rest_now = 0;
+DWORD WINAPI RestTime() { return rest_now; }
+int memory_reads = 0;
+BOOL CountedMemory(MEMORYSTATUSEX* status) {
+    ++memory_reads;
+    status->ullTotalPhys = 4ull << 30;
+    status->ullAvailPhys = 1ull << 30;
+    return TRUE;
+}
+
+TEST(Rest, TheFoldedTrayRefreshesOnceASecondAndAHiddenWindowLooksTenTimesASecond) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    const PacingSeam saved_pacing = pacing_seam;
+    const auto saved_memory = memory_status_seam;
+    pacing_seam.time = RestTime;
+    memory_status_seam = CountedMemory;
+    rest_now = 5000;
+    memory_reads = 0;
+    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    ASSERT_EQ(window.loop_mode(), LoopMode::kFolded);
+    const int folded_reads = memory_reads;  // the fold's own first refresh
+    struct { DWORD at, wait; int reads; } folded[] = {
+        {5000, 1000, 1}, {5400, 600, 1}, {5999, 1, 1}, {6000, 1000, 2}, {9000, 1000, 3}};
+    for (const auto& step : folded) {
+        rest_now = step.at;
+        EXPECT_EQ(window.rest(LoopMode::kFolded), step.wait) << step.at;
+        EXPECT_EQ(memory_reads - folded_reads, step.reads) << step.at;
+    }
+    SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
+
+    // Hidden under a resting cursor: looked at every 100 ms, not every frame.
+    fakes.cursor = {150, 210};
+    window.hover_frames = 1;
+    for (int frame = 0; frame < 10; ++frame) window.update_frame();
+    ASSERT_EQ(window.loop_mode(), LoopMode::kHidden);
+    const int hidden_reads = fakes.cursor_reads;
+    struct { DWORD at, wait; int reads; } hidden[] = {
+        {9000, 100, 1}, {9050, 50, 1}, {9100, 100, 2}, {9150, 50, 2}, {9300, 100, 3}};
+    for (const auto& step : hidden) {
+        rest_now = step.at;
+        EXPECT_EQ(window.rest(LoopMode::kHidden), step.wait) << step.at;
+        EXPECT_EQ(fakes.cursor_reads - hidden_reads, step.reads) << step.at;
+    }
+    EXPECT_EQ(harness.form().texts.size(), 10u) << "nothing drawn while hidden";
+    fakes.cursor = {99, 210};
+    rest_now = 9400;
+    window.rest(LoopMode::kHidden);
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    memory_status_seam = saved_memory;
+    pacing_seam = saved_pacing;
+}
+
+DWORD ThisSession() {
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return session;
+}
+
+// The power setting record the system sends with kPowerSettingChange.
+struct DisplayState {
+    GUID setting;
+    DWORD length;
+    DWORD state;  // 0 off, 1 on, 2 dimmed
+};
+constexpr WPARAM kPowerSettingChange = 0x8013;  // PBT_POWERSETTINGCHANGE, Vista on
+const GUID kSessionDisplay = {0x2B84C20E, 0xAD23, 0x4DDF,
+                              {0x93, 0xDB, 0x05, 0xFF, 0xBD, 0x7E, 0xFC, 0xA5}};
+
+TEST(Unseen, LockDisconnectDisplayOffAndSleepPauseFramesAndSamplers) {
+    Harness harness;
+    ASSERT_TRUE(harness.create());
+    MainWindow& window = *harness.window;
+    const HWND hwnd = window.hwnd;
+    const auto paused = [&window] {
+        return WaitForSingleObject(window.samplers_paused, 0) == WAIT_OBJECT_0 &&
+               WaitForSingleObject(window.samplers_running, 0) == WAIT_TIMEOUT;
+    };
+    const auto session = [hwnd](WPARAM event, DWORD id) {
+        SendMessageA(hwnd, WM_WTSSESSION_CHANGE, event, id);
+    };
+    const auto display = [hwnd](DWORD state) {
+        DisplayState change = {kSessionDisplay, sizeof(DWORD), state};
+        EXPECT_EQ(SendMessageA(hwnd, WM_POWERBROADCAST, kPowerSettingChange,
+                               reinterpret_cast<LPARAM>(&change)),
+                  TRUE);
+    };
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    EXPECT_FALSE(paused());
+    session(WTS_SESSION_LOCK, ThisSession() + 1);  // another session's
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    session(WTS_SESSION_LOCK, ThisSession());
+    EXPECT_EQ(window.loop_mode(), LoopMode::kPaused);
+    EXPECT_TRUE(paused());
+    session(WTS_REMOTE_DISCONNECT, ThisSession());
+    session(WTS_SESSION_UNLOCK, ThisSession());
+    EXPECT_TRUE(paused()) << "still disconnected";
+    session(WTS_CONSOLE_CONNECT, ThisSession());
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    EXPECT_FALSE(paused());
+
+    display(0);
+    EXPECT_EQ(window.loop_mode(), LoopMode::kPaused);
+    display(2);  // dimmed is still seen
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    display(0);
+    SendMessageA(hwnd, WM_COMMAND, 40013, 0);
+    EXPECT_EQ(window.loop_mode(), LoopMode::kPaused) << "folded, but nobody sees the tray either";
+    display(1);
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFolded);
+    EXPECT_FALSE(paused());
+
+    EXPECT_EQ(SendMessageA(hwnd, WM_POWERBROADCAST, PBT_APMSUSPEND, 0), TRUE);
+    EXPECT_TRUE(paused());
+    SendMessageA(hwnd, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    EXPECT_FALSE(paused());
+    // A setting that is no display's changes nothing; neither does a record too short.
+    DisplayState other = {GUID{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}}, sizeof(DWORD), 0};
+    SendMessageA(hwnd, WM_POWERBROADCAST, kPowerSettingChange, reinterpret_cast<LPARAM>(&other));
+    DisplayState cut = {kSessionDisplay, 0, 0};
+    SendMessageA(hwnd, WM_POWERBROADCAST, kPowerSettingChange, reinterpret_cast<LPARAM>(&cut));
+    EXPECT_FALSE(paused());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -250,6 +251,50 @@ TEST_F(TrayIconTest, PictureThatCannotBeLoadedKeepsTheOldOneAndIsNotRetriedUntil
     SetLoad(0, 4);
     RefreshTray(tray_, level, module_);
     EXPECT_NE(tray_.data.hIcon, nullptr);
+}
+
+// The width of the colour bitmap of an icon.
+int32_t IconWidth(HICON icon) {
+    ICONINFO info = {};
+    if (!GetIconInfo(icon, &info)) return -1;
+    BITMAP colour = {};
+    GetObjectA(info.hbmColor, sizeof colour, &colour);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return colour.bmWidth;
+}
+
+TEST_F(TrayIconTest, EveryPictureHoldsEverySmallIconSizeAndTheRecordGetsTheOneAskedFor) {
+    // Each level picture has its own image at each size the shell draws small
+    // icons at, from 100 % to 300 % scale: none is a stretched copy.
+    for (WORD picture : {101, 103, 104, 105}) {
+        const HRSRC group = FindResourceA(module_, MAKEINTRESOURCEA(picture), RT_GROUP_ICON);
+        ASSERT_NE(group, nullptr) << picture;
+        auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module_, group)));
+        for (int size : {16, 20, 24, 32, 40, 48}) {
+            const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+            const HRSRC image = FindResourceA(module_, MAKEINTRESOURCEA(id), RT_ICON);
+            ASSERT_NE(image, nullptr) << picture << " " << size;
+            // A bitmap's header, or a PNG's (its width big-endian after the signature).
+            const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(module_, image)));
+            const bool compressed = std::memcmp(data, "\x89PNG", 4) == 0;
+            const int32_t width =
+                compressed ? data[16] << 24 | data[17] << 16 | data[18] << 8 | data[19]
+                           : reinterpret_cast<const BITMAPINFOHEADER*>(data)->biWidth;
+            EXPECT_EQ(width, size) << picture;
+            // The sizes every shell reads are bitmaps.
+            if (size == 16 || size == 32) {
+                EXPECT_FALSE(compressed) << picture << " " << size;
+            }
+        }
+    }
+    Show();
+    int32_t level = 10;
+    RefreshTray(tray_, level, module_, kJapaneseFace, 24);
+    EXPECT_EQ(IconWidth(tray_.data.hIcon), 24);
+    level = 10;  // as after a change of scale
+    RefreshTray(tray_, level, module_, kJapaneseFace, 40);
+    EXPECT_EQ(IconWidth(tray_.data.hIcon), 40);
 }
 
 TEST_F(TrayIconTest, RefreshSendsTheTipWhenItsTextChangesOrTheShellMayHaveMissedIt) {

@@ -94,10 +94,13 @@ expect_soon() {  # what expected command...
 # One value of the window as the probe sees it now.
 info_value() { probe info >/dev/null; probe_value "$1"; }
 
-# Starts the gadget (from GADGET_FOLDER when set) and waits until its window exists.
+# Starts the gadget (from GADGET_FOLDER when set, through the command in the
+# GADGET_LAUNCHER array when set, such as the scripted machine) and waits until
+# its window exists.
 start_gadget() {
     local folder="${GADGET_FOLDER:-$E2E_DIR}"
-    (cd "$folder" && exec "$WINE_RUN" "$folder/VorneltGauge.exe" >"$E2E_DIR/gadget.log" 2>&1) &
+    (cd "$folder" && exec ${GADGET_LAUNCHER[@]+"${GADGET_LAUNCHER[@]}"} "$WINE_RUN" "$folder/VorneltGauge.exe" \
+        >"$E2E_DIR/gadget.log" 2>&1) &
     GADGET_PID=$!
     local code=0
     probe wait-window "${1:-$((E2E_WAIT_SECONDS * 1000))}" || code=$?

@@ -26,7 +26,9 @@ resources=$("$windres" -i "$folder/VorneltGauge.exe" -O rc 2>/dev/null || true)
 grep -q 'VALUE "ProductName", "Vornelt Gauge"' <<<"$resources" || fail "no product name in the version information"
 grep -q 'RT_MANIFEST' <<<"$resources" || fail "no manifest in the program"
 grep -q 'asInvoker' <<<"$resources" || fail "the manifest asks for other rights than the user's"
-! grep -qi 'dpiAware' <<<"$resources" || fail "the manifest declares DPI awareness"
+# Drawn at each monitor's own scale: the system must not stretch it.
+grep -q 'true/pm' <<<"$resources" || fail "the manifest does not declare per-monitor DPI awareness"
+grep -q 'PerMonitorV2, PerMonitor' <<<"$resources" || fail "the manifest does not declare PerMonitorV2 awareness"
 
 # Started from another directory: the settings go beside the program all the same.
 (cd "$E2E_DIR" && exec "$WINE_RUN" "$folder/VorneltGauge.exe" >"$E2E_DIR/gadget.log" 2>&1) &

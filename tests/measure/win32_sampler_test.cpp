@@ -256,6 +256,92 @@ TEST_F(SamplerTest, ACounterFailingFiveTurnsInARowGivesWayToTheKernelsTimes) {
     EXPECT_EQ(scripted.collections, 6u);
 }
 
+TEST_F(SamplerTest, APausedSamplerReadsNothingAndResumesFromANewBaseline) {
+    HANDLE paused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE running = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    system_libraries.pdh.add_counter = ScriptedAddCounter;
+    system_libraries.pdh.collect_query_data = ScriptedCollect;
+    system_libraries.pdh.get_raw_counter_value = ScriptedRawValue;
+    system_libraries.pdh.calculate_counter_from_raw_value = ScriptedCalculate;
+    // Paused before the first turn: the baseline is taken, then nothing more.
+    SetEvent(paused);
+    ResetEvent(running);
+    scripted = ScriptedPdh{{{true, kValid, 1000, 10000},     // baseline
+                            {true, kValid, 9000, 90000},     // the new baseline after the pause
+                            {true, kValid, 9300, 91000}},    // 300 of 1000 since then
+                           0, {}, "", &slot, {}, stop_event_};
+    sample_interval_ms = 0;
+    slot = SamplerSlot{};
+    slot.query = reinterpret_cast<PDH_HQUERY>(&scripted);
+    slot.stop_event = stop_event_;
+    slot.paused_event = paused;
+    slot.running_event = running;
+    const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, &slot, 0, nullptr);
+    ASSERT_NE(thread, 0u);
+    threads_.push_back(reinterpret_cast<HANDLE>(thread));
+    slots_.push_back(&slot);
+    Sleep(300);
+    EXPECT_EQ(scripted.collections, 1u) << "nothing read while paused";
+    ResetEvent(paused);
+    SetEvent(running);
+    EXPECT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
+    // The reading after the pause counts from the new baseline, not from the old one (10 %).
+    EXPECT_EQ(scripted.published, (std::vector<double>{kNothing, kNothing, 30.0}));
+    CloseHandle(paused);
+    CloseHandle(running);
+}
+
+DWORD turn_now = 0;
+DWORD WINAPI TurnTime() { return turn_now; }
+int turn_collections = 0;
+PDH_STATUS WINAPI CountedCollect(PDH_HQUERY) {
+    ++turn_collections;
+    return ERROR_SUCCESS;
+}
+LONG WINAPI FourProcessors(ULONG, PVOID buffer, ULONG size, PULONG length) {
+    auto* entries = static_cast<ProcessorPerformance*>(buffer);
+    for (int i = 0; i < 4 && (i + 1) * sizeof(ProcessorPerformance) <= size; ++i) {
+        entries[i] = {};
+        entries[i].idle.QuadPart = 100 * i + turn_now;
+        entries[i].kernel.QuadPart = 200 * i + turn_now;
+        entries[i].user.QuadPart = 300 * i;
+    }
+    *length = 4 * sizeof(ProcessorPerformance);
+    return 0;
+}
+
+TEST(SamplerTurn, TheFirstSamplerOfATurnCollectsForAllOfIt) {
+    const PdhLibrary saved = system_libraries.pdh;
+    system_libraries.pdh.collect_query_data = CountedCollect;
+    sample_interval_ms = 1000;
+    SamplerTurn turn;
+    turn.clock = TurnTime;
+    turn_now = 50000;
+    turn_collections = 0;
+    // Four samplers within the same half second share one collection; the next
+    // turn, a second later, collects again.
+    for (DWORD at : {50000u, 50010u, 50200u, 50499u}) {
+        turn_now = at;
+        EXPECT_EQ(turn.collect(nullptr), ERROR_SUCCESS);
+    }
+    EXPECT_EQ(turn_collections, 1);
+    turn_now = 50500;
+    turn.collect(nullptr);
+    EXPECT_EQ(turn_collections, 2);
+    // The kernel's report likewise, each processor reading its own entry.
+    LARGE_INTEGER times[3];
+    turn_now = 60000;
+    ASSERT_TRUE(turn.processor_times(FourProcessors, 2, times));
+    turn_now = 60100;
+    ASSERT_TRUE(turn.processor_times(FourProcessors, 3, times));
+    EXPECT_EQ(times[0].QuadPart, 300 + 60000) << "the turn's report, taken at 60000";
+    EXPECT_EQ(times[2].QuadPart, 900);
+    EXPECT_FALSE(turn.processor_times(FourProcessors, 4, times));
+    EXPECT_EQ(turn.reports, 1u);
+    EXPECT_EQ(turn.collections, 2u);
+    system_libraries.pdh = saved;
+}
+
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {
     // No query means no counter: the kernel's processor times stand in.
     start(slot, nullptr, 0);

@@ -18,12 +18,13 @@ constexpr int32_t kMemoryOffset = 84;
 // Pixels of the slot at (x, y) that differ from `length` pixels of the strip seen
 // from `offset`, followed by the track.
 int BarMismatches(const MeterForm& f, int32_t x, int32_t y, int32_t length, int32_t strip,
-                  int32_t offset) {
+                  int32_t offset, const MeterScale& scale = kUnscaled) {
     int mismatches = 0;
-    for (int32_t r = 0; r < kRowHeight; ++r) {
-        for (int32_t i = 0; i < kSlotWidth; ++i) {
-            const uint32_t expected = i < length ? PixelAt(*f.bar_atlas, offset + i, strip + r)
-                                                 : PixelAt(*f.bar_atlas, i, kStripTrack + r);
+    const int32_t top = StripRow(strip, scale), track = StripRow(kStripTrack, scale);
+    for (int32_t r = 0; r < scale.row_height; ++r) {
+        for (int32_t i = 0; i < scale.slot_width; ++i) {
+            const uint32_t expected = i < length ? PixelAt(*f.bar_atlas, offset + i, top + r)
+                                                 : PixelAt(*f.bar_atlas, i, track + r);
             mismatches += PixelAt(*f.content, x + i, y + r) != expected;
         }
     }
@@ -269,6 +270,38 @@ TEST_F(MeterFormTest, PresentCopiesTheBackBufferIntoTheWindow) {
     }
     ReleaseDC(window, dc);
     DestroyWindow(window);
+}
+
+TEST_F(MeterFormTest, AtOneAndAHalfTheAtlasIsDrawnAtItsSizeAndItsCopiesMeetWithoutASeam) {
+    MeterForm& f = Make(2);
+    f.set_dpi(144);
+    ASSERT_EQ(f.bar_atlas->width, 360);
+    ASSERT_EQ(f.bar_atlas->height, 180);
+    EXPECT_EQ(f.content->width, 360);
+    EXPECT_EQ(f.content->height, 144);
+    // Each coloured strip, 18 rows, twice side by side: a window sliding across
+    // the join sees the first copy continue.
+    for (int32_t strip : {kStripLow, kStripMemory, kStripMiddle, kStripHigh}) {
+        const int32_t top = strip / 12 * 18;
+        int differ = 0;
+        for (int32_t r = 0; r < 18; ++r) {
+            for (int32_t x = 0; x < 180; ++x) {
+                differ += PixelAt(*f.bar_atlas, x, top + r) != PixelAt(*f.bar_atlas, 180 + x, top + r);
+            }
+        }
+        EXPECT_EQ(differ, 0) << strip;
+        // The same gradients: brightest at both ends of a copy, as at 96 DPI.
+        EXPECT_EQ(PixelAt(*f.bar_atlas, 0, top), PixelAt(*f.bar_atlas, 180, top));
+        EXPECT_NE(PixelAt(*f.bar_atlas, 90, top + 9), PixelAt(*f.bar_atlas, 0, top + 9));
+    }
+    // Drawn frames: processor 0 at 100 % fills its 180-pixel slot, processor 1
+    // at 50 % half of its own, one 18-pixel row lower.
+    Hold(f, 0, 100.0);
+    Hold(f, 1, 50.0);
+    f.handle_message(Frame());
+    f.handle_message(Frame());
+    EXPECT_EQ(BarMismatches(f, 0, 0, 180, kStripHigh, kProcessorOffset, f.scale), 0);
+    EXPECT_EQ(BarMismatches(f, 0, 18, 90, kStripLow, kProcessorOffset, f.scale), 0);
 }
 
 // Leaves pictures of a busy meter in the build directory for a person to look at.

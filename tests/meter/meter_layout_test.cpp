@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "meter/meter_values.h"
 #include "meter/surface_blocks.h"
 
 #include <vector>
@@ -42,6 +43,56 @@ TEST(MeterLayout, HeightsByProcessorCount) {
     }
     EXPECT_EQ(WindowHeightForProcessors(64), 204);
     EXPECT_EQ(MeterSurfaceHeight(64), 204);
+}
+
+TEST(MeterLayout, EveryLengthFollowsTheDisplayScale) {
+    // Worked out by hand: each 96-DPI length times DPI / 96.
+    const struct {
+        uint32_t dpi;
+        int32_t slot, row, inset;
+        int32_t height[5];  // for 1, 2, 3, 8 and 32 processors
+        SlotPlace third, last;  // processors 2 and 31
+        int32_t half, full;     // the bar at 50 and 100 %
+    } cases[] = {
+        {96, 120, 12, 4, {24, 24, 36, 60, 204}, {0, 24, 120}, {120, 192, 240}, 60, 120},
+        {120, 150, 15, 5, {30, 30, 45, 75, 255}, {0, 30, 150}, {150, 240, 300}, 75, 150},
+        {144, 180, 18, 6, {36, 36, 54, 90, 306}, {0, 36, 180}, {180, 288, 360}, 90, 180},
+        {168, 210, 21, 7, {42, 42, 63, 105, 357}, {0, 42, 210}, {210, 336, 420}, 105, 210},
+        {192, 240, 24, 8, {48, 48, 72, 120, 408}, {0, 48, 240}, {240, 384, 480}, 120, 240},
+        // Outside 96..480: taken at the nearest end.
+        {72, 120, 12, 4, {24, 24, 36, 60, 204}, {0, 24, 120}, {120, 192, 240}, 60, 120},
+        {960, 600, 60, 20, {120, 120, 180, 300, 1020}, {0, 120, 600}, {600, 960, 1200}, 300, 600},
+    };
+    const uint32_t counts[5] = {1, 2, 3, 8, 32};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const MeterScale scale = ScaleForDpi(c.dpi);
+        EXPECT_EQ(scale.width, 2 * c.slot);
+        EXPECT_EQ(scale.slot_width, c.slot);
+        EXPECT_EQ(scale.row_height, c.row);
+        EXPECT_EQ(scale.text_inset, c.inset);
+        for (int i = 0; i < 5; ++i) {
+            EXPECT_EQ(WindowHeightForProcessors(counts[i], scale), c.height[i]) << counts[i];
+        }
+        const SlotPlace third = ProcessorSlot(2, scale), last = ProcessorSlot(31, scale);
+        EXPECT_EQ((std::vector<int32_t>{third.x, third.y, third.right, last.x, last.y, last.right}),
+                  (std::vector<int32_t>{c.third.x, c.third.y, c.third.right, c.last.x, c.last.y,
+                                        c.last.right}));
+        const SlotPlace memory = MemoryBarSlot(scale);
+        EXPECT_EQ((std::vector<int32_t>{memory.x, memory.y, memory.right}),
+                  (std::vector<int32_t>{c.slot, c.row, 2 * c.slot}));
+        EXPECT_EQ(UsageBarLength(0.0, scale), 0);
+        EXPECT_EQ(UsageBarLength(50.0, scale), c.half);
+        EXPECT_EQ(UsageBarLength(100.0, scale), c.full);
+        EXPECT_EQ(MemoryBarLength(0.5, scale), c.half);
+        EXPECT_EQ(MemoryBarLength(1.0, scale), c.full);
+        EXPECT_LT(ShadingOffset(998, scale), c.slot);
+        EXPECT_GE(MeterSurfaceHeight(1, scale), 8 * c.row);  // the atlas's strips fit
+    }
+    // A scale between the usual ones rounds each length once: 110 DPI.
+    const MeterScale odd = ScaleForDpi(110);
+    EXPECT_EQ((std::vector<int32_t>{odd.slot_width, odd.width, odd.row_height, odd.blank_advance}),
+              (std::vector<int32_t>{138, 276, 14, 29}));
 }
 
 TEST(MeterLayout, ProcessorCountIsClampedToOneThroughThirtyTwo) {

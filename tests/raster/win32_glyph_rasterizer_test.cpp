@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -259,6 +261,38 @@ TEST_F(Rasterizer, AGlyphTooLargeForTheBufferLeavesATransparentBox) {
 }
 
 // The meter's texts over a bar and a grey panel, saved for a person to look at.
+TEST_F(Rasterizer, CachedGlyphsDrawEveryPercentageExactlyAsTheWholeText) {
+    // At the meter's size and at a larger one, where glyph boxes overlap differently.
+    for (int height : {12, 18}) {
+        SCOPED_TRACE(height);
+        const HFONT font = MakeFont(height);
+        GlyphCache cache;
+        ASSERT_TRUE(cache.build(font, "0123456789%"));
+        for (int value = 0; value <= 100; ++value) {
+            char text[8];
+            std::snprintf(text, sizeof text, "%3d%%", value);
+            Layer whole(240, 24, 0x5A5A5A5Au), cached(240, 24, 0x5A5A5A5Au);
+            const TextExtent expected =
+                RasterizeText(whole.target(), 240, 24, font, 240, 24, 0x00FFFFFFu, text);
+            TextExtent extent = {-1, -1, -1, -1};
+            ASSERT_TRUE(cache.draw(cached.target(), 240, 24, 240, 24, 0x00FFFFFFu, text, extent));
+            EXPECT_EQ(extent.right, expected.right) << text;
+            EXPECT_EQ(extent.bottom, expected.bottom) << text;
+            ASSERT_TRUE(cached.matches(whole, 0, 0, 240, 24)) << text;
+            ASSERT_TRUE(cached.guards_intact());
+        }
+        // A character it does not hold is left to the system: nothing drawn.
+        Layer untouched(20, 12, 7);
+        TextExtent extent = {};
+        EXPECT_FALSE(cache.draw(untouched.target(), 20, 12, 20, 12, 0, "4.2%", extent));
+        EXPECT_EQ(untouched.at(0, 0), 7u);
+        DeleteObject(font);
+    }
+    GlyphCache empty;
+    TextExtent extent = {};
+    EXPECT_FALSE(empty.draw(nullptr, 0, 0, 0, 0, 0, " 1%", extent));
+}
+
 TEST_F(Rasterizer, TheMetersTextsMakeAPicture) {
     const int32_t width = 240, height = 48;
     std::vector<uint32_t> panel(width * height, 0xFFC8C8C8u);

@@ -2,9 +2,15 @@
 # What each state of the running gadget costs the whole desktop: the processor
 # time of the gadget, of Wine's server, of the shell process that hosts the
 # notification area (explorer.exe under Wine) and of the X server, each as a
-# share of one core, and their sum. The states: shown; auto-hidden with the
-# cursor resting on it; folded into the notification area. A measurement, not
-# a check: it prints figures and fails only when it cannot take them.
+# share of one core, and their sum; and the gadget's wake-ups (context switches
+# of all its threads, from /proc/PID/task/*/status) per second. The states:
+# shown; auto-hidden with the cursor resting on it; folded into the
+# notification area; the session locked (WM_WTSSESSION_CHANGE posted as Windows
+# sends it); and shown on scripted machines of 2, 8 and 32 processors whose
+# loads keep moving (tools/scripted_machine; left out where mount namespaces
+# are missing). Ratios against shown, from the same run, close the report. A
+# measurement, not a check: it prints figures and fails only when it cannot
+# take them.
 #
 #   bash tools/bench/hidden_cost.sh [SECONDS per state, default 30] [ROUNDS, default 2]
 #
@@ -45,6 +51,13 @@ probe() { "$run" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
 value() { sed -n "s/^$1=//p" | head -n 1; }
 # utime + stime of a process, in clock ticks; the name field may hold spaces.
 ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# Context switches of all the process's threads: how often it woke up.
+wakeups() {
+    cat /proc/"$1"/task/*/status 2>/dev/null |
+        awk '/^(voluntary|nonvoluntary)_ctxt_switches:/ { n += $2 } END { print n + 0 }'
+}
+machine="$root/tools/scripted_machine/scripted-machine"
+launcher=()
 # The process of this prefix whose command line matches the pattern.
 prefix_pid() {
     local pid
@@ -60,9 +73,10 @@ prefix_pid() {
 start_gadget() {  # settings
     printf '%s' "$1" >"$dir/Pollstate.txt"
     xdotool mousemove 5 5
-    (cd "$dir" && exec "$run" "$dir/VorneltGauge.exe" >"$dir/gadget.log" 2>&1) &
+    (cd "$dir" && exec ${launcher[@]+"${launcher[@]}"} "$run" "$dir/VorneltGauge.exe" >"$dir/gadget.log" 2>&1) &
     probe wait-window 20000 >/dev/null || { echo "the gadget's window did not appear" >&2; exit 1; }
-    gadget_pid=$(pgrep -f "$dir/VorneltGauge.exe" | head -n 1 || true)
+    # The newest such process: on the scripted machine its launcher names the path too.
+    gadget_pid=$(pgrep -n -f "$dir/VorneltGauge.exe" || true)
     [ -n "$gadget_pid" ] || { echo "no process runs $dir/VorneltGauge.exe" >&2; exit 1; }
 }
 
@@ -75,11 +89,28 @@ stop_gadget() {
 place='<POSITION><x1>200</x1><y1>200</y1></POSITION><FRAME_RATE>30</FRAME_RATE><TRANS>0</TRANS>'
 printf 'over %s s per state, %s round(s); %% of one core (processor ticks of each process, %s per second)\n' \
     "$seconds" "$rounds" "$hz"
-printf '%-12s %5s %8s %11s %8s %9s %8s\n' state round gadget wineserver shell 'X server' sum
+states=(shown auto-hidden folded locked)
+if "$machine" 1 0 -- true 2>/dev/null; then
+    states+=(cpus-2 cpus-8 cpus-32)
+else
+    echo "no scripted machine here (mount namespaces): the processor counts are left out"
+fi
+declare -A sum_of wakeups_of gadget_of
+printf '%-12s %5s %8s %11s %8s %9s %8s %9s\n' state round gadget wineserver shell 'X server' sum 'wakeups/s'
 for round in $(seq "$rounds"); do
-    for state in shown auto-hidden folded; do
+    for state in "${states[@]}"; do
+        launcher=()
         case $state in
         shown) start_gadget "$place<AUTO_HIDE>0</AUTO_HIDE><ICON>0</ICON>" ;;
+        cpus-*)
+            launcher=("$machine" "${state#cpus-}" moving --)
+            start_gadget "$place<AUTO_HIDE>0</AUTO_HIDE><ICON>0</ICON>"
+            ;;
+        locked)
+            start_gadget "$place<AUTO_HIDE>0</AUTO_HIDE><ICON>0</ICON>"
+            session=$(probe info | value session || true)
+            probe post WM_WTSSESSION_CHANGE 7 "${session:-1}" >/dev/null
+            ;;
         auto-hidden)
             start_gadget "$place<AUTO_HIDE>1</AUTO_HIDE><ICON>0</ICON>"
             sleep 1
@@ -92,7 +123,7 @@ for round in $(seq "$rounds"); do
         # Wine may refuse a process start for a moment: ask once more.
         visible=$(probe info | value visible || true)
         [ -n "$visible" ] || { sleep 1; visible=$(probe info | value visible || true); }
-        want=1; [ "$state" = shown ] || want=0
+        want=0; case $state in shown|locked|cpus-*) want=1;; esac
         [ "$visible" = "$want" ] || { echo "$state: the window's visibility is '$visible', not $want" >&2; exit 1; }
         server=$(prefix_pid '^/[^ ]*wineserver' || prefix_pid wineserver) ||
             { echo "no wineserver for $prefix" >&2; exit 1; }
@@ -106,9 +137,11 @@ for round in $(seq "$rounds"); do
         fi
         pids=("$gadget_pid" "$server" "$shell" "$xvfb_pid")
         before=(); for pid in "${pids[@]}"; do before+=("$(ticks "$pid")"); done
+        woken=$(wakeups "$gadget_pid")
         start=$(date +%s%N)
         sleep "$seconds"
         after=(); for pid in "${pids[@]}"; do after+=("$(ticks "$pid")"); done
+        woken=$(( $(wakeups "$gadget_pid") - woken ))
         end=$(date +%s%N)
         elapsed_ms=$(( (end - start) / 1000000 ))
         line=$(printf '%-12s %5s' "$state" "$round")
@@ -120,8 +153,28 @@ for round in $(seq "$rounds"); do
                 'BEGIN { printf " %*.2f", w, 100000 * u / hz / ms }')
         done
         line+=$(awk -v u="$total" -v hz="$hz" -v ms="$elapsed_ms" 'BEGIN { printf " %8.2f", 100000 * u / hz / ms }')
+        line+=$(awk -v n="$woken" -v ms="$elapsed_ms" 'BEGIN { printf " %9.1f", 1000 * n / ms }')
         echo "$line"
+        # Summed over the rounds, for the ratios.
+        sum_of[$state]=$(( ${sum_of[$state]:-0} + total ))
+        gadget_of[$state]=$(( ${gadget_of[$state]:-0} + after[0] - before[0] ))
+        wakeups_of[$state]=$(( ${wakeups_of[$state]:-0} + woken ))
         stop_gadget
     done
 done
 echo "${tray_host:-}"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.3f", a / b; else print "n/a" }'; }
+echo "ratios, same run (every round summed):"
+for state in auto-hidden folded locked; do
+    printf '  %-12s wake-ups %s of shown, gadget processor time %s, desktop %s\n' "$state" \
+        "$(ratio "${wakeups_of[$state]}" "${wakeups_of[shown]}")" \
+        "$(ratio "${gadget_of[$state]}" "${gadget_of[shown]}")" \
+        "$(ratio "${sum_of[$state]}" "${sum_of[shown]}")"
+done
+if [ -n "${gadget_of[cpus-2]:-}" ]; then
+    for count in 8 32; do
+        printf '  %-12s gadget processor time %s of 2 processors, wake-ups %s\n' "cpus-$count" \
+            "$(ratio "${gadget_of[cpus-$count]}" "${gadget_of[cpus-2]}")" \
+            "$(ratio "${wakeups_of[cpus-$count]}" "${wakeups_of[cpus-2]}")"
+    done
+fi

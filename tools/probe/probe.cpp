@@ -32,6 +32,7 @@ const Symbol kMessages[] = {
     {"WM_LBUTTONDOWN", WM_LBUTTONDOWN}, {"WM_LBUTTONDBLCLK", WM_LBUTTONDBLCLK},
     {"WM_QUERYENDSESSION", WM_QUERYENDSESSION}, {"WM_ENDSESSION", WM_ENDSESSION},
     {"WM_PRINTCLIENT", WM_PRINTCLIENT}, {"TRAY", kTrayMessage},
+    {"WM_WTSSESSION_CHANGE", WM_WTSSESSION_CHANGE}, {"WM_POWERBROADCAST", WM_POWERBROADCAST},
 };
 
 // A decimal or 0x-hexadecimal number, or one of the symbols above.
@@ -83,6 +84,9 @@ void PrintWindow(HWND hwnd) {
     const bool moving = GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &thread) &&
                         (thread.flags & GUI_INMOVESIZE) != 0;
     std::printf("moving=%d\n", moving ? 1 : 0);
+    // The session the gadget runs in: a posted WM_WTSSESSION_CHANGE must name it.
+    DWORD session = 0;
+    std::printf("session=%lu\n", ProcessIdToSessionId(pid, &session) ? session : 0ul);
 }
 
 // The visible popup menu of the gadget's thread, if one is open.
