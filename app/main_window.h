@@ -26,8 +26,9 @@ struct PacingSeam {
     void(WINAPI* sleep)(DWORD milliseconds);
     UINT(WINAPI* begin_period)(UINT milliseconds);
     UINT(WINAPI* end_period)(UINT milliseconds);
-    // Waits until a message comes or `milliseconds` have passed (INFINITE: a message).
-    void(WINAPI* wait_for_messages)(DWORD milliseconds);
+    // Waits until a message comes or `milliseconds` have passed (INFINITE: a
+    // message); false when the time ran out with no message come.
+    bool(WINAPI* wait_for_messages)(DWORD milliseconds);
 };
 extern PacingSeam pacing_seam;
 
@@ -135,8 +136,9 @@ public:
     bool unseen = false;
     HANDLE display_notification = nullptr;
     bool session_notification = false;
-    // The auto-hide has hidden the window.
+    // The auto-hide has hidden the window, whose restored rectangle was then this.
     bool auto_hidden = false;
+    RECT hidden_area = {};
     // When the work of a mode without frames was last done.
     DWORD rest_done_at = 0;
     LoopMode rest_mode = LoopMode::kFrames;

@@ -65,7 +65,12 @@ void RunFrames(MainWindow& main_window) {
             main_window.pace_frame(main_window.frame_rate);
         } else {
             // Nothing to draw: wait for a message, or for the mode's own work.
-            pacing_seam.wait_for_messages(main_window.rest(mode));
+            // Until a message comes that work is all there is to do, and the
+            // queue is not asked in between: each question costs a wake-up.
+            DWORD wait = main_window.rest(mode);
+            while (!pacing_seam.wait_for_messages(wait) && main_window.loop_mode() == mode) {
+                wait = main_window.rest(mode);
+            }
         }
         previous = mode;
     }

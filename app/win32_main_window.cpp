@@ -22,6 +22,8 @@ constexpr int32_t kHoverFramesCap = 1001;
 // gigabyte, and a hidden window comes back within a tenth of a second.
 constexpr DWORD kFoldedRefreshMs = 1000;
 constexpr DWORD kHiddenCursorMs = 100;
+// What of a rest's period a wait may end early by and still count as due.
+constexpr DWORD kEarlyShare = 20;
 
 std::wstring GadgetSettingsFile(HINSTANCE instance) {
     return SettingsFileToSave(ModuleDirectory(instance));
@@ -29,9 +31,10 @@ std::wstring GadgetSettingsFile(HINSTANCE instance) {
 
 }  // namespace
 
-void WINAPI WaitForMessages(DWORD milliseconds) {
+bool WINAPI WaitForMessages(DWORD milliseconds) {
     // Input already in the queue ends the wait too, not only input that comes.
-    MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT,
+                                       MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
 }
 
 PacingSeam pacing_seam = {MillisecondClock, Sleep, BeginTimerPeriod, EndTimerPeriod,
@@ -151,21 +154,26 @@ void MainWindow::check_auto_hide() {
     if (hover_frames <= 0) return;
 
     POINT cursor;
-    WINDOWPLACEMENT placement = {};
-    placement.length = sizeof placement;
-    // Without either answer there is no telling where the cursor is: wait for the next frame.
-    if (!desktop_seam.cursor_pos(&cursor) || !desktop_seam.window_placement(hwnd, &placement)) {
-        return;
+    // Without an answer there is no telling where the cursor is: wait for the next look.
+    if (!desktop_seam.cursor_pos(&cursor)) return;
+    // A hidden window does not move: its place is taken once, when it hides,
+    // so each look while hidden costs the system one question only.
+    RECT area = hidden_area;
+    if (!auto_hidden) {
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        if (!desktop_seam.window_placement(hwnd, &placement)) return;
+        area = placement.rcNormalPosition;
     }
-    const RECT& area = placement.rcNormalPosition;
     if (cursor.x >= area.left && cursor.x <= area.right && cursor.y >= area.top &&
         cursor.y <= area.bottom) {
         if (hover_frames < kHoverFramesCap) ++hover_frames;
         // A hidden window gets no hit tests, so the count only rises from here.
         // It is hidden once: asking again each frame only keeps the system busy.
-        if (hover_frames >= kHoverFramesToHide && IsWindowVisible(hwnd)) {
+        if (hover_frames >= kHoverFramesToHide && !auto_hidden && IsWindowVisible(hwnd)) {
             desktop_seam.show_window(hwnd, SW_HIDE);
             auto_hidden = true;
+            hidden_area = area;
         }
     } else {
         // Back without taking the focus from whatever the user is working in.
@@ -191,8 +199,10 @@ DWORD MainWindow::rest(LoopMode mode) {
     const DWORD period = mode == LoopMode::kFolded ? kFoldedRefreshMs : kHiddenCursorMs;
     const DWORD now = pacing_seam.time();
     // A mode just entered does its work at once: the tray's picture and tip
-    // follow the memory from the moment the window folds.
-    if (mode != rest_mode || ElapsedTicks(rest_done_at, now) >= period) {
+    // follow the memory from the moment the window folds. A wait that ends a
+    // little early counts as due: another wake-up for the last millisecond or
+    // two would double the wake-ups of a resting gadget.
+    if (mode != rest_mode || ElapsedTicks(rest_done_at, now) + period / kEarlyShare >= period) {
         rest_mode = mode;
         rest_done_at = now;
         if (mode == LoopMode::kFolded) {

@@ -358,15 +358,18 @@ void WINAPI ScenarioSleep(DWORD milliseconds) {
     case 9: Post(WM_CLOSE, 0, 0); break;
     }
 }
-void WINAPI ScenarioWait(DWORD milliseconds) {
+// True when it posted a message, as the real wait ends when one comes.
+bool WINAPI ScenarioWait(DWORD milliseconds) {
     scenario.calls += milliseconds == INFINITE ? 'W' : 'w';
     scenario.waits.push_back(milliseconds);
     if (milliseconds == INFINITE) {
         Post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, SessionId());
-        return;
+        return true;
     }
     scenario.now += milliseconds;
-    if (++scenario.rests == 3) Post(WM_APP + 100, 1433, WM_LBUTTONDBLCLK);
+    if (++scenario.rests < 3) return false;
+    Post(WM_APP + 100, 1433, WM_LBUTTONDBLCLK);
+    return true;
 }
 int WINAPI DismissedBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
 UINT WINAPI ScenarioBegin(UINT) {

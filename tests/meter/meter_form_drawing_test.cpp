@@ -219,24 +219,31 @@ TEST_F(MeterFormTest, TheEnglishDefaultCaptionNeverMeetsTheWidestAmount) {
     // The widest amount there is: every other is shorter.
     FakeSystem::total = FakeSystem::available = ~uint64_t{0};
     EXPECT_EQ(FormatByteSize(FakeSystem::available), "17179869184.00GB");
-    f.handle_message(Frame());
-    // The caption as it looks drawn alone; beside the amount it must look the same.
-    DibSurface alone(240, 16);
-    ASSERT_TRUE(alone.has_pixels());
-    const TextExtent caption =
-        RasterizeText(alone.pixels, 240, 16, f.font, 240, 16, 0, f.memory_caption);
-    EXPECT_GT(caption.right, 0);
-    int differing = 0;
-    for (int32_t y = 0; y < 12; ++y) {
-        for (int32_t x = 0; x < caption.right; ++x) {
-            differing += PixelAt(*f.text_layer, 120 + x, y) != alone.pixels[y * 240 + x];
+    // At every usual display scale, the fractional ones too.
+    for (uint32_t dpi : {96u, 120u, 144u, 168u, 192u}) {
+        SCOPED_TRACE(dpi);
+        f.set_dpi(dpi);
+        f.handle_message(Frame());
+        const MeterScale& scale = f.scale;
+        // The caption as it looks drawn alone; beside the amount it must look the same.
+        DibSurface alone(scale.width, scale.scratch_height);
+        ASSERT_TRUE(alone.has_pixels());
+        const TextExtent caption = RasterizeText(alone.pixels, alone.width, alone.height, f.font,
+                                                 alone.width, alone.height, 0, f.memory_caption);
+        EXPECT_GT(caption.right, 0);
+        int differing = 0;
+        for (int32_t y = 0; y < scale.row_height; ++y) {
+            for (int32_t x = 0; x < caption.right; ++x) {
+                differing += PixelAt(*f.text_layer, scale.slot_width + x, y) !=
+                             alone.pixels[y * alone.width + x];
+            }
         }
+        EXPECT_EQ(differing, 0);
+        // Nor does the amount reach into the caption's advance.
+        const TextExtent amount = RasterizeText(alone.pixels, alone.width, alone.height, f.font,
+                                                alone.width, alone.height, 0, "17179869184.00GB");
+        EXPECT_LE(scale.slot_width + caption.right, scale.width - amount.right);
     }
-    EXPECT_EQ(differing, 0);
-    // Nor does the amount reach into the caption's advance.
-    const TextExtent amount =
-        RasterizeText(alone.pixels, 240, 16, f.font, 240, 16, 0, "17179869184.00GB");
-    EXPECT_LE(120 + caption.right, 240 - amount.right);
 }
 
 TEST_F(MeterFormTest, SurfacesWithoutMemoryAreSkipped) {
