@@ -31,13 +31,15 @@ enum class Wake { kSample, kStop, kPause };
 // kPause when they were paused. Without an event only the stop flag, read after
 // each sample, can end a sampler.
 Wake WaitForTurn(const SamplerSlot& slot) {
+    const DWORD wait =
+        slot.turn != nullptr ? slot.turn->until_next_turn(sample_interval_ms) : sample_interval_ms;
     if (slot.stop_event == nullptr) {
-        Sleep(sample_interval_ms);
+        Sleep(wait);
         return Wake::kSample;
     }
     const HANDLE events[2] = {slot.stop_event, slot.paused_event};
     const DWORD count = slot.paused_event != nullptr ? 2 : 1;
-    const DWORD woken = WaitForMultipleObjects(count, events, FALSE, sample_interval_ms);
+    const DWORD woken = WaitForMultipleObjects(count, events, FALSE, wait);
     if (woken == WAIT_TIMEOUT) return Wake::kSample;
     // The stop event comes first, so it wins when both are set; a failed wait
     // ends the thread too, rather than letting it spin.
@@ -187,6 +189,19 @@ private:
 
 SamplerTurn::SamplerTurn() { InitializeCriticalSection(&lock_); }
 SamplerTurn::~SamplerTurn() { DeleteCriticalSection(&lock_); }
+
+DWORD SamplerTurn::until_next_turn(DWORD interval) {
+    if (interval == 0) return 0;
+    EnterCriticalSection(&lock_);
+    const DWORD now = clock();
+    if (!started_) {
+        started_ = true;
+        epoch_ = now;
+    }
+    const DWORD wait = interval - (now - epoch_) % interval;
+    LeaveCriticalSection(&lock_);
+    return wait;
+}
 
 bool SamplerTurn::fresh(bool taken, DWORD taken_at) const {
     return taken && clock() - taken_at < sample_interval_ms / 2;

@@ -33,6 +33,10 @@ public:
     // The processor's times from the kernel's report of this turn.
     bool processor_times(QuerySystemInformationFunction query, int32_t index,
                          LARGE_INTEGER times[3]);
+    // Milliseconds until the next turn begins. Turns start on one grid of
+    // `interval` for all samplers, so that they stay in the same turn however
+    // long the gadget runs rather than drift apart by their own delays.
+    DWORD until_next_turn(DWORD interval);
 
     // Milliseconds; tests move it by hand.
     DWORD(WINAPI* clock)() = GetTickCount;
@@ -47,6 +51,8 @@ private:
 
     static constexpr size_t kMostReported = 64;
     CRITICAL_SECTION lock_;
+    bool started_ = false;
+    DWORD epoch_ = 0;
     bool collected_ = false;
     DWORD collected_at_ = 0;
     PDH_STATUS collect_status_ = 0;

@@ -340,6 +340,20 @@ TEST(SamplerTurn, TheFirstSamplerOfATurnCollectsForAllOfIt) {
     EXPECT_EQ(turn.reports, 1u);
     EXPECT_EQ(turn.collections, 2u);
     system_libraries.pdh = saved;
+
+    // Turns keep to one grid whatever each sampler's own delays: one that comes
+    // back late waits less, one that finished early waits the rest.
+    SamplerTurn grid;
+    grid.clock = TurnTime;
+    turn_now = 7000;
+    EXPECT_EQ(grid.until_next_turn(1000), 1000u);
+    turn_now = 8030;
+    EXPECT_EQ(grid.until_next_turn(1000), 970u);
+    turn_now = 8990;
+    EXPECT_EQ(grid.until_next_turn(1000), 10u);
+    turn_now = 9000 + 1000 * 500 + 12;  // many turns later, no drift
+    EXPECT_EQ(grid.until_next_turn(1000), 988u);
+    EXPECT_EQ(grid.until_next_turn(0), 0u);
 }
 
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {
