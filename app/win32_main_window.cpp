@@ -29,13 +29,13 @@ std::wstring GadgetSettingsFile(HINSTANCE instance) {
     return SettingsFileToSave(ModuleDirectory(instance));
 }
 
-}  // namespace
-
 bool WINAPI WaitForMessages(DWORD milliseconds) {
     // Input already in the queue ends the wait too, not only input that comes.
     return MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT,
                                        MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
 }
+
+}  // namespace
 
 PacingSeam pacing_seam = {MillisecondClock, Sleep, BeginTimerPeriod, EndTimerPeriod,
                           WaitForMessages};
