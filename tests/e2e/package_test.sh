@@ -34,8 +34,7 @@ grep -q 'PerMonitorV2, PerMonitor' <<<"$resources" || fail "the manifest does no
 (cd "$E2E_DIR" && exec "$WINE_RUN" "$folder/VorneltGauge.exe" >"$E2E_DIR/gadget.log" 2>&1) &
 GADGET_PID=$!
 probe wait-window $((E2E_WAIT_SECONDS * 1000)) || { fail "the unpacked gadget's window did not appear"; exit 1; }
-probe info
-expect_eq visible "$(probe_value visible)" 1
+expect_soon visible 1 info_value visible
 probe command 40005 || fail "the Exit command could not be posted"
 gadget_ended() { ! kill -0 "$GADGET_PID" 2>/dev/null; }
 wait_until gadget_ended || { fail "the gadget did not end after Exit"; exit 1; }

@@ -63,9 +63,9 @@ for kind in missing empty random large nul; do
     rm -f "$settings"
     [ "$kind" = missing ] || cp "$E2E_DIR/$kind.txt" "$settings"
     start_gadget
-    probe info
-    expect_eq "$kind file: window shown" "$(probe_value visible)" 1
-    [ "$kind" = nul ] && expect_eq "nul file: translucent from before the NUL" "$(probe_value alpha)" 128
+    # The window exists before its creation has shown it: waited for, not read once.
+    expect_soon "$kind file: window shown" 1 info_value visible
+    [ "$kind" = nul ] && expect_eq "nul file: translucent from before the NUL" "$(info_value alpha)" 128
     close_gadget
     expect_complete_settings "$settings"
 done

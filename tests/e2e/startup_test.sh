@@ -3,9 +3,10 @@
 source "$(dirname "$0")/lib.sh"
 
 start_gadget
+# The window exists before its creation has shown it: waited for, not read once.
+expect_soon visible 1 info_value visible
 probe info
 expect_eq title "$(probe_value title)" "Vornelt Gauge"
-expect_eq visible "$(probe_value visible)" 1
 # Exactly the popup style plus WS_VISIBLE: no caption, no frame.
 expect_eq style "$(probe_value style)" 0x96090000
 exstyle=$(probe_value exstyle)
