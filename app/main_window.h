@@ -192,12 +192,6 @@ private:
     void track_menu(WORD resource, POINT point);
 };
 
-// The DPI of the window's monitor (where Windows tells it; else the screen's).
-uint32_t WindowDpi(HWND window);
-
-// The size of the shell's small icons at the DPI the taskbar uses.
-int32_t SmallIconSize();
-
 // Takes at most one message: 0 when none was waiting, -1 for WM_QUIT (not
 // dispatched), 1 when one was dispatched.
 int pump_message();

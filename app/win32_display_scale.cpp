@@ -4,32 +4,7 @@
 // rectangle and the tray's pictures.
 #include "app/main_window.h"
 #include "meter/meter_form.h"
-#include "text/win32_system_libraries.h"
-
-uint32_t WindowDpi(HWND window) {
-    const NewerSystemFunctions& newer = system_libraries.newer;
-    if (newer.get_dpi_for_window != nullptr && window != nullptr) {
-        const UINT dpi = newer.get_dpi_for_window(window);
-        if (dpi != 0) return dpi;
-    }
-    // Before Windows 10 the system's scale is the one every window has.
-    const HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen != nullptr) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<uint32_t>(dpi) : kBaseDpi;
-}
-
-int32_t SmallIconSize() {
-    const NewerSystemFunctions& newer = system_libraries.newer;
-    if (newer.get_system_metrics_for_dpi != nullptr) {
-        // The notification area is drawn at the taskbar's own scale.
-        const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-        const int size = newer.get_system_metrics_for_dpi(SM_CXSMICON, WindowDpi(taskbar));
-        if (size > 0) return size;
-    }
-    const int size = GetSystemMetrics(SM_CXSMICON);
-    return size > 0 ? size : 16;
-}
+#include "platform/win32_monitors.h"
 
 const MeterScale& MainWindow::scale() const {
     return meter_form != nullptr ? meter_form->scale : kUnscaled;

@@ -3,10 +3,11 @@
 #include "measure/win32_processor_info.h"
 #include "meter/meter_form.h"
 #include "meter/meter_layout.h"
+#include "platform/win32_monitors.h"
+#include "platform/win32_system_libraries.h"
 #include "settings/settings_text.h"
 #include "settings/win32_settings_place.h"
 #include "text/win32_module_directory.h"
-#include "text/win32_system_libraries.h"
 
 int pump_message() {
     MSG message;

@@ -8,7 +8,8 @@
 #include "settings/win32_settings_place.h"
 #include "text/string_helpers.h"
 #include "text/win32_module_directory.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_clock.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 

@@ -13,9 +13,10 @@
 #include "app/win32_start_with_windows.h"
 #include "measure/processor_info.h"
 #include "meter/meter_form.h"
+#include "platform/win32_monitors.h"
 #include "settings/win32_settings_file.h"
 #include "text/win32_module_directory.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_system_libraries.h"
 #include "text/win32_wide_text.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "text/win32_system_libraries.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdarg>
 
 #include "measure/processor_info.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_clock.h"
 
 void(WINAPI* debug_output)(LPCSTR text) = OutputDebugStringA;
 

@@ -3,7 +3,7 @@
 #include <pdhmsg.h>
 
 #include "measure/processor_usage.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "meter/meter_layout.h"
 #include "raster/glyph_rasterizer.h"
 #include "raster/pixel_primitives.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_clock.h"
 
 class MeterForm : public Form {
 public:

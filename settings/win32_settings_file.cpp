@@ -3,6 +3,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/win32_monitors.h"
+
 namespace {
 
 // The one owner of an open file handle.
@@ -24,23 +26,6 @@ private:
     OwnedFile& operator=(const OwnedFile&) = delete;
     HANDLE handle_;
 };
-
-struct MonitorSearch {
-    RECT rect;
-    bool found;
-};
-
-BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address) {
-    auto& search = *reinterpret_cast<MonitorSearch*>(search_address);
-    MONITORINFO info = {};
-    info.cbSize = sizeof info;
-    RECT common;
-    // The whole monitor: a window parked on the taskbar is out of the work
-    // area but can still be seen and grabbed.
-    search.found = monitor_info_seam(monitor, &info) &&
-                   IntersectRect(&common, &info.rcMonitor, &search.rect);
-    return search.found ? FALSE : TRUE;
-}
 
 // A read-only file is the user's way to pin the settings, and a folder of that
 // name is nobody's settings file: neither is ever written. Windows refuses such a
@@ -79,7 +64,6 @@ bool WriteInPlace(const std::wstring& path, const std::string& text) {
 
 }  // namespace
 
-BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
 BOOL(WINAPI* replace_file_seam)(LPCWSTR from, LPCWSTR to, DWORD flags) = MoveFileExW;
 
 ReadOutcome ReadFileText(const std::wstring& path, std::string& out) {
@@ -139,12 +123,6 @@ SaveOutcome ReplaceFileText(const std::wstring& path, const std::string& text) {
 
 bool WriteWholeFile(std::wstring path, const std::string& text) {
     return ReplaceFileText(path, text) == SaveOutcome::kSaved;
-}
-
-bool RectOnAnyMonitor(const RECT& rect) {
-    MonitorSearch search{rect, false};
-    EnumDisplayMonitors(nullptr, nullptr, CheckMonitor, reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 StoredSettings LoadSettingsFile(const std::wstring& path, uint32_t processor_count,

@@ -1,5 +1,5 @@
 // The settings file on disk: reading it whole, replacing it safely, and the
-// check that a stored window position is still on a screen.
+// stored settings it holds.
 #pragma once
 
 #include <windows.h>
@@ -47,12 +47,6 @@ bool WriteWholeFile(std::wstring path, const std::string& text);
 // The replace of ReplaceFileText; tests make it refuse as Windows does while
 // another program holds the file without sharing deletion.
 extern BOOL(WINAPI* replace_file_seam)(LPCWSTR from, LPCWSTR to, DWORD flags);
-
-// Tests replace this to give a monitor a work area smaller than itself.
-extern BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info);
-
-// Whether any part of `rect` lies on some monitor (taskbars included).
-bool RectOnAnyMonitor(const RECT& rect);
 
 // The stored settings of the file at `path` (defaults when there is none); a
 // position that would put the window on no monitor counts as not found. `text`

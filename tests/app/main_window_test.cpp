@@ -8,7 +8,8 @@
 #include "app/main_window.h"
 #include "app/win32_settings_claim.h"
 #include "main_window_harness.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_clock.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 

@@ -12,10 +12,11 @@
 #include "app/win32_settings_claim.h"
 #include "main_window_harness.h"
 #include "measure/processor_info.h"
+#include "platform/win32_monitors.h"
 #include "raster/win32_dib_surface.h"
 #include "settings/win32_settings_file.h"
 #include "text/string_helpers.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/gadget_messages.h"
 #include "main_window_harness.h"
 #include "measure/win32_sampler.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 

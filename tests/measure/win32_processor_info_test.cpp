@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "measure/processor_info.h"
-#include "text/win32_system_libraries.h"
+#include "platform/win32_clock.h"
 
 namespace {
 

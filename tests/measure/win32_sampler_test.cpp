@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "text/win32_system_libraries.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 

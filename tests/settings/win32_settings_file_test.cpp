@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "platform/win32_monitors.h"
 #include "settings/win32_settings_place.h"
 #include "text/win32_wide_text.h"
 

@@ -1,6 +1,5 @@
 // The system libraries the program uses beyond those it imports (the multimedia
-// timer, the performance-data helper and the session notifications), and the
-// millisecond clock. They are
+// timer, the performance-data helper and the session notifications). They are
 // loaded from the system folder only, in one place, and freed in one place, so
 // that a library of the same name beside the program never runs in it.
 #pragma once
@@ -86,13 +85,3 @@ HMODULE LoadFromSystemFolder(const char* name);
 void LoadSystemLibraries(HMODULE (*load)(const char* name) = LoadFromSystemFolder);
 // Once, at the very end: frees what LoadSystemLibraries loaded and empties the table.
 void FreeSystemLibraries();
-
-// The system timer's resolution, asked for and given back in the multimedia
-// timer's terms: 0 when done, nonzero when refused or when the timer could not
-// be loaded. Every granted request must be ended with the same period.
-UINT WINAPI BeginTimerPeriod(UINT milliseconds);
-UINT WINAPI EndTimerPeriod(UINT milliseconds);
-
-// Milliseconds since the system started, wrapping after 2^32: the multimedia
-// timer, or GetTickCount (same unit, same wrap) when it could not be loaded.
-DWORD WINAPI MillisecondClock();

@@ -1,13 +1,10 @@
-#include "text/win32_system_libraries.h"
+#include "platform/win32_system_libraries.h"
 
 #include <cstring>
 
 SystemLibraries system_libraries = {};
 
 namespace {
-
-// The multimedia timer's own "cannot do" answer.
-constexpr UINT kTimerUnavailable = 97;
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
@@ -121,19 +118,4 @@ void FreeSystemLibraries() {
     if (pdh.still_used) return;
     if (pdh.module != nullptr) FreeLibrary(pdh.module);
     pdh = {};
-}
-
-UINT WINAPI BeginTimerPeriod(UINT milliseconds) {
-    const auto begin = system_libraries.winmm.time_begin_period;
-    return begin != nullptr ? begin(milliseconds) : kTimerUnavailable;
-}
-
-UINT WINAPI EndTimerPeriod(UINT milliseconds) {
-    const auto end = system_libraries.winmm.time_end_period;
-    return end != nullptr ? end(milliseconds) : kTimerUnavailable;
-}
-
-DWORD WINAPI MillisecondClock() {
-    const auto time_get_time = system_libraries.winmm.time_get_time;
-    return time_get_time != nullptr ? time_get_time() : GetTickCount();
 }

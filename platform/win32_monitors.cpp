@@ -1,0 +1,60 @@
+#include "platform/win32_monitors.h"
+
+#include "platform/win32_system_libraries.h"
+
+namespace {
+
+// The scale of 100 % (USER_DEFAULT_SCREEN_DPI of newer headers).
+constexpr uint32_t kDefaultDpi = 96;
+
+struct MonitorSearch {
+    RECT rect;
+    bool found;
+};
+
+BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address) {
+    auto& search = *reinterpret_cast<MonitorSearch*>(search_address);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    RECT common;
+    // The whole monitor: a window parked on the taskbar is out of the work
+    // area but can still be seen and grabbed.
+    search.found = monitor_info_seam(monitor, &info) &&
+                   IntersectRect(&common, &info.rcMonitor, &search.rect);
+    return search.found ? FALSE : TRUE;
+}
+
+}  // namespace
+
+BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
+
+bool RectOnAnyMonitor(const RECT& rect) {
+    MonitorSearch search{rect, false};
+    EnumDisplayMonitors(nullptr, nullptr, CheckMonitor, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+uint32_t WindowDpi(HWND window) {
+    const NewerSystemFunctions& newer = system_libraries.newer;
+    if (newer.get_dpi_for_window != nullptr && window != nullptr) {
+        const UINT dpi = newer.get_dpi_for_window(window);
+        if (dpi != 0) return dpi;
+    }
+    // Before Windows 10 the system's scale is the one every window has.
+    const HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen != nullptr) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<uint32_t>(dpi) : kDefaultDpi;
+}
+
+int32_t SmallIconSize() {
+    const NewerSystemFunctions& newer = system_libraries.newer;
+    if (newer.get_system_metrics_for_dpi != nullptr) {
+        // The notification area is drawn at the taskbar's own scale.
+        const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+        const int size = newer.get_system_metrics_for_dpi(SM_CXSMICON, WindowDpi(taskbar));
+        if (size > 0) return size;
+    }
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    return size > 0 ? size : 16;
+}
