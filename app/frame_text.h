@@ -6,13 +6,7 @@
 #include <string>
 
 #include "app/face.h"
-
-// One processor's hand-over as the frame sees it: the newest usage in percent,
-// and whether it has not been passed on yet.
-struct UsageSample {
-    double usage;
-    bool fresh;
-};
+#include "measure/processor_usage.h"
 
 // The whole percent the meter is told: truncated toward zero, then made
 // non-negative. Values no integer can hold (NaN, huge) are pinned instead of

@@ -12,51 +12,18 @@
 #include "app/frame_pacing.h"
 #include "app/tray_icon.h"
 #include "app/window.h"
-#include "measure/win32_sampler.h"
+#include "measure/win32_samplers.h"
 #include "meter/meter_layout.h"
+#include "resources/resource_ids.h"
 
 class LayeredWindowApi;
 class MeterForm;
 
-// The clock and the sleep of the frame pacing, and the finer system timer they
-// need, asked for before the first frame and given back after the last; tests
-// replace them.
-struct PacingSeam {
-    DWORD(WINAPI* time)();
-    void(WINAPI* sleep)(DWORD milliseconds);
-    UINT(WINAPI* begin_period)(UINT milliseconds);
-    UINT(WINAPI* end_period)(UINT milliseconds);
-    // Waits until a message comes or `milliseconds` have passed (INFINITE: a
-    // message); false when the time ran out with no message come.
-    bool(WINAPI* wait_for_messages)(DWORD milliseconds);
-};
-extern PacingSeam pacing_seam;
-
-// What the main window asks of the desktop that a test cannot let happen for
-// real or cannot see: modal menus, the message box, where the cursor and the
-// window are, where the settings file lives, the user interface language that
-// picks the face, and the auto-hide's hiding and showing.
-struct DesktopSeam {
-    BOOL(WINAPI* track_popup_menu)(HMENU menu, UINT flags, int x, int y, int reserved,
-                                   HWND owner, const RECT* rect);
-    int(WINAPI* message_box)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
-    BOOL(WINAPI* cursor_pos)(LPPOINT point);
-    BOOL(WINAPI* window_placement)(HWND window, WINDOWPLACEMENT* placement);
-    // The file the gadget saves to, and the claim it holds (UTF-16, whole).
-    std::wstring (*settings_path)(HINSTANCE instance);
-    LANGID(WINAPI* ui_language)();
-    BOOL(WINAPI* show_window)(HWND window, int command);
-};
-extern DesktopSeam desktop_seam;
-
-// The timer that retries a save another program kept out, and its period.
-constexpr UINT_PTR kSaveRetryTimer = 0x5653;
-constexpr UINT kSaveRetryMs = 1000;
-
-// The body every sampler thread runs; tests put in one that ends at once.
-extern unsigned(__stdcall* sampler_body)(void* slot);
-// How long the destructor waits for all samplers together; tests shorten it.
-extern DWORD sampler_join_limit;
+// The gadget's window: a borderless tool window on top of the others, which the
+// system may move (its drag and keyboard move) but neither frames nor sizes.
+constexpr DWORD kGadgetStyle =
+    WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MAXIMIZEBOX;
+constexpr DWORD kGadgetExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
 
 // What the main loop does while the queue is empty.
 enum class LoopMode {
@@ -68,7 +35,9 @@ enum class LoopMode {
 
 class MainWindow : public Window {
 public:
-    MainWindow();
+    // Saves to `settings_file` (none: saves nothing), and shows `processor_count`
+    // processors (0: as many as the system has, at most 32; tests pass a count).
+    explicit MainWindow(std::wstring settings_file = std::wstring(), uint32_t processor_count = 0);
     ~MainWindow() override;
     LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
 
@@ -105,8 +74,8 @@ public:
     // Saves to the gadget's own file at once, so a gadget that is killed or
     // crashes later loses nothing the user set.
     void save_changed_settings();
-    // The file saved to, decided on first use and kept for the run.
-    const std::wstring& settings_place();
+    // The file saved to, decided once at start and kept for the run.
+    const std::wstring& settings_place() const;
     void keep_on_top();
     // Puts a window that a display change left on no monitor at the default place.
     void keep_on_a_monitor();
@@ -120,14 +89,7 @@ public:
     uint32_t processor_count = 1;
     bool translucent = false;
     bool auto_hide = false;
-    PDH_HQUERY pdh_query = nullptr;
-    // On the heap, with the event that stops the samplers: a sampler that has
-    // not ended when the object goes keeps both (see the destructor).
-    SamplerSlot* samplers = new SamplerSlot[kMaxProcessors]();
-    SamplerTurn* sampler_turn = new SamplerTurn();
-    HANDLE sampler_stop = nullptr;
-    HANDLE samplers_paused = nullptr;
-    HANDLE samplers_running = nullptr;
+    Samplers samplers;
     // Why nobody can see the meter; any of them pauses frames and samplers.
     bool session_locked = false;
     bool session_disconnected = false;
@@ -166,7 +128,7 @@ public:
     int32_t hover_frames = 0;
     bool ignore_next_close = false;
     bool iconized = false;
-    // Started folded with no taskbar yet: folds when "TaskbarCreated" comes.
+    // Started folded with no taskbar yet: folds when the taskbar's message comes.
     bool fold_when_taskbar_comes = false;
     bool frame_late = false;
     FramePacer pacer;

@@ -12,20 +12,11 @@
 
 #include "app/face.h"
 
-// The shell calls go through these, so tests can make the shell time out or fail.
-struct ShellSeam {
-    BOOL (*notify_icon)(DWORD message, NOTIFYICONDATAW* data);
-    DWORD (*last_error)();
-    void (*sleep)(DWORD milliseconds);
-    // Whether a taskbar runs at all (Explorer may not have started yet, or be replaced).
-    bool (*taskbar_exists)();
-};
-extern ShellSeam shell_seam;
-
 class TrayIcon {
 public:
     TrayIcon(HWND window = nullptr, uint32_t id = 0, uint32_t callback_message = 0,
              HICON icon = nullptr, std::string tip = std::string());
+    // Takes the icon out of the notification area if it is (taken to be) there.
     ~TrayIcon();
     int configure(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
                   std::string tip);
@@ -63,9 +54,6 @@ private:
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 };
-
-// Tests replace this to set the memory load the tray refresh sees.
-extern BOOL (*memory_status_seam)(MEMORYSTATUSEX* status);
 
 // One frame of the folded window: the picture of the memory-load level (icon
 // resources 103 to 105 of `module` at `icon_size` pixels, loaded only when the

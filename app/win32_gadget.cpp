@@ -3,7 +3,7 @@
 #include "measure/win32_processor_info.h"
 #include "meter/meter_form.h"
 #include "meter/meter_layout.h"
-#include "platform/win32_monitors.h"
+#include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
 #include "settings/settings_text.h"
 #include "settings/win32_settings_place.h"
@@ -36,9 +36,9 @@ public:
         if (on == asked_) return;
         asked_ = on;
         if (on) {
-            granted_ = pacing_seam.begin_period(kTimerPeriod) == 0;
+            granted_ = platform.clock.begin_period(kTimerPeriod) == 0;
         } else if (granted_) {
-            pacing_seam.end_period(kTimerPeriod);
+            platform.clock.end_period(kTimerPeriod);
             granted_ = false;
         }
     }
@@ -69,7 +69,7 @@ void RunFrames(MainWindow& main_window) {
             // Until a message comes that work is all there is to do, and the
             // queue is not asked in between: each question costs a wake-up.
             DWORD wait = main_window.rest(mode);
-            while (!pacing_seam.wait_for_messages(wait) && main_window.loop_mode() == mode) {
+            while (!platform.clock.wait_for_messages(wait) && main_window.loop_mode() == mode) {
                 wait = main_window.rest(mode);
             }
         }
@@ -85,7 +85,10 @@ int RunGadget(HINSTANCE instance) {
     LoadSystemLibraries();
     const std::wstring program_folder = ModuleDirectory(instance);
     SetCurrentDirectoryW(program_folder.c_str());
-    const std::wstring settings_path = desktop_seam.settings_path(instance);
+    // Decided once: a probe file at every save would raise a notification each
+    // time where folders are watched, and one failed probe would send one save
+    // elsewhere.
+    const std::wstring settings_path = SettingsFileToSave(program_folder);
     // Two gadgets on one file would stack on one place and overwrite each
     // other's settings: a second start brings the first forward and ends.
     SettingsFileClaim claim(SettingsFileKey(settings_path));
@@ -98,9 +101,7 @@ int RunGadget(HINSTANCE instance) {
         return 1;
     }
     report_processor();
-    InitializeCriticalSection(&sample_lock);
-    MainWindow* main_window = new MainWindow();
-    main_window->settings_file = settings_path;
+    MainWindow* main_window = new MainWindow(settings_path);
 
     bool position_found = false;
     const RECT stored = main_window->load_settings(
@@ -115,15 +116,14 @@ int RunGadget(HINSTANCE instance) {
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), scale);
     if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
     const int32_t height = WindowHeightForProcessors(main_window->processor_count, scale);
-    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(101));
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
 
     // Without a window no quit message would ever come: end at once instead.
-    if (main_window->create(instance, nullptr, "Vornel", place.left, place.top, scale.width, height,
-                            "Vornelt Gauge", 0x86090000, 0x88, nullptr, icon)) {
+    if (main_window->create(instance, nullptr, VG_WINDOW_CLASS, place.left, place.top, scale.width,
+                            height, VG_WINDOW_TITLE, kGadgetStyle, kGadgetExStyle, nullptr, icon)) {
         RunFrames(*main_window);
     }
     delete main_window;
-    if (!sample_lock_still_used) DeleteCriticalSection(&sample_lock);
     FreeSystemLibraries();
     return 0;
 }

@@ -6,31 +6,26 @@
 #include <cstring>
 
 #include "app/frame_text.h"
-#include "app/gadget_messages.h"
 #include "app/main_window.h"
 #include "app/win32_settings_claim.h"
 #include "app/win32_layered_window_api.h"
 #include "app/win32_start_with_windows.h"
 #include "measure/processor_info.h"
 #include "meter/meter_form.h"
-#include "platform/win32_monitors.h"
+#include "platform/win32_platform.h"
 #include "settings/win32_settings_file.h"
 #include "text/win32_module_directory.h"
-#include "platform/win32_system_libraries.h"
 #include "text/win32_wide_text.h"
 
 namespace {
 
 static_assert(kTrayMessage == WM_APP + 100, "the icon's callback message");
-constexpr WORD kProgramIcon = 101;
-constexpr WORD kWindowMenu = 102;
-constexpr WORD kTrayMenu = 106;
 constexpr int32_t kFoldAttempts = 5;
 constexpr DWORD kFoldPause = 500;
 // The system's move loop, entered as if the caption had been grabbed.
 constexpr WPARAM kDragMove = SC_MOVE + HTCAPTION;
 
-const char kCaption[] = "Vornelt Gauge";
+const char kCaption[] = VG_WINDOW_TITLE;
 // Values of headers newer than the oldest Windows the program runs on.
 constexpr WORD kAllProcessorGroups = 0xFFFF;
 constexpr DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW, per window
@@ -55,14 +50,14 @@ HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
 // A 32-bit program is told of at most 32 processors; the machine may have more
 // (in one group, or in several from Windows 7 on).
 uint32_t MachineProcessorCount(uint32_t shown) {
-    const NewerSystemFunctions& newer = system_libraries.newer;
+    const Platform::System& system = platform.system;
     uint32_t count = shown;
-    if (newer.get_active_processor_count != nullptr) {
-        const DWORD all = newer.get_active_processor_count(kAllProcessorGroups);
+    if (system.active_processor_count != nullptr) {
+        const DWORD all = system.active_processor_count(kAllProcessorGroups);
         if (all > count) count = all;
-    } else if (newer.get_native_system_info != nullptr) {
+    } else if (system.native_system_info != nullptr) {
         SYSTEM_INFO native = {};
-        newer.get_native_system_info(&native);
+        system.native_system_info(&native);
         if (native.dwNumberOfProcessors > count) count = native.dwNumberOfProcessors;
     }
     return count;
@@ -71,19 +66,19 @@ uint32_t MachineProcessorCount(uint32_t shown) {
 // An elevated gadget gets no message from normal programs unless it lets it
 // through: the taskbar's restart and a second start's bring-forward among them.
 void LetThrough(HWND window, UINT message) {
-    const NewerSystemFunctions& newer = system_libraries.newer;
+    const Platform::WindowManager& windows = platform.window_manager;
     if (message == 0) return;
-    if (newer.change_window_message_filter_ex != nullptr) {
-        newer.change_window_message_filter_ex(window, message, kMessageFilterAllow, nullptr);
-    } else if (newer.change_window_message_filter != nullptr) {
-        newer.change_window_message_filter(message, kMessageFilterAdd);
+    if (windows.change_window_message_filter_ex != nullptr) {
+        windows.change_window_message_filter_ex(window, message, kMessageFilterAllow, nullptr);
+    } else if (windows.change_window_message_filter != nullptr) {
+        windows.change_window_message_filter(message, kMessageFilterAdd);
     }
 }
 
 uint64_t InstalledMemory() {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
-    return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
+    return platform.memory.status(&status) ? status.ullTotalPhys : 0;
 }
 
 }  // namespace
@@ -123,7 +118,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         // Maximizing leaves the window where and as large as it is.
         WINDOWPLACEMENT placement = {};
         placement.length = sizeof placement;
-        if (!desktop_seam.window_placement(hwnd, &placement)) return 0;
+        if (!platform.window_manager.window_placement(hwnd, &placement)) return 0;
         const RECT& area = placement.rcNormalPosition;
         MINMAXINFO& limits = *reinterpret_cast<MINMAXINFO*>(lparam);
         limits.ptMaxPosition = POINT{area.left, area.top};
@@ -270,16 +265,16 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     // text breaks at its line feed only, however long the processor's name.
     SendMessageW(tooltip_window, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN));
 
-    taskbar_created_message = RegisterWindowMessageA("TaskbarCreated");
+    taskbar_created_message = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
     settings_key = SettingsFileKey(settings_place());
-    bring_forward_message = RegisterWindowMessageA(kBringForwardMessageName);
+    bring_forward_message = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     LetThrough(hwnd, taskbar_created_message);
     LetThrough(hwnd, bring_forward_message);
     register_unseen_notifications();
-    ShowWindow(hwnd, SW_HIDE);
+    platform.window_manager.show_window(hwnd, SW_HIDE);
     tray_icon_size = SmallIconSize();
     const HICON small_icon = static_cast<HICON>(LoadImageA(
-        instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, tray_icon_size, tray_icon_size, 0));
+        instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, tray_icon_size, tray_icon_size, 0));
     tray.configure(hwnd, kTrayId, kTrayMessage, small_icon, face->first_tray_tip);
     // The tray owns the picture from now on and frees it when a level picture replaces it.
     tray.adopt_icon(small_icon);
@@ -291,7 +286,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     if (wanted && !iconized) {
         // Started with Windows before Explorer, the gadget has no taskbar to
         // fold into yet: no message then, and the fold follows the taskbar.
-        if (shell_seam.taskbar_exists()) {
+        if (platform.shell.taskbar_exists()) {
             show_fold_failure();
         } else {
             fold_when_taskbar_comes = true;
@@ -355,19 +350,19 @@ void MainWindow::set_iconized(bool on, int show_command) {
     if (on) {
         iconized = true;
         if (tray.add(kFoldAttempts, kFoldPause)) {
-            ShowWindow(hwnd, SW_HIDE);
+            platform.window_manager.show_window(hwnd, SW_HIDE);
             return;
         }
         // Hidden without an icon the gadget could be neither reached nor
         // ended: it comes back where it was, whichever way the fold came.
         iconized = false;
-        ShowWindow(hwnd, show_command);
+        platform.window_manager.show_window(hwnd, show_command);
         keep_on_top();
         return;
     }
     iconized = false;
     tray.remove();
-    ShowWindow(hwnd, show_command);
+    platform.window_manager.show_window(hwnd, show_command);
 }
 
 void MainWindow::switch_folded(bool on) {
@@ -385,7 +380,7 @@ LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
     // Hidden by auto-hide counts as well; the count starts anew.
     hover_frames = 0;
     auto_hidden = false;
-    ShowWindow(hwnd, SW_SHOW);
+    platform.window_manager.show_window(hwnd, SW_SHOW);
     keep_on_top();
     SetForegroundWindow(hwnd);
     return kBroughtForward;
@@ -403,12 +398,12 @@ void MainWindow::keep_on_a_monitor() {
 RECT MainWindow::restored_rect() {
     WINDOWPLACEMENT placement = {};
     placement.length = sizeof placement;
-    if (!desktop_seam.window_placement(hwnd, &placement)) return RECT{};
+    if (!platform.window_manager.window_placement(hwnd, &placement)) return RECT{};
     return placement.rcNormalPosition;
 }
 
 void MainWindow::show_fold_failure() {
-    desktop_seam.message_box(hwnd, WideFromShiftJis(face->fold_failed).c_str(),
+    platform.window_manager.message_box(hwnd, WideFromShiftJis(face->fold_failed).c_str(),
                              WideFromShiftJis(kCaption).c_str(), MB_ICONEXCLAMATION);
 }
 
@@ -416,15 +411,15 @@ void MainWindow::show_window_menu(LPARAM point) {
     // Client coordinates; the Applications key sends 0, the window's corner.
     POINT at = {LOWORD(point), HIWORD(point)};
     ClientToScreen(hwnd, &at);
-    track_menu(kWindowMenu, at);
+    track_menu(IDR_WINDOW_MENU, at);
 }
 
 void MainWindow::show_tray_menu() {
     POINT at = {};
-    desktop_seam.cursor_pos(&at);
+    platform.window_manager.cursor_pos(&at);
     // Without the foreground the menu would not close on a click elsewhere.
     SetForegroundWindow(hwnd);
-    track_menu(kTrayMenu, at);
+    track_menu(IDR_TRAY_MENU, at);
     // Lets the menu open properly the next time as well.
     PostMessageA(hwnd, WM_NULL, 0, 0);
 }
@@ -442,9 +437,9 @@ void MainWindow::track_menu(WORD resource, POINT at) {
     if (auto_hide) SetMenuItemInfoA(popup, kAutoHide, FALSE, &checked);
     // Only a value naming this very copy counts: one left by a copy that was
     // moved elsewhere shows unchecked, and choosing the item points it here.
-    if (resource == kWindowMenu && StartsWithWindows(ModuleFileName(instance))) {
+    if (resource == IDR_WINDOW_MENU && StartsWithWindows(ModuleFileName(instance))) {
         SetMenuItemInfoA(popup, kStartWithWindows, FALSE, &checked);
     }
-    desktop_seam.track_popup_menu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
+    platform.window_manager.track_popup_menu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd, nullptr);
     DestroyMenu(menu);
 }

@@ -4,6 +4,13 @@
 #include "meter/meter_form.h"
 #include "settings/win32_settings_file.h"
 
+namespace {
+
+// Once a second: a busy file is seldom held longer by a sync client.
+constexpr UINT kSaveRetryMs = 1000;
+
+}  // namespace
+
 RECT MainWindow::load_settings(std::wstring path, bool& position_found) {
     std::string text;
     ReadOutcome read = ReadOutcome::kNoFile;
@@ -21,7 +28,8 @@ RECT MainWindow::load_settings(std::wstring path, bool& position_found) {
 }
 
 void MainWindow::save_settings(std::wstring path) {
-    if (settings_withheld) return;
+    // Without a file of its own (a window made for a test) there is nothing to keep.
+    if (settings_withheld || path.empty()) return;
     save_pending = false;
     StoredSettings settings;
     settings.frame_rate = frame_rate;
@@ -46,10 +54,4 @@ void MainWindow::save_settings(std::wstring path) {
 
 void MainWindow::save_changed_settings() { save_settings(settings_place()); }
 
-const std::wstring& MainWindow::settings_place() {
-    // Decided once: a probe file at every save would raise a notification each
-    // time where folders are watched, and one failed probe would send one save
-    // elsewhere.
-    if (settings_file.empty()) settings_file = desktop_seam.settings_path(instance);
-    return settings_file;
-}
+const std::wstring& MainWindow::settings_place() const { return settings_file; }

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "platform/win32_platform.h"
+#include "resources/resource_ids.h"
+
 namespace {
 
 // How long one gadget may take to answer; SMTO_ABORTIFHUNG gives up at once on
@@ -18,10 +21,10 @@ std::string MutexName(uint64_t key) {
 
 // Asks every gadget window in turn; only the one that uses the file answers.
 bool BringForward(uint64_t key) {
-    const UINT message = RegisterWindowMessageA(kBringForwardMessageName);
+    const UINT message = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     if (message == 0) return false;
-    for (HWND window = FindWindowExA(nullptr, nullptr, "Vornel", nullptr); window != nullptr;
-         window = FindWindowExA(nullptr, window, "Vornel", nullptr)) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, VG_WINDOW_CLASS, nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, VG_WINDOW_CLASS, nullptr)) {
         DWORD process = 0;
         GetWindowThreadProcessId(window, &process);
         // The program just started holds the foreground and may hand it on.
@@ -38,8 +41,6 @@ bool BringForward(uint64_t key) {
 }
 
 }  // namespace
-
-const char kBringForwardMessageName[] = "VorneltGauge.BringForward";
 
 uint64_t SettingsFileKey(const std::wstring& path) {
     std::wstring full(MAX_PATH, L'\0');
@@ -62,10 +63,8 @@ uint64_t SettingsFileKey(const std::wstring& path) {
     return hash;
 }
 
-HANDLE(WINAPI* create_claim_seam)(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) = CreateMutexA;
-
 SettingsFileClaim::SettingsFileClaim(uint64_t key) : key_(key) {
-    mutex_ = create_claim_seam(nullptr, TRUE, MutexName(key).c_str());
+    mutex_ = platform.threads.create_mutex(nullptr, TRUE, MutexName(key).c_str());
     const DWORD error = GetLastError();
     held_ = mutex_ != nullptr && error != ERROR_ALREADY_EXISTS;
     // A gadget running elevated made the claim, and a normal start may not
@@ -81,17 +80,17 @@ SettingsFileClaim::~SettingsFileClaim() {
 StartOutcome SettingsFileClaim::claim_or_bring_forward(DWORD limit_ms) {
     // Without the kernel object nothing tells gadgets apart: run as if alone.
     if ((mutex_ == nullptr && !denied_) || held_) return StartOutcome::kClaimed;
-    const DWORD start = GetTickCount();
+    const DWORD start = platform.clock.ticks();
     for (;;) {
         if (BringForward(key_)) return StartOutcome::kBroughtForward;
         // The holder may still be creating its window, or be ending; a claim
         // that cannot be opened cannot be waited for either, only asked again.
         if (denied_) {
-            Sleep(kRetryPause);
+            platform.clock.sleep(kRetryPause);
         } else if (take(kRetryPause)) {
             return StartOutcome::kClaimed;
         }
-        if (GetTickCount() - start >= limit_ms) return StartOutcome::kUnreachable;
+        if (platform.clock.ticks() - start >= limit_ms) return StartOutcome::kUnreachable;
     }
 }
 

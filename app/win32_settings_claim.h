@@ -11,9 +11,9 @@
 // The same for every spelling of the file's full path that differs only in case.
 uint64_t SettingsFileKey(const std::wstring& path);
 
-// The registered message a gadget answers with kBroughtForward when it uses the
-// settings file whose key is in wparam (low 32 bits) and lparam (high 32 bits).
-extern const char kBringForwardMessageName[];
+// A gadget answers its bring-forward message (VG_BRING_FORWARD_MESSAGE) with
+// kBroughtForward when it uses the settings file whose key is in wparam (low 32
+// bits) and lparam (high 32 bits).
 constexpr LRESULT kBroughtForward = 0x56474246;
 
 enum class StartOutcome {
@@ -43,7 +43,3 @@ private:
     bool held_ = false;
     bool denied_ = false;
 };
-
-// The claim's creation; tests make it refuse as for a claim an elevated gadget holds.
-extern HANDLE(WINAPI* create_claim_seam)(LPSECURITY_ATTRIBUTES attributes, BOOL owned,
-                                         LPCSTR name);

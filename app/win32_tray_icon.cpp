@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/win32_platform.h"
 #include "text/win32_wide_text.h"
 
 namespace {
@@ -10,11 +11,6 @@ namespace {
 #if defined(__i386__)
 static_assert(NOTIFYICONDATAW_V1_SIZE == 152, "first NOTIFYICONDATAW layout is 152 bytes");
 #endif
-
-BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW* data) { return Shell_NotifyIconW(message, data); }
-DWORD LastError() { return GetLastError(); }
-void Pause(DWORD milliseconds) { Sleep(milliseconds); }
-bool TaskbarExists() { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }
 
 // The first layout holds 64 tip characters, whatever the headers' record has.
 constexpr size_t kTipUnits = 64;
@@ -26,8 +22,6 @@ void CopyTip(wchar_t* target, const std::string& tip) {
 
 }  // namespace
 
-ShellSeam shell_seam = {NotifyIcon, LastError, Pause, TaskbarExists};
-
 TrayIcon::TrayIcon(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
                    std::string tip) {
     std::memset(&data, 0, sizeof data);
@@ -38,6 +32,7 @@ TrayIcon::TrayIcon(HWND window, uint32_t id, uint32_t callback_message, HICON ic
 }
 
 TrayIcon::~TrayIcon() {
+    remove_if_added();
     if (owned_icon != nullptr) DestroyIcon(owned_icon);
 }
 
@@ -60,18 +55,18 @@ bool TrayIcon::add(int32_t budget, DWORD pause_ms) {
     // A budget of 0 counts as 1; a negative one allows no attempt instead of
     // counting down for ever.
     for (int32_t left = budget - 1; left > 0; --left) {
-        bool shown = shell_seam.notify_icon(NIM_ADD, &data) != 0;
-        if (!shown && shell_seam.last_error() != ERROR_TIMEOUT) {
+        bool shown = platform.shell.notify_icon(NIM_ADD, &data) != 0;
+        if (!shown && GetLastError() != ERROR_TIMEOUT) {
             // Any failure but a timeout means the shell already holds the icon,
             // where there is a shell: without a taskbar nobody holds it, and
             // nothing would come of waiting.
-            if (!shell_seam.taskbar_exists()) return false;
+            if (!platform.shell.taskbar_exists()) return false;
             shown = true;
         }
         if (!shown) {
             // A busy shell may still have added it after giving up on us.
-            shell_seam.sleep(pause_ms);
-            shown = shell_seam.notify_icon(NIM_MODIFY, &data) == 1;
+            platform.clock.sleep(pause_ms);
+            shown = platform.shell.notify_icon(NIM_MODIFY, &data) == 1;
         }
         if (shown) {
             added = 1;
@@ -86,7 +81,7 @@ bool TrayIcon::add(int32_t budget, DWORD pause_ms) {
 }
 
 int TrayIcon::remove() {
-    if (!shell_seam.notify_icon(NIM_DELETE, &data)) return 0;
+    if (!platform.shell.notify_icon(NIM_DELETE, &data)) return 0;
     added = 0;
     return 1;
 }
@@ -138,7 +133,7 @@ int TrayIcon::set_tip(std::string tip, bool push) {
 
 bool TrayIcon::push_record() {
     if (added == 0) return add(5, 100);
-    if (shell_seam.notify_icon(NIM_MODIFY, &data)) return true;
+    if (platform.shell.notify_icon(NIM_MODIFY, &data)) return true;
     // A timed-out request may still arrive: what the shell shows is unknown.
     shown_tip.clear();
     return false;

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/win32_system_libraries.h"
+#include "platform/win32_platform.h"
 
 namespace {
 
@@ -40,25 +40,25 @@ DWORD ThisSession() {
 }  // namespace
 
 void MainWindow::register_unseen_notifications() {
-    const WtsapiLibrary& wtsapi = system_libraries.wtsapi;
-    if (wtsapi.register_session_notification != nullptr) {
-        session_notification = wtsapi.register_session_notification(hwnd, kNotifyForThisSession) != 0;
+    const Platform::Sessions& sessions = platform.sessions;
+    if (sessions.register_notification != nullptr) {
+        session_notification = sessions.register_notification(hwnd, kNotifyForThisSession) != 0;
     }
-    const NewerSystemFunctions& newer = system_libraries.newer;
-    if (newer.register_power_setting_notification == nullptr) return;
+    const Platform::WindowManager& windows = platform.window_manager;
+    if (windows.register_power_setting_notification == nullptr) return;
     // The first setting this Windows knows.
     for (const GUID& setting : kDisplaySettings) {
         display_notification =
-            newer.register_power_setting_notification(hwnd, &setting, kDeviceNotifyWindowHandle);
+            windows.register_power_setting_notification(hwnd, &setting, kDeviceNotifyWindowHandle);
         if (display_notification != nullptr) return;
     }
 }
 
 void MainWindow::unregister_unseen_notifications() {
-    if (session_notification) system_libraries.wtsapi.unregister_session_notification(hwnd);
+    if (session_notification) platform.sessions.unregister_notification(hwnd);
     session_notification = false;
     if (display_notification != nullptr) {
-        system_libraries.newer.unregister_power_setting_notification(display_notification);
+        platform.window_manager.unregister_power_setting_notification(display_notification);
     }
     display_notification = nullptr;
 }

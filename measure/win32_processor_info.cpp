@@ -70,6 +70,8 @@ void measure_clock() {
     if (!info.tsc) return;
     // Only the low 32 bits are counted: enough for clocks below 8.5 GHz.
     const uint32_t first = static_cast<uint32_t>(__rdtsc());
+    // Real time, whatever clock the frames are given: the counter is measured
+    // against it, and a clock that stood still would never end the half second.
     const DWORD start = MillisecondClock();
     while (MillisecondClock() - start < 500) {
     }

@@ -3,56 +3,15 @@
 #include <pdhmsg.h>
 
 #include "measure/processor_usage.h"
-#include "platform/win32_system_libraries.h"
+#include "platform/win32_platform.h"
 
 namespace {
 
 constexpr ULONG kSystemProcessorPerformanceInformation = 8;
-// One processor group; the program looks at no more than 32 processors anyway.
-constexpr size_t kMaxReportedProcessors = 64;
 // Turns in a row a counter may fail before the kernel's times replace it.
 constexpr int kCounterFailuresToGiveUp = 5;
 
 static_assert(sizeof(ProcessorPerformance) == 48, "the kernel's record is 48 bytes");
-
-// The kernel's processor times are not part of the documented interface: looked
-// up in the library every process has mapped already.
-QuerySystemInformationFunction LookUpProcessorTimes() {
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if (ntdll == nullptr) return nullptr;
-    // Through the catch-all function type: FARPROC's own signature matches nothing.
-    return reinterpret_cast<QuerySystemInformationFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
-}
-
-enum class Wake { kSample, kStop, kPause };
-
-// Waits out one interval: kStop when the samplers were told to stop meanwhile,
-// kPause when they were paused. Without an event only the stop flag, read after
-// each sample, can end a sampler.
-Wake WaitForTurn(const SamplerSlot& slot) {
-    const DWORD wait =
-        slot.turn != nullptr ? slot.turn->until_next_turn(sample_interval_ms) : sample_interval_ms;
-    if (slot.stop_event == nullptr) {
-        Sleep(wait);
-        return Wake::kSample;
-    }
-    const HANDLE events[2] = {slot.stop_event, slot.paused_event};
-    const DWORD count = slot.paused_event != nullptr ? 2 : 1;
-    const DWORD woken = WaitForMultipleObjects(count, events, FALSE, wait);
-    if (woken == WAIT_TIMEOUT) return Wake::kSample;
-    // The stop event comes first, so it wins when both are set; a failed wait
-    // ends the thread too, rather than letting it spin.
-    return woken == WAIT_OBJECT_0 + 1 ? Wake::kPause : Wake::kStop;
-}
-
-// Waits, without any reading, until the samplers run again (true) or are to
-// stop (false).
-bool WaitToRun(const SamplerSlot& slot) {
-    if (slot.running_event == nullptr) return true;
-    const HANDLE events[2] = {slot.stop_event, slot.running_event};
-    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
-}
 
 bool ValidStatus(DWORD status) {
     return status == PDH_CSTATUS_VALID_DATA || status == PDH_CSTATUS_NEW_DATA;
@@ -64,10 +23,10 @@ bool ValidStatus(DWORD status) {
 // query exists only while the performance-data helper is loaded.
 class UsageReader {
 public:
-    UsageReader(PDH_HQUERY query, int32_t index, SamplerTurn* turn)
-        : pdh_(system_libraries.pdh), query_(query), index_(index), turn_(turn) {
+    UsageReader(PDH_HQUERY query, int32_t index, SamplerTurn& turn)
+        : pdh_(platform.performance), query_(query), index_(index), turn_(turn) {
         if (query != nullptr && pdh_.add_counter != nullptr) add_counter();
-        if (counter_ == nullptr) query_times_ = LookUpProcessorTimes();
+        kernel_times_ = counter_ == nullptr;
         rebase();
     }
 
@@ -89,7 +48,7 @@ public:
         // rest of the run, from a baseline of their own.
         if (counter_failed_ && ++counter_failures_ >= kCounterFailuresToGiveUp) {
             counter_ = nullptr;
-            query_times_ = LookUpProcessorTimes();
+            kernel_times_ = true;
             have_previous_ = read_times(times_);
         }
         return false;
@@ -107,30 +66,16 @@ private:
     }
 
     bool read_counter(PDH_RAW_COUNTER& raw) {
-        const PDH_STATUS collected =
-            turn_ != nullptr ? turn_->collect(query_) : pdh_.collect_query_data(query_);
-        return collected == ERROR_SUCCESS &&
+        return turn_.collect(query_) == ERROR_SUCCESS &&
                pdh_.get_raw_counter_value(counter_, nullptr, &raw) == ERROR_SUCCESS &&
                ValidStatus(raw.CStatus);
     }
 
     bool read_times(ProcessorTimes& times) {
-        if (query_times_ == nullptr || index_ < 0) return false;
-        if (turn_ != nullptr) {
-            LARGE_INTEGER shared[3];
-            if (!turn_->processor_times(query_times_, index_, shared)) return false;
-            times = {shared[0].QuadPart, shared[1].QuadPart, shared[2].QuadPart};
-            return true;
-        }
-        ProcessorPerformance entries[kMaxReportedProcessors];
-        ULONG length = 0;
-        if (query_times_(kSystemProcessorPerformanceInformation, entries, sizeof entries,
-                         &length) != 0) {
-            return false;
-        }
-        if (static_cast<size_t>(index_) >= length / sizeof(ProcessorPerformance)) return false;
-        const ProcessorPerformance& entry = entries[index_];
-        times = {entry.idle.QuadPart, entry.kernel.QuadPart, entry.user.QuadPart};
+        if (!kernel_times_ || index_ < 0) return false;
+        LARGE_INTEGER shared[3];
+        if (!turn_.processor_times(index_, shared)) return false;
+        times = {shared[0].QuadPart, shared[1].QuadPart, shared[2].QuadPart};
         return true;
     }
 
@@ -171,14 +116,14 @@ private:
     }
 
     // Filled before the thread started and kept until it has ended.
-    const PdhLibrary& pdh_;
+    const Platform::Performance& pdh_;
     PDH_HQUERY query_;
     int32_t index_;
-    SamplerTurn* turn_;
+    SamplerTurn& turn_;
     PDH_HCOUNTER counter_ = nullptr;
     PDH_RAW_COUNTER raw_[2] = {};
     int newest_ = 0;
-    QuerySystemInformationFunction query_times_ = nullptr;
+    bool kernel_times_ = false;
     ProcessorTimes times_ = {};
     bool have_previous_ = false;
     bool counter_failed_ = false;
@@ -187,24 +132,26 @@ private:
 
 }  // namespace
 
-SamplerTurn::SamplerTurn() { InitializeCriticalSection(&lock_); }
+SamplerTurn::SamplerTurn(DWORD interval_ms) : interval_(interval_ms) {
+    InitializeCriticalSection(&lock_);
+}
 SamplerTurn::~SamplerTurn() { DeleteCriticalSection(&lock_); }
 
-DWORD SamplerTurn::until_next_turn(DWORD interval) {
-    if (interval == 0) return 0;
+DWORD SamplerTurn::until_next_turn() {
+    if (interval_ == 0) return 0;
     EnterCriticalSection(&lock_);
-    const DWORD now = clock();
+    const DWORD now = platform.clock.ticks();
     if (!started_) {
         started_ = true;
         epoch_ = now;
     }
-    const DWORD wait = interval - (now - epoch_) % interval;
+    const DWORD wait = interval_ - (now - epoch_) % interval_;
     LeaveCriticalSection(&lock_);
     return wait;
 }
 
 bool SamplerTurn::fresh(bool taken, DWORD taken_at) const {
-    return taken && clock() - taken_at < sample_interval_ms / 2;
+    return taken && platform.clock.ticks() - taken_at < interval_ / 2;
 }
 
 PDH_STATUS SamplerTurn::collect(PDH_HQUERY query) {
@@ -212,8 +159,8 @@ PDH_STATUS SamplerTurn::collect(PDH_HQUERY query) {
     // rather than collect again. No other lock is ever taken under it.
     EnterCriticalSection(&lock_);
     if (!fresh(collected_, collected_at_)) {
-        collect_status_ = system_libraries.pdh.collect_query_data(query);
-        collected_at_ = clock();
+        collect_status_ = platform.performance.collect_query_data(query);
+        collected_at_ = platform.clock.ticks();
         collected_ = true;
         ++collections;
     }
@@ -222,15 +169,16 @@ PDH_STATUS SamplerTurn::collect(PDH_HQUERY query) {
     return status;
 }
 
-bool SamplerTurn::processor_times(QuerySystemInformationFunction query, int32_t index,
-                                  LARGE_INTEGER times[3]) {
+bool SamplerTurn::processor_times(int32_t index, LARGE_INTEGER times[3]) {
+    const QuerySystemInformationFunction query = platform.system.query_system_information;
+    if (query == nullptr) return false;
     EnterCriticalSection(&lock_);
     if (!fresh(reported_, reported_at_)) {
         ULONG length = 0;
         report_ok_ = query(kSystemProcessorPerformanceInformation, report_, sizeof report_,
                            &length) == 0;
         report_entries_ = report_ok_ ? length / sizeof(ProcessorPerformance) : 0;
-        reported_at_ = clock();
+        reported_at_ = platform.clock.ticks();
         reported_ = true;
         ++reports;
     }
@@ -244,37 +192,133 @@ bool SamplerTurn::processor_times(QuerySystemInformationFunction query, int32_t 
     return found;
 }
 
-CRITICAL_SECTION sample_lock;
-bool sample_lock_still_used = false;
-DWORD sample_interval_ms = 1000;
+SamplerShared::SamplerShared(DWORD interval_ms) : interval_(interval_ms), turn_(interval_ms) {
+    InitializeCriticalSection(&lock_);
+    const Platform::Performance& pdh = platform.performance;
+    if (pdh.open_query == nullptr || pdh.open_query(nullptr, 0, &query_) != ERROR_SUCCESS) {
+        query_ = nullptr;
+    }
+    stop_event_ = platform.threads.create_event(nullptr, TRUE, FALSE, nullptr);
+    // Both or neither, and only with the stop event that also ends a pause: a
+    // sampler that could be paused but never resumed would stay silent.
+    if (stop_event_ != nullptr) {
+        paused_event_ = platform.threads.create_event(nullptr, TRUE, FALSE, nullptr);
+        running_event_ = platform.threads.create_event(nullptr, TRUE, TRUE, nullptr);
+    }
+    if (paused_event_ == nullptr || running_event_ == nullptr) {
+        if (paused_event_ != nullptr) CloseHandle(paused_event_);
+        if (running_event_ != nullptr) CloseHandle(running_event_);
+        paused_event_ = running_event_ = nullptr;
+    }
+    for (uint32_t i = 0; i < kMaxProcessors; ++i) slots_[i] = SamplerSlot{this, static_cast<int32_t>(i)};
+}
+
+SamplerShared::~SamplerShared() {
+    if (query_ != nullptr) platform.performance.close_query(query_);
+    for (HANDLE event : {stop_event_, paused_event_, running_event_}) {
+        if (event != nullptr) CloseHandle(event);
+    }
+    DeleteCriticalSection(&lock_);
+}
+
+SamplerSlot* SamplerShared::slot(uint32_t index) {
+    return index < kMaxProcessors ? &slots_[index] : nullptr;
+}
+
+PDH_HQUERY SamplerShared::query() const { return query_; }
+
+SamplerTurn& SamplerShared::turn() { return turn_; }
+
+SamplerWake SamplerShared::wait_for_turn() {
+    const DWORD wait = turn_.until_next_turn();
+    if (stop_event_ == nullptr) {
+        platform.clock.sleep(wait);
+        return SamplerWake::kSample;
+    }
+    const HANDLE events[2] = {stop_event_, paused_event_};
+    const DWORD count = paused_event_ != nullptr ? 2 : 1;
+    const DWORD woken = WaitForMultipleObjects(count, events, FALSE, wait);
+    if (woken == WAIT_TIMEOUT) return SamplerWake::kSample;
+    // The stop event comes first, so it wins when both are set; a failed wait
+    // ends the thread too, rather than letting it spin.
+    return woken == WAIT_OBJECT_0 + 1 ? SamplerWake::kPause : SamplerWake::kStop;
+}
+
+bool SamplerShared::wait_to_run() {
+    if (running_event_ == nullptr) return true;
+    const HANDLE events[2] = {stop_event_, running_event_};
+    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+}
+
+bool SamplerShared::publish(int32_t index, double usage) {
+    EnterCriticalSection(&lock_);
+    if (index >= 0 && static_cast<uint32_t>(index) < kMaxProcessors) {
+        hand_over_[index].usage = usage;
+        hand_over_[index].fresh = true;
+    }
+    const bool stop = stop_;
+    LeaveCriticalSection(&lock_);
+    return stop;
+}
+
+bool SamplerShared::stop_asked() {
+    EnterCriticalSection(&lock_);
+    const bool stop = stop_;
+    LeaveCriticalSection(&lock_);
+    return stop;
+}
+
+bool SamplerShared::take(uint32_t index, double& usage) {
+    if (index >= kMaxProcessors) return false;
+    HandOver& record = hand_over_[index];
+    if (!record.fresh) return false;
+    EnterCriticalSection(&lock_);
+    const bool fresh = record.fresh;
+    usage = record.usage;
+    record.fresh = false;
+    LeaveCriticalSection(&lock_);
+    return fresh;
+}
+
+void SamplerShared::ask_to_stop() {
+    EnterCriticalSection(&lock_);
+    stop_ = true;
+    LeaveCriticalSection(&lock_);
+    if (stop_event_ != nullptr) SetEvent(stop_event_);
+}
+
+void SamplerShared::pause() {
+    if (paused_event_ == nullptr) return;
+    ResetEvent(running_event_);
+    SetEvent(paused_event_);
+}
+
+void SamplerShared::resume() {
+    if (paused_event_ == nullptr) return;
+    ResetEvent(paused_event_);
+    SetEvent(running_event_);
+}
+
+bool SamplerShared::paused() const {
+    return paused_event_ != nullptr && WaitForSingleObject(paused_event_, 0) == WAIT_OBJECT_0 &&
+           WaitForSingleObject(running_event_, 0) == WAIT_TIMEOUT;
+}
 
 unsigned __stdcall sampler_main(void* argument) {
     if (argument == nullptr) return 0;
-    SamplerSlot& slot = *static_cast<SamplerSlot*>(argument);
-    EnterCriticalSection(&sample_lock);
-    const int32_t index = slot.index;
-    const PDH_HQUERY query = slot.query;
-    SamplerSlot events = slot;  // the events and the turn, fixed before the thread started
-    LeaveCriticalSection(&sample_lock);
-
-    UsageReader reader(query, index, events.turn);
+    const SamplerSlot slot = *static_cast<SamplerSlot*>(argument);
+    SamplerShared& shared = *slot.shared;
+    UsageReader reader(shared.query(), slot.index, shared.turn());
     for (;;) {
-        const Wake wake = WaitForTurn(events);
-        if (wake == Wake::kStop) break;
-        if (wake == Wake::kPause) {
-            if (!WaitToRun(events)) break;
+        const SamplerWake wake = shared.wait_for_turn();
+        if (wake == SamplerWake::kStop) break;
+        if (wake == SamplerWake::kPause) {
+            if (!shared.wait_to_run()) break;
             reader.rebase();
             continue;
         }
         double usage = 0.0;
-        const bool measured = reader.next(usage);
-        EnterCriticalSection(&sample_lock);
-        if (measured) {
-            slot.usage = usage;
-            slot.fresh = true;
-        }
-        const bool stop = slot.stop;
-        LeaveCriticalSection(&sample_lock);
+        const bool stop = reader.next(usage) ? shared.publish(slot.index, usage) : shared.stop_asked();
         if (stop) break;
     }
     return 0;

@@ -1,12 +1,21 @@
-// The per-processor sampler threads: each measures about once a second how busy
-// its processor was and leaves the value in the processor's SamplerSlot for the
-// main thread.
+// The sampler threads' side of measuring: the block that every sampler shares
+// with the others and with the main thread, the turn that lets one collection
+// serve all samplers, and the body each sampler thread runs.
+//
+// Contract: a SamplerShared lives longer than every thread started on one of
+// its slots; whoever owns it deletes it only once they have all ended (the
+// samplers part, measure/win32_samplers.h, keeps it for the rest of the process
+// otherwise). Everything the threads and the main thread share is read and
+// written under the block's own lock, held for a few stores at a time and never
+// across a call into the performance library, a wait or a sleep.
 #pragma once
 
 #include <windows.h>
 #include <pdh.h>
 
 #include <cstdint>
+
+#include "measure/processor_usage.h"
 
 // One processor's entry of the kernel's performance report.
 struct ProcessorPerformance {
@@ -17,29 +26,26 @@ struct ProcessorPerformance {
     ULONG interrupt_count;
 };
 
-using QuerySystemInformationFunction = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
-
 // One collection a turn for all samplers: the first sampler of a turn collects
 // (the performance query, or the kernel's processor times) and the others take
 // that turn's reading, so the cost of a turn does not grow with the processors
 // twice over. A reading younger than half the sampling interval belongs to the
-// current turn. Owned with the slots; shared by their threads.
+// current turn. Its clock is the platform table's tick count.
 class SamplerTurn {
 public:
-    SamplerTurn();
+    explicit SamplerTurn(DWORD interval_ms);
     ~SamplerTurn();
     // The status of the query's collection of this turn, made now if none was.
     PDH_STATUS collect(PDH_HQUERY query);
-    // The processor's times from the kernel's report of this turn.
-    bool processor_times(QuerySystemInformationFunction query, int32_t index,
-                         LARGE_INTEGER times[3]);
-    // Milliseconds until the next turn begins. Turns start on one grid of
-    // `interval` for all samplers, so that they stay in the same turn however
-    // long the gadget runs rather than drift apart by their own delays.
-    DWORD until_next_turn(DWORD interval);
+    // The processor's times from the kernel's report of this turn; false where
+    // the system gives none for it.
+    bool processor_times(int32_t index, LARGE_INTEGER times[3]);
+    // Milliseconds until the next turn begins (0 with an interval of 0). Turns
+    // start on one grid of the interval for all samplers, so that they stay in
+    // the same turn however long the gadget runs rather than drift apart by
+    // their own delays.
+    DWORD until_next_turn();
 
-    // Milliseconds; tests move it by hand.
-    DWORD(WINAPI* clock)() = GetTickCount;
     // How many collections and reports were really made.
     uint32_t collections = 0;
     uint32_t reports = 0;
@@ -51,6 +57,7 @@ private:
 
     static constexpr size_t kMostReported = 64;
     CRITICAL_SECTION lock_;
+    const DWORD interval_;
     bool started_ = false;
     DWORD epoch_ = 0;
     bool collected_ = false;
@@ -63,43 +70,90 @@ private:
     ProcessorPerformance report_[kMostReported];
 };
 
-// Hand-over record between one sampler thread and the main thread.
+class SamplerShared;
+
+// What one sampler thread is started with: its processor, and the block.
 struct SamplerSlot {
-    PDH_HQUERY query;
-    double usage;
+    SamplerShared* shared;
     int32_t index;
-    bool fresh;
-    HANDLE thread;
-    uint32_t thread_id;
-    bool stop;
-    // The one manual-reset event, set when all samplers are to end; the thread
-    // waits on it between samples. Owned by whoever owns the slots; may be null.
-    HANDLE stop_event;
-    // While nobody can see the meter (session locked, display off, asleep) the
-    // main thread sets paused_event and resets running_event; the sampler then
-    // waits, and starts a new baseline when running_event is set again, so no
-    // reading spans the pause. Both may be null: never paused.
-    HANDLE paused_event;
-    HANDLE running_event;
-    // The turn's shared collection; null: the sampler collects for itself.
-    SamplerTurn* turn;
 };
 
-// Guards usage, fresh and stop of every SamplerSlot. Initialised before the
-// first sampler starts and deleted after the last has ended; never deleted
-// once sample_lock_still_used is set.
-extern CRITICAL_SECTION sample_lock;
-// Set when a sampler had not ended by the time it was waited for: it may still
-// take sample_lock, which then stays until the process ends.
-extern bool sample_lock_still_used;
+// How a sampler's wait for its next turn ended.
+enum class SamplerWake {
+    kSample,  // the turn has come
+    kStop,    // the samplers are to end (also when a wait failed)
+    kPause,   // nobody can see the meter: wait, without readings, to run again
+};
 
-// Milliseconds between two samples; tests shorten it, or make it endless.
-extern DWORD sample_interval_ms;
+// What the samplers share: the performance query, the turn, the stop, pause
+// and run events, and one hand-over record per processor (the newest usage and
+// whether the main thread has taken it), all guarded by the block's lock.
+class SamplerShared {
+public:
+    // Opens the performance query where the helper is loaded (without it every
+    // sampler measures from the kernel's processor times) and makes the events
+    // (without them the samplers are never paused, and see the stop only after
+    // a sample). `interval_ms` lies between two samples.
+    explicit SamplerShared(DWORD interval_ms);
+    // Closes the query and the events.
+    ~SamplerShared();
 
-// Start routine for _beginthreadex; the argument is the processor's SamplerSlot.
-// Runs until the slot's stop event is set (at once, without another sample, and
-// also while paused),
-// or, without an event, until the slot's stop flag is seen after a sample;
-// returns 0. Without a query (or without the performance-data helper) it
-// measures from the kernel's processor times.
+    // The record of processor `index` (below kMaxProcessors) to start its thread on.
+    SamplerSlot* slot(uint32_t index);
+    PDH_HQUERY query() const;
+
+    // The sampler threads' side.
+    SamplerTurn& turn();
+    // Waits out the rest of this turn, unless the samplers are stopped or paused first.
+    SamplerWake wait_for_turn();
+    // Waits while paused: true when the samplers run again, false when they are to end.
+    bool wait_to_run();
+    // Leaves `usage` as processor `index`'s newest value; true when its sampler
+    // is to end.
+    bool publish(int32_t index, double usage);
+    // Whether the samplers are to end.
+    bool stop_asked();
+
+    // The main thread's side.
+    // Takes processor `index`'s value when there is one it has not taken yet.
+    // The flag is looked at without the lock first, so a frame without new
+    // values takes no lock; a value published a moment later is seen next time.
+    bool take(uint32_t index, double& usage);
+    // Tells every sampler to end: at once where it waits, else after its sample.
+    void ask_to_stop();
+    // Pauses and resumes every sampler; after a pause each takes a new
+    // baseline first, so no reading spans it.
+    void pause();
+    void resume();
+    bool paused() const;
+
+private:
+    SamplerShared(const SamplerShared&) = delete;
+    SamplerShared& operator=(const SamplerShared&) = delete;
+
+    struct HandOver {
+        double usage;
+        bool fresh;
+    };
+
+    CRITICAL_SECTION lock_;
+    const DWORD interval_;
+    PDH_HQUERY query_ = nullptr;
+    // Manual-reset events: set when all are to end; set while paused, with
+    // running reset. The pause pair is null without a stop event.
+    HANDLE stop_event_ = nullptr;
+    HANDLE paused_event_ = nullptr;
+    HANDLE running_event_ = nullptr;
+    bool stop_ = false;
+    SamplerTurn turn_;
+    SamplerSlot slots_[kMaxProcessors];
+    HandOver hand_over_[kMaxProcessors] = {};
+};
+
+// The start routine of a sampler thread; the argument is its SamplerSlot.
+// Runs until the block's stop event is set (at once, without another sample,
+// and also while paused), or, without an event, until the stop is seen after a
+// sample; returns 0. A null argument ends it at once. Without a query (or
+// without the performance-data helper) it measures from the kernel's
+// processor times.
 unsigned __stdcall sampler_main(void* slot);

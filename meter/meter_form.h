@@ -11,7 +11,6 @@
 #include "meter/meter_layout.h"
 #include "raster/glyph_rasterizer.h"
 #include "raster/pixel_primitives.h"
-#include "platform/win32_clock.h"
 
 class MeterForm : public Form {
 public:
@@ -62,9 +61,6 @@ public:
     double memory_load = 0.0;
     bool first_frame = true;
 
-    // Where time and the memory status come from; tests put in their own.
-    DWORD(WINAPI* clock)() = MillisecondClock;
-    BOOL(WINAPI* memory_status)(LPMEMORYSTATUSEX) = GlobalMemoryStatusEx;
     // The percentage each slot of the text layer holds, so that a value that moved
     // without changing its printed form costs no glyph work.
     std::string printed_usage[kMaxProcessors];

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-constexpr uint32_t kMaxProcessors = 32;
+#include "measure/processor_usage.h"
 // The lengths at 96 DPI (100 %).
 constexpr int32_t kMeterWidth = 240;
 constexpr int32_t kSlotWidth = 120;

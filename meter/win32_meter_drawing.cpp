@@ -2,6 +2,7 @@
 
 #include "meter/meter_values.h"
 #include "meter/surface_blocks.h"
+#include "platform/win32_platform.h"
 #include "raster/glyph_rasterizer.h"
 #include "raster/win32_dib_surface.h"
 #include "text/string_helpers.h"
@@ -68,10 +69,10 @@ void MeterForm::render() {
         // Half a second ahead of the memory bar, so the two shadings do not move in step.
         DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale),
                 UsageBarLength(shown_usage[k], scale), UsageStrip(shown_usage[k]),
-                ShadingOffset(clock() + 500u, scale));
+                ShadingOffset(platform.clock.time() + 500u, scale));
     }
     DrawBar(*content, *bar_atlas, scale, MemoryBarSlot(scale), MemoryBarLength(memory_load, scale),
-            MemoryStrip(memory_load), ShadingOffset(clock(), scale));
+            MemoryStrip(memory_load), ShadingOffset(platform.clock.time(), scale));
 }
 
 void MeterForm::present() {

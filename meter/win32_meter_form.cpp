@@ -2,6 +2,7 @@
 
 #include "meter/meter_values.h"
 #include "meter/surface_blocks.h"
+#include "platform/win32_platform.h"
 #include "raster/win32_dib_surface.h"
 #include "text/string_helpers.h"
 #include "text/tag_message.h"
@@ -31,7 +32,7 @@ MeterForm::MeterForm(uint32_t requested_count, uint32_t dpi)
         requested_count = info.dwNumberOfProcessors;
     }
     processor_count = ClampProcessorCount(requested_count);
-    const uint32_t now = clock();
+    const uint32_t now = platform.clock.time();
     for (uint32_t& start : usage_start_time) start = now;
     make_surfaces();
     // Stands in until the settings name the face, which happens before any frame.
@@ -123,12 +124,12 @@ void MeterForm::cpu_update(const std::string& body) {
         target_usage[k] = usage;
         usage_delta[k] = usage - shown_usage[k];
         usage_start[k] = shown_usage[k];
-        usage_start_time[k] = clock();
+        usage_start_time[k] = platform.clock.time();
     }
 }
 
 void MeterForm::update_frame() {
-    const uint32_t now = clock();
+    const uint32_t now = platform.clock.time();
     for (uint32_t k = 0; k < processor_count; ++k) {
         const double old = shown_usage[k];
         shown_usage[k] =
@@ -139,7 +140,7 @@ void MeterForm::update_frame() {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
     MemoryFigures figures{memory_load, available_memory};
-    if (memory_status(&status)) {
+    if (platform.memory.status(&status)) {
         ComputeMemoryFigures(status.ullTotalPhys, status.ullAvailPhys, figures);
     }
     memory_changed =

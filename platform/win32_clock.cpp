@@ -19,6 +19,11 @@ UINT WINAPI EndTimerPeriod(UINT milliseconds) {
     return end != nullptr ? end(milliseconds) : kTimerUnavailable;
 }
 
+bool WINAPI WaitForMessages(DWORD milliseconds) {
+    return MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT,
+                                       MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT;
+}
+
 DWORD WINAPI MillisecondClock() {
     const auto time_get_time = system_libraries.winmm.time_get_time;
     return time_get_time != nullptr ? time_get_time() : GetTickCount();

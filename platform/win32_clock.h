@@ -13,3 +13,8 @@ DWORD WINAPI MillisecondClock();
 // be loaded. Every granted request must be ended with the same period.
 UINT WINAPI BeginTimerPeriod(UINT milliseconds);
 UINT WINAPI EndTimerPeriod(UINT milliseconds);
+
+// Waits until a message comes or `milliseconds` have passed (INFINITE: a
+// message); false when the time ran out with no message come. Input already in
+// the queue ends the wait too.
+bool WINAPI WaitForMessages(DWORD milliseconds);

@@ -1,6 +1,6 @@
 #include "platform/win32_monitors.h"
 
-#include "platform/win32_system_libraries.h"
+#include "platform/win32_platform.h"
 
 namespace {
 
@@ -19,14 +19,14 @@ BOOL CALLBACK CheckMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search_address)
     RECT common;
     // The whole monitor: a window parked on the taskbar is out of the work
     // area but can still be seen and grabbed.
-    search.found = monitor_info_seam(monitor, &info) &&
+    search.found = platform.window_manager.monitor_info(monitor, &info) &&
                    IntersectRect(&common, &info.rcMonitor, &search.rect);
     return search.found ? FALSE : TRUE;
 }
 
-}  // namespace
+HWND Taskbar() { return FindWindowA("Shell_TrayWnd", nullptr); }
 
-BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
+}  // namespace
 
 bool RectOnAnyMonitor(const RECT& rect) {
     MonitorSearch search{rect, false};
@@ -35,9 +35,9 @@ bool RectOnAnyMonitor(const RECT& rect) {
 }
 
 uint32_t WindowDpi(HWND window) {
-    const NewerSystemFunctions& newer = system_libraries.newer;
-    if (newer.get_dpi_for_window != nullptr && window != nullptr) {
-        const UINT dpi = newer.get_dpi_for_window(window);
+    const auto dpi_for_window = platform.window_manager.dpi_for_window;
+    if (dpi_for_window != nullptr && window != nullptr) {
+        const UINT dpi = dpi_for_window(window);
         if (dpi != 0) return dpi;
     }
     // Before Windows 10 the system's scale is the one every window has.
@@ -48,13 +48,14 @@ uint32_t WindowDpi(HWND window) {
 }
 
 int32_t SmallIconSize() {
-    const NewerSystemFunctions& newer = system_libraries.newer;
-    if (newer.get_system_metrics_for_dpi != nullptr) {
+    const auto metrics_for_dpi = platform.window_manager.system_metrics_for_dpi;
+    if (metrics_for_dpi != nullptr) {
         // The notification area is drawn at the taskbar's own scale.
-        const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-        const int size = newer.get_system_metrics_for_dpi(SM_CXSMICON, WindowDpi(taskbar));
+        const int size = metrics_for_dpi(SM_CXSMICON, WindowDpi(Taskbar()));
         if (size > 0) return size;
     }
     const int size = GetSystemMetrics(SM_CXSMICON);
     return size > 0 ? size : 16;
 }
+
+bool TaskbarExists() { return Taskbar() != nullptr; }

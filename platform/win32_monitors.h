@@ -1,14 +1,11 @@
-// The monitors the gadget's window may be on: whether a rectangle is on any of
-// them, the display scale of a window's monitor, and the size the shell draws
-// its small icons at.
+// The monitors the gadget's window may be on and the taskbar: whether a
+// rectangle is on any monitor, the display scale of a window's monitor, the size
+// the shell draws its small icons at, and whether a taskbar runs at all.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-
-// Tests replace this to give a monitor a work area smaller than itself.
-extern BOOL(WINAPI* monitor_info_seam)(HMONITOR monitor, LPMONITORINFO info);
 
 // Whether any part of `rect` lies on some monitor (taskbars included).
 bool RectOnAnyMonitor(const RECT& rect);
@@ -18,3 +15,6 @@ uint32_t WindowDpi(HWND window);
 
 // The size of the shell's small icons at the DPI the taskbar uses.
 int32_t SmallIconSize();
+
+// Whether a taskbar runs (Explorer may not have started yet, or be replaced).
+bool TaskbarExists();

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/win32_platform.h"
+
 SystemLibraries system_libraries = {};
 
 namespace {
@@ -11,8 +13,9 @@ using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 template <typename Function>
 void Find(HMODULE module, const char* name, Function& function) {
     // Through the catch-all function type: FARPROC's own signature matches nothing.
-    function = reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    function = module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
+                                       GetProcAddress(module, name)))
+                                 : nullptr;
 }
 
 // For entry points that only work as a pair: one without the other would start
@@ -30,7 +33,6 @@ void BothOrNeither(First& first, Second& second) {
 void LoadWinmm(HMODULE module, WinmmLibrary& winmm) {
     winmm = {};
     winmm.module = module;
-    if (module == nullptr) return;
     Find(module, "timeGetTime", winmm.time_get_time);
     Find(module, "timeBeginPeriod", winmm.time_begin_period);
     Find(module, "timeEndPeriod", winmm.time_end_period);
@@ -39,10 +41,8 @@ void LoadWinmm(HMODULE module, WinmmLibrary& winmm) {
     BothOrNeither(winmm.time_begin_period, winmm.time_end_period);
 }
 
-void LoadPdh(HMODULE module, PdhLibrary& pdh) {
+void LoadPdh(HMODULE module, Platform::Performance& pdh) {
     pdh = {};
-    pdh.module = module;
-    if (module == nullptr) return;
     Find(module, "PdhOpenQueryA", pdh.open_query);
     Find(module, "PdhAddCounterA", pdh.add_counter);
     Find(module, "PdhAddEnglishCounterA", pdh.add_english_counter);
@@ -50,22 +50,50 @@ void LoadPdh(HMODULE module, PdhLibrary& pdh) {
     Find(module, "PdhGetRawCounterValue", pdh.get_raw_counter_value);
     Find(module, "PdhCalculateCounterFromRawValue", pdh.calculate_counter_from_raw_value);
     Find(module, "PdhCloseQuery", pdh.close_query);
+    // Without them all the samplers measure from the kernel's processor times.
     if (pdh.open_query == nullptr || pdh.add_counter == nullptr ||
         pdh.collect_query_data == nullptr || pdh.get_raw_counter_value == nullptr ||
         pdh.calculate_counter_from_raw_value == nullptr || pdh.close_query == nullptr) {
         pdh = {};
-        pdh.module = module;
     }
 }
 
-void LoadWtsapi(HMODULE module, WtsapiLibrary& wtsapi) {
-    wtsapi = {};
-    wtsapi.module = module;
-    if (module == nullptr) return;
-    Find(module, "WTSRegisterSessionNotification", wtsapi.register_session_notification);
-    Find(module, "WTSUnRegisterSessionNotification", wtsapi.unregister_session_notification);
+void LoadWtsapi(HMODULE module, Platform::Sessions& sessions) {
+    Find(module, "WTSRegisterSessionNotification", sessions.register_notification);
+    Find(module, "WTSUnRegisterSessionNotification", sessions.unregister_notification);
     // A registration that could not be undone would outlive the window.
-    BothOrNeither(wtsapi.register_session_notification, wtsapi.unregister_session_notification);
+    BothOrNeither(sessions.register_notification, sessions.unregister_notification);
+}
+
+// From libraries mapped in every process already, and never freed.
+void FindNewerEntryPoints() {
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    Platform::WindowManager& windows = platform.window_manager;
+    Find(user32, "ChangeWindowMessageFilterEx", windows.change_window_message_filter_ex);
+    Find(user32, "ChangeWindowMessageFilter", windows.change_window_message_filter);
+    Find(user32, "RegisterPowerSettingNotification", windows.register_power_setting_notification);
+    Find(user32, "UnregisterPowerSettingNotification",
+         windows.unregister_power_setting_notification);
+    BothOrNeither(windows.register_power_setting_notification,
+                  windows.unregister_power_setting_notification);
+    Find(user32, "GetDpiForWindow", windows.dpi_for_window);
+    Find(user32, "GetSystemMetricsForDpi", windows.system_metrics_for_dpi);
+    Platform::System& system = platform.system;
+    Find(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation", system.query_system_information);
+    Find(kernel32, "GetActiveProcessorCount", system.active_processor_count);
+    Find(kernel32, "GetNativeSystemInfo", system.native_system_info);
+}
+
+void ForgetNewerEntryPoints() {
+    Platform::WindowManager& windows = platform.window_manager;
+    windows.change_window_message_filter_ex = nullptr;
+    windows.change_window_message_filter = nullptr;
+    windows.register_power_setting_notification = nullptr;
+    windows.unregister_power_setting_notification = nullptr;
+    windows.dpi_for_window = nullptr;
+    windows.system_metrics_for_dpi = nullptr;
+    platform.system = {};
 }
 
 }  // namespace
@@ -88,34 +116,23 @@ void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
     Find(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories", set_default_directories);
     if (set_default_directories != nullptr) set_default_directories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     LoadWinmm(load("winmm.dll"), system_libraries.winmm);
-    LoadPdh(load("pdh.dll"), system_libraries.pdh);
-    LoadWtsapi(load("wtsapi32.dll"), system_libraries.wtsapi);
-    // Mapped in every process already, and never freed.
-    NewerSystemFunctions& newer = system_libraries.newer;
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-    Find(user32, "ChangeWindowMessageFilterEx", newer.change_window_message_filter_ex);
-    Find(user32, "ChangeWindowMessageFilter", newer.change_window_message_filter);
-    Find(kernel32, "GetActiveProcessorCount", newer.get_active_processor_count);
-    Find(kernel32, "GetNativeSystemInfo", newer.get_native_system_info);
-    Find(user32, "RegisterPowerSettingNotification", newer.register_power_setting_notification);
-    Find(user32, "UnregisterPowerSettingNotification", newer.unregister_power_setting_notification);
-    Find(user32, "GetDpiForWindow", newer.get_dpi_for_window);
-    Find(user32, "GetSystemMetricsForDpi", newer.get_system_metrics_for_dpi);
-    BothOrNeither(newer.register_power_setting_notification,
-                  newer.unregister_power_setting_notification);
+    system_libraries.pdh = load("pdh.dll");
+    LoadPdh(system_libraries.pdh, platform.performance);
+    system_libraries.wtsapi = load("wtsapi32.dll");
+    LoadWtsapi(system_libraries.wtsapi, platform.sessions);
+    FindNewerEntryPoints();
 }
 
 void FreeSystemLibraries() {
     WinmmLibrary& winmm = system_libraries.winmm;
     if (winmm.module != nullptr) FreeLibrary(winmm.module);
     winmm = {};
-    system_libraries.newer = {};
-    WtsapiLibrary& wtsapi = system_libraries.wtsapi;
-    if (wtsapi.module != nullptr) FreeLibrary(wtsapi.module);
-    wtsapi = {};
-    PdhLibrary& pdh = system_libraries.pdh;
-    if (pdh.still_used) return;
-    if (pdh.module != nullptr) FreeLibrary(pdh.module);
-    pdh = {};
+    ForgetNewerEntryPoints();
+    platform.sessions = {};
+    if (system_libraries.wtsapi != nullptr) FreeLibrary(system_libraries.wtsapi);
+    system_libraries.wtsapi = nullptr;
+    if (platform.performance.still_used) return;
+    platform.performance = {};
+    if (system_libraries.pdh != nullptr) FreeLibrary(system_libraries.pdh);
+    system_libraries.pdh = nullptr;
 }

@@ -3,7 +3,7 @@
 #include <memory>
 #include <new>
 
-#include "platform/win32_monitors.h"
+#include "platform/win32_platform.h"
 
 namespace {
 
@@ -64,8 +64,6 @@ bool WriteInPlace(const std::wstring& path, const std::string& text) {
 
 }  // namespace
 
-BOOL(WINAPI* replace_file_seam)(LPCWSTR from, LPCWSTR to, DWORD flags) = MoveFileExW;
-
 ReadOutcome ReadFileText(const std::wstring& path, std::string& out) {
     out.clear();
     // Shared every way: a search indexer or a sync client that has the file open
@@ -109,7 +107,7 @@ SaveOutcome ReplaceFileText(const std::wstring& path, const std::string& text) {
         DeleteFileW(temporary.c_str());
         return SaveOutcome::kBusy;
     }
-    if (replace_file_seam(temporary.c_str(), path.c_str(),
+    if (platform.files.replace(temporary.c_str(), path.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return SaveOutcome::kSaved;
     }
@@ -144,7 +142,7 @@ SaveOutcome SaveSettingsFile(const std::wstring& path, HWND window, StoredSettin
     placement.length = sizeof placement;
     // The restored rectangle, even while the window is hidden; a tool window's
     // placement is in screen coordinates, the ones the window is created with.
-    GetWindowPlacement(window, &placement);
+    platform.window_manager.window_placement(window, &placement);
     settings.left = placement.rcNormalPosition.left;
     settings.top = placement.rcNormalPosition.top;
     settings.right = placement.rcNormalPosition.right;

@@ -44,10 +44,6 @@ SaveOutcome ReplaceFileText(const std::wstring& path, const std::string& text);
 // ReplaceFileText, true when saved.
 bool WriteWholeFile(std::wstring path, const std::string& text);
 
-// The replace of ReplaceFileText; tests make it refuse as Windows does while
-// another program holds the file without sharing deletion.
-extern BOOL(WINAPI* replace_file_seam)(LPCWSTR from, LPCWSTR to, DWORD flags);
-
 // The stored settings of the file at `path` (defaults when there is none); a
 // position that would put the window on no monitor counts as not found. `text`
 // receives the file's text for the meter, `read` how reading it ended.

@@ -1,6 +1,6 @@
 #include "settings/win32_settings_place.h"
 
-#include <shlobj.h>
+#include "platform/win32_platform.h"
 
 namespace {
 
@@ -11,34 +11,6 @@ const wchar_t kAppDataFolder[] = L"Vornelt Gauge\\";
 // save or of the writability check.
 constexpr size_t kNamesRoom = 64;
 
-std::wstring SystemAppDataFolder() {
-    wchar_t folder[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-        return std::wstring();
-    }
-    return folder;
-}
-
-bool Opens(const std::wstring& path, DWORD disposition, DWORD flags) {
-    const HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, disposition, flags, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
-// Tried for real: permissions, read-only media and folders that are no folders
-// all answer the same way. A file that whoever locked the folder left writable
-// was meant to be used; otherwise a file of this process's own, gone again as
-// soon as it is closed, tells whether the folder takes the settings file.
-bool SystemBesideWritable(const std::wstring& folder, const std::wstring& file) {
-    if (Opens(file, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL)) return true;
-    std::wstring probe = folder + kFileName + L".";
-    for (DWORD id = GetCurrentProcessId(); id != 0; id >>= 4) probe += L"0123456789abcdef"[id & 15];
-    return Opens(probe + L".tmp", CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
-}
-
 bool Missing(const std::wstring& path) {
     if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
     const DWORD error = GetLastError();
@@ -46,19 +18,17 @@ bool Missing(const std::wstring& path) {
 }
 
 // Whether the gadget keeps its settings in `file`, beside the program.
-bool KeepsBeside(const std::wstring& file, const std::wstring& folder) {
+bool KeepsBeside(const std::wstring& file) {
     const DWORD attributes = GetFileAttributesW(file.c_str());
     // Pinned: a copy elsewhere would take its place from the next start on.
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == FILE_ATTRIBUTE_READONLY) {
         return true;
     }
-    return settings_place_seam.beside_writable(folder, file);
+    return platform.files.writable_beside(file);
 }
 
 }  // namespace
-
-SettingsPlaceSeam settings_place_seam = {SystemAppDataFolder, SystemBesideWritable};
 
 std::wstring RoomyFolder(const std::wstring& folder) {
     if (folder.size() + kNamesRoom < MAX_PATH) return folder;
@@ -73,8 +43,8 @@ std::wstring RoomyFolder(const std::wstring& folder) {
 std::wstring SettingsFileToSave(const std::wstring& program_folder) {
     const std::wstring folder = RoomyFolder(program_folder);
     const std::wstring beside = folder + kFileName;
-    if (KeepsBeside(beside, folder)) return beside;
-    std::wstring app_data = settings_place_seam.app_data_folder();
+    if (KeepsBeside(beside)) return beside;
+    std::wstring app_data = platform.files.app_data_folder();
     // Nowhere better: the saves beside the program fail as they did.
     if (app_data.empty()) return beside;
     if (app_data.back() != L'\\') app_data += L'\\';

@@ -7,18 +7,6 @@
 
 #include <string>
 
-// What decides the place and cannot be arranged for real in a test; tests
-// replace it.
-struct SettingsPlaceSeam {
-    // The user's application-data folder; empty when the system names none.
-    std::wstring (*app_data_folder)();
-    // Whether the settings beside the program can be written: a new file can be
-    // made in `folder` (which ends in a backslash), or the existing `file` there
-    // may be written in place.
-    bool (*beside_writable)(const std::wstring& folder, const std::wstring& file);
-};
-extern SettingsPlaceSeam settings_place_seam;
-
 // The file that the gadget whose program lies in `program_folder` (ending in a
 // backslash) saves to: "Pollstate.txt" beside the program when that can be
 // written, or when the file there is read-only (settings the user pinned: read,

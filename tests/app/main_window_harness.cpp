@@ -1,5 +1,7 @@
 #include "main_window_harness.h"
 
+#include <process.h>
+
 #include <cstdio>
 
 Fakes fakes;
@@ -31,7 +33,6 @@ BOOL WINAPI FakeCursor(LPPOINT point) {
     return TRUE;
 }
 
-std::wstring TestSettingsPath(HINSTANCE) { return fakes.settings_path; }
 LANGID WINAPI TestUiLanguage() { return fakes.ui_language; }
 
 BOOL WINAPI RecordShow(HWND window, int command) {
@@ -39,46 +40,44 @@ BOOL WINAPI RecordShow(HWND window, int command) {
     return ShowWindow(window, command);
 }
 
-BOOL RecordShell(DWORD message, NOTIFYICONDATAW* data) {
+// A refusal leaves its reason as the thread's last error, as the shell's does.
+BOOL WINAPI RecordShell(DWORD message, PNOTIFYICONDATAW data) {
     fakes.shell_calls.push_back(
         {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip});
-    return message == NIM_DELETE ? TRUE : fakes.shell_result;
+    const BOOL result = message == NIM_DELETE ? TRUE : fakes.shell_result;
+    if (!result) SetLastError(fakes.shell_error);
+    return result;
 }
-DWORD ShellError() { return fakes.shell_error; }
 bool Taskbar() { return fakes.taskbar; }
-void NoPause(DWORD) {}
+void WINAPI NoPause(DWORD) {}
 
 unsigned __stdcall EndAtOnce(void*) { return 0; }
+uintptr_t __cdecl StartEndingAtOnce(void* security, unsigned stack, unsigned(__stdcall*)(void*),
+                                    void* argument, unsigned flags, unsigned* id) {
+    return _beginthreadex(security, stack, EndAtOnce, argument, flags, id);
+}
 
-bool ReadRunValue(std::wstring& data) {
+bool FakeReadRunValue(std::wstring& data) {
     if (fakes.run_value_present) data = fakes.run_value;
     return fakes.run_value_present;
 }
-bool WriteRunValue(const std::wstring& data) {
+bool FakeWriteRunValue(const std::wstring& data) {
     if (!fakes.run_key_writable) return false;
     fakes.run_value_present = true;
     fakes.run_value = data;
     return true;
 }
-bool RemoveRunValue() {
+bool FakeRemoveRunValue() {
     if (!fakes.run_key_writable) return false;
     fakes.run_value_present = false;
     return true;
 }
 
-// The destructor of every MainWindow takes the sampler lock.
-struct SampleLock {
-    SampleLock() { InitializeCriticalSection(&sample_lock); }
-};
-const SampleLock sample_lock_ready;
-
 int created_windows = 0;
 
 }  // namespace
 
-Harness::Harness(LANGID ui_language)
-    : saved_desktop_(desktop_seam), saved_run_key_(run_key_seam), saved_shell_(shell_seam),
-      saved_sampler_(sampler_body) {
+Harness::Harness(LANGID ui_language, uint32_t processor_count) {
     fakes = Fakes{};
     fakes.ui_language = ui_language;
     wchar_t directory[MAX_PATH];
@@ -86,13 +85,17 @@ Harness::Harness(LANGID ui_language)
     fakes.settings_path = std::wstring(directory) + L"vg_main_window_" +
                           std::to_wstring(GetCurrentProcessId()) + L".txt";
     DeleteFileW(fakes.settings_path.c_str());
-    desktop_seam = {RecordMenu,         RecordMessageBox, FakeCursor,
-                    GetWindowPlacement, TestSettingsPath, TestUiLanguage,
-                    RecordShow};
-    shell_seam = {RecordShell, ShellError, NoPause, Taskbar};
-    run_key_seam = {ReadRunValue, WriteRunValue, RemoveRunValue};
-    sampler_body = EndAtOnce;
-    window = new MainWindow();
+    Platform::WindowManager& windows = platform.window_manager;
+    windows.track_popup_menu = RecordMenu;
+    windows.message_box = RecordMessageBox;
+    windows.cursor_pos = FakeCursor;
+    windows.ui_language = TestUiLanguage;
+    windows.show_window = RecordShow;
+    platform.shell = {RecordShell, Taskbar};
+    platform.clock.sleep = NoPause;  // the shell's pauses between attempts
+    platform.registry = {FakeReadRunValue, FakeWriteRunValue, FakeRemoveRunValue};
+    platform.threads.begin_thread = StartEndingAtOnce;
+    window = new MainWindow(fakes.settings_path, processor_count);
     const std::string caption = window->meter_form->default_caption;
     delete window->meter_form;
     window->meter_form = new RecordingForm(window->processor_count);
@@ -104,10 +107,6 @@ Harness::~Harness() {
     delete window;
     DrainQueue();
     DeleteFileW(fakes.settings_path.c_str());
-    sampler_body = saved_sampler_;
-    shell_seam = saved_shell_;
-    run_key_seam = saved_run_key_;
-    desktop_seam = saved_desktop_;
 }
 
 bool Harness::create(int32_t x, int32_t y) {
@@ -116,8 +115,8 @@ bool Harness::create(int32_t x, int32_t y) {
     char* name = class_names[created_windows++ % 64];
     std::snprintf(name, 32, "GadgetUnderTest%d", created_windows);
     return window->create(GetModuleHandleA(nullptr), nullptr, name, x, y, kMeterWidth,
-                          WindowHeightForProcessors(window->processor_count), "Vornelt Gauge",
-                          0x86090000, 0x88, nullptr, nullptr);
+                          WindowHeightForProcessors(window->processor_count), VG_WINDOW_TITLE,
+                          kGadgetStyle, kGadgetExStyle, nullptr, nullptr);
 }
 
 MSG TakePosted(HWND hwnd, UINT message) {

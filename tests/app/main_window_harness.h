@@ -1,6 +1,6 @@
-// A MainWindow under test: its desktop, shell and sampler seams replaced by
-// recording fakes, a meter form that records every text it is handed, and a
-// settings file of the test's own.
+// A MainWindow under test: the desktop, shell, registry and sampler threads of
+// the platform table replaced by recording fakes, a meter form that records
+// every text it is handed, and a settings file of the test's own.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/win32_start_with_windows.h"
 #include "meter/meter_form.h"
+#include "platform/win32_platform.h"
 
 // Hands every text on to the real meter, and keeps a copy.
 class RecordingForm : public MeterForm {
@@ -63,7 +63,7 @@ struct Fakes {
     DWORD shell_error = 0;
     POINT cursor = {0, 0};
     int cursor_reads = 0;
-    std::vector<int> show_commands;  // the auto-hide's, in order
+    std::vector<int> show_commands;  // in order
     std::wstring settings_path;
     LANGID ui_language = 0x0411;  // Japanese
     // The Run key's value of the gadget, and whether the registry takes a change.
@@ -75,11 +75,12 @@ struct Fakes {
 extern Fakes fakes;
 
 // Installs the fakes for its lifetime and owns the MainWindow under test. The
-// samplers are replaced by a body that ends at once, so the test scripts the
-// slots itself. The window speaks the face of the user interface language given.
+// sampler threads run a body that ends at once, so the test scripts the slots
+// itself. The window speaks the face of the user interface language given and
+// shows `processor_count` processors (0: the machine's).
 class Harness {
 public:
-    explicit Harness(LANGID ui_language = 0x0411);
+    explicit Harness(LANGID ui_language = 0x0411, uint32_t processor_count = 0);
     ~Harness();
     // Creates the window at (x, y), 240 wide, as tall as the processor count needs.
     bool create(int32_t x = 100, int32_t y = 200);
@@ -88,10 +89,7 @@ public:
     MainWindow* window = nullptr;
 
 private:
-    DesktopSeam saved_desktop_;
-    RunKeySeam saved_run_key_;
-    ShellSeam saved_shell_;
-    unsigned(__stdcall* saved_sampler_)(void*);
+    ScopedPlatform platform_;
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;
 };

@@ -9,7 +9,9 @@
 #include "app/win32_settings_claim.h"
 #include "main_window_harness.h"
 #include "platform/win32_clock.h"
+#include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -34,39 +36,50 @@ void WINAPI CountingSleep(DWORD milliseconds) {
 class SeamSwap {
 public:
     SeamSwap(DWORD(WINAPI* time)(), void(WINAPI* sleep)(DWORD),
-             UINT(WINAPI* begin)(UINT) = nullptr, UINT(WINAPI* end)(UINT) = nullptr)
-        : saved_(pacing_seam) {
-        pacing_seam.time = time;
-        pacing_seam.sleep = sleep;
-        if (begin != nullptr) pacing_seam = {time, sleep, begin, end, saved_.wait_for_messages};
+             UINT(WINAPI* begin)(UINT) = nullptr, UINT(WINAPI* end)(UINT) = nullptr) {
+        platform.clock.time = time;
+        platform.clock.sleep = sleep;
+        if (begin != nullptr) {
+            platform.clock.begin_period = begin;
+            platform.clock.end_period = end;
+        }
     }
-    ~SeamSwap() { pacing_seam = saved_; }
 
 private:
-    PacingSeam saved_;
+    ScopedPlatform platform_;
 };
 
 // The settings of these runs go to a file of their own that starts missing, so
-// the window comes up at the default place and the build tree stays clean.
-std::wstring private_settings;
-std::wstring PrivateSettingsPath(HINSTANCE) { return private_settings; }
+// the window comes up at the default place and the build tree stays clean: the
+// program's folder counts as one that cannot be written, and the application
+// data is a folder of the test's.
+std::wstring private_data;
+std::wstring PrivateAppData() { return private_data; }
+bool NothingWritable(const std::wstring&) { return false; }
 
 class PrivateSettings {
 public:
-    PrivateSettings() : saved_(desktop_seam) {
+    PrivateSettings() {
         wchar_t directory[MAX_PATH];
         GetTempPathW(MAX_PATH, directory);
-        private_settings = std::wstring(directory) + L"vg_run_gadget_settings.txt";
-        DeleteFileW(private_settings.c_str());
-        desktop_seam.settings_path = PrivateSettingsPath;
+        private_data = std::wstring(directory) + L"vg_run_gadget_" +
+                       std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(private_data.c_str(), nullptr);
+        clean();
+        platform.files.app_data_folder = PrivateAppData;
+        platform.files.writable_beside = NothingWritable;
     }
     ~PrivateSettings() {
-        DeleteFileW(private_settings.c_str());
-        desktop_seam = saved_;
+        clean();
+        RemoveDirectoryW(private_data.c_str());
     }
 
 private:
-    DesktopSeam saved_;
+    static void clean() {
+        DeleteFileW((private_data + L"\\Vornelt Gauge\\Pollstate.txt").c_str());
+        RemoveDirectoryW((private_data + L"\\Vornelt Gauge").c_str());
+    }
+    ScopedPlatform platform_;
 };
 
 TEST(MainWindow, StartsWithTheDefaultOptions) {
@@ -86,7 +99,7 @@ TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {
     PrivateSettings settings;
     MainWindow window;
     ASSERT_TRUE(window.create(GetModuleHandleA(nullptr), nullptr, "MainWindowTest", 5, 6, 240, 24,
-                              "Vornelt Gauge", 0x86090000, 0x88, nullptr, nullptr));
+                              VG_WINDOW_TITLE, kGadgetStyle, kGadgetExStyle, nullptr, nullptr));
     const HWND hwnd = window.hwnd;
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -131,7 +144,7 @@ TEST(MillisecondClock, IsTheTickCountWhenTheMultimediaTimerCannotBeLoaded) {
     LoadSystemLibraries(RefuseWinmm);
     EXPECT_EQ(system_libraries.winmm.module, nullptr);
     EXPECT_EQ(system_libraries.winmm.time_get_time, nullptr);
-    EXPECT_NE(system_libraries.pdh.open_query, nullptr);  // the rest loads all the same
+    EXPECT_NE(platform.performance.open_query, nullptr);  // the rest loads all the same
     const DWORD before = GetTickCount();
     const DWORD now = MillisecondClock();
     const DWORD after = GetTickCount();
@@ -187,7 +200,7 @@ DWORD WINAPI CloseWhenShown(void* parameter) {
     HWND hwnd = nullptr;
     for (int i = 0; i < 3000 && hwnd == nullptr; ++i) {
         Sleep(10);
-        hwnd = FindWindowA("Vornel", nullptr);
+        hwnd = FindWindowA(VG_WINDOW_CLASS, nullptr);
     }
     if (hwnd == nullptr) return 1;
     for (int i = 0; i < 3000 && paced_frames < 3; ++i) Sleep(10);  // let frames run
@@ -234,7 +247,7 @@ TEST(RunGadget, ShowsTheGadgetRunsFramesAndEndsOnClose) {
     EXPECT_EQ(seen.ex_style & 0x88, 0x88);
     EXPECT_STREQ(seen.title, "Vornelt Gauge");
     EXPECT_GE(static_cast<LONG>(paced_frames), 3);
-    EXPECT_EQ(FindWindowA("Vornel", nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(VG_WINDOW_CLASS, nullptr), nullptr);
 }
 
 // Windows as it is without a finer timer: sleeps end on, and the clock moves
@@ -297,7 +310,7 @@ HANDLE WINAPI DeniedClaim(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR) {
 
 constexpr uint64_t kClaimKey = 0x1122334455667788ull;
 LRESULT CALLBACK AnswersForTheKey(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == RegisterWindowMessageA(kBringForwardMessageName) && wparam == 0x55667788u &&
+    if (message == RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE) && wparam == 0x55667788u &&
         static_cast<uint32_t>(lparam) == 0x11223344u) {
         return kBroughtForward;
     }
@@ -305,8 +318,8 @@ LRESULT CALLBACK AnswersForTheKey(HWND window, UINT message, WPARAM wparam, LPAR
 }
 
 TEST(RunGadget, AClaimThatCannotBeOpenedCountsAsHeld) {
-    const auto saved = create_claim_seam;
-    create_claim_seam = DeniedClaim;
+    ScopedPlatform scoped;
+    platform.threads.create_mutex = DeniedClaim;
     {
         // Nobody answers: the second start gives up rather than run beside it.
         SettingsFileClaim claim(kClaimKey);
@@ -316,9 +329,9 @@ TEST(RunGadget, AClaimThatCannotBeOpenedCountsAsHeld) {
     WNDCLASSA gadget_class = {};
     gadget_class.lpfnWndProc = DefWindowProcA;
     gadget_class.hInstance = GetModuleHandleA(nullptr);
-    gadget_class.lpszClassName = "Vornel";
+    gadget_class.lpszClassName = VG_WINDOW_CLASS;
     RegisterClassA(&gadget_class);  // may be registered already
-    const HWND running = CreateWindowExA(0, "Vornel", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+    const HWND running = CreateWindowExA(0, VG_WINDOW_CLASS, "", WS_POPUP, 0, 0, 10, 10, nullptr,
                                          nullptr, gadget_class.hInstance, nullptr);
     ASSERT_NE(running, nullptr);
     SetWindowLongPtrA(running, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnswersForTheKey));
@@ -327,7 +340,6 @@ TEST(RunGadget, AClaimThatCannotBeOpenedCountsAsHeld) {
         EXPECT_EQ(claim.claim_or_bring_forward(5000), StartOutcome::kBroughtForward);
     }
     DestroyWindow(running);
-    create_claim_seam = saved;
 }
 
 // A whole run scripted from the main thread's own waits: three frames, then
@@ -342,7 +354,7 @@ struct Scenario {
     int rests = 0;
 } scenario;
 void Post(UINT message, WPARAM wparam, LPARAM lparam) {
-    PostMessageA(FindWindowA("Vornel", nullptr), message, wparam, lparam);
+    PostMessageA(FindWindowA(VG_WINDOW_CLASS, nullptr), message, wparam, lparam);
 }
 DWORD WINAPI ScenarioTime() { return scenario.now; }
 DWORD SessionId() {
@@ -355,7 +367,7 @@ void WINAPI ScenarioSleep(DWORD milliseconds) {
     scenario.now += milliseconds;
     switch (++scenario.frames) {
     case 3: Post(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, SessionId()); break;
-    case 6: Post(WM_COMMAND, 40013, 0); break;
+    case 6: Post(WM_COMMAND, kIconize, 0); break;
     case 9: Post(WM_CLOSE, 0, 0); break;
     }
 }
@@ -369,7 +381,7 @@ bool WINAPI ScenarioWait(DWORD milliseconds) {
     }
     scenario.now += milliseconds;
     if (++scenario.rests < 3) return false;
-    Post(WM_APP + 100, 1433, WM_LBUTTONDBLCLK);
+    Post(kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
     return true;
 }
 int WINAPI DismissedBox(HWND, LPCWSTR, LPCWSTR, UINT) { return IDOK; }
@@ -385,13 +397,15 @@ UINT WINAPI ScenarioEnd(UINT) {
 TEST(RunGadget, HoldsTheFinerTimerOnlyWhileFramesAreDrawnAndRestsWhileNobodySees) {
     PrivateSettings settings;
     // A failed fold must not wait on a message box nobody closes.
-    desktop_seam.message_box = DismissedBox;
-    const PacingSeam saved = pacing_seam;
-    pacing_seam = {ScenarioTime, ScenarioSleep, ScenarioBegin, ScenarioEnd, ScenarioWait};
+    platform.window_manager.message_box = DismissedBox;
+    platform.clock.time = ScenarioTime;
+    platform.clock.sleep = ScenarioSleep;
+    platform.clock.begin_period = ScenarioBegin;
+    platform.clock.end_period = ScenarioEnd;
+    platform.clock.wait_for_messages = ScenarioWait;
     scenario = Scenario{};
     DrainQueue();
     EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
-    pacing_seam = saved;
     // Locked: no frame and no timer until the unlock. Folded: the tray once a
     // second and nothing in between, without the timer.
     EXPECT_EQ(scenario.calls, "bsss" "e" "W" "bsss" "e" "www" "bsss" "e");
@@ -405,13 +419,13 @@ TEST(RunGadget, EndsAtOnceWhenItsWindowCannotBeCreated) {
     WNDCLASSA taken = {};
     taken.lpfnWndProc = DefWindowProcA;
     taken.hInstance = GetModuleHandleA(nullptr);
-    taken.lpszClassName = "Vornel";
+    taken.lpszClassName = VG_WINDOW_CLASS;
     RegisterClassA(&taken);  // may already be registered by an earlier run in this process
     SeamSwap swap(MillisecondClock, CountingSleep);
     paced_frames = 0;
     EXPECT_EQ(RunGadget(GetModuleHandleA(nullptr)), 0);
     EXPECT_EQ(static_cast<LONG>(paced_frames), 0);  // no frame loop: it ended at once
-    EXPECT_EQ(FindWindowA("Vornel", nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(VG_WINDOW_CLASS, nullptr), nullptr);
 }
 
 }  // namespace

@@ -12,25 +12,22 @@
 #include "app/win32_settings_claim.h"
 #include "main_window_harness.h"
 #include "measure/processor_info.h"
-#include "platform/win32_monitors.h"
+#include "platform/win32_platform.h"
 #include "raster/win32_dib_surface.h"
+#include "resources/resource_ids.h"
 #include "settings/win32_settings_file.h"
 #include "text/string_helpers.h"
-#include "platform/win32_system_libraries.h"
 
 namespace {
 
-constexpr UINT kTrayMessage = WM_APP + 100;
-constexpr WPARAM kTrayId = 1433;
-
 // The menu texts as Windows hands them out, written as UTF-16 here so that no
 // code page stands between them and the test.
-const wchar_t kMove[] = L"移動(&M)";
-const wchar_t kTranslucent[] = L"半透明(&T)";
-const wchar_t kIconize[] = L"アイコン化(&I)";
-const wchar_t kAutoHide[] = L"自動で隠れる(&H)";
-const wchar_t kStartWithWindows[] = L"Windows の起動時に開始(&W)";
-const wchar_t kExit[] = L"終了(&X)";
+const wchar_t kMoveText[] = L"移動(&M)";
+const wchar_t kTranslucentText[] = L"半透明(&T)";
+const wchar_t kIconizeText[] = L"アイコン化(&I)";
+const wchar_t kAutoHideText[] = L"自動で隠れる(&H)";
+const wchar_t kStartWithWindowsText[] = L"Windows の起動時に開始(&W)";
+const wchar_t kExitText[] = L"終了(&X)";
 const wchar_t kShowForm[] = L"フォーム表示(&S)";
 
 struct Item {
@@ -54,10 +51,10 @@ void ExpectItems(const MenuSeen& menu, const std::vector<Item>& expected) {
 }
 
 std::vector<Item> WindowMenu(bool translucent, bool auto_hide, bool starts = false) {
-    return {{40017, kMove, false},          {40007, kTranslucent, translucent},
-            {40013, kIconize, false},       {40011, kAutoHide, auto_hide},
-            {40019, kStartWithWindows, starts},
-            {0, nullptr, false},            {40005, kExit, false}};
+    return {{kMove, kMoveText, false},          {kTranslucent, kTranslucentText, translucent},
+            {kIconize, kIconizeText, false},       {kAutoHide, kAutoHideText, auto_hide},
+            {kStartWithWindows, kStartWithWindowsText, starts},
+            {0, nullptr, false},            {kExit, kExitText, false}};
 }
 
 std::wstring Widened(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
@@ -121,14 +118,14 @@ TEST(WindowMenu, StartWithWindowsFollowsTheRunValueNamingThisVeryProgram) {
 
     // Choosing it points a moved copy's value here, then deletes it.
     fakes.run_value = moved;
-    SendMessageA(hwnd, WM_COMMAND, 40019, 0);
+    SendMessageA(hwnd, WM_COMMAND, kStartWithWindows, 0);
     EXPECT_TRUE(fakes.run_value_present);
     EXPECT_EQ(fakes.run_value, quoted);
-    SendMessageA(hwnd, WM_COMMAND, 40019, 0);
+    SendMessageA(hwnd, WM_COMMAND, kStartWithWindows, 0);
     EXPECT_FALSE(fakes.run_value_present);
     // A registry that refuses leaves the item as it was.
     fakes.run_key_writable = false;
-    SendMessageA(hwnd, WM_COMMAND, 40019, 0);
+    SendMessageA(hwnd, WM_COMMAND, kStartWithWindows, 0);
     EXPECT_FALSE(fakes.run_value_present);
     SendMessageA(hwnd, WM_RBUTTONUP, 0, 0);
     ExpectItems(fakes.menus.back(), WindowMenu(false, false, false));
@@ -136,7 +133,7 @@ TEST(WindowMenu, StartWithWindowsFollowsTheRunValueNamingThisVeryProgram) {
     fakes.run_value_present = true;
     fakes.run_value = quoted;
     SendMessageA(hwnd, kTrayMessage, kTrayId, WM_RBUTTONUP);
-    ExpectItems(fakes.menus.back(), {{40013, kShowForm, false}, {0, nullptr, false}, {40005, kExit, false}});
+    ExpectItems(fakes.menus.back(), {{kIconize, kShowForm, false}, {0, nullptr, false}, {kExit, kExitText, false}});
 }
 
 TEST(WindowMenu, TheApplicationsKeyOpensItAtTheCornerAndSwallowsTheNextClose) {
@@ -169,7 +166,7 @@ TEST(WindowMenu, ExitClosesAtOnceEvenAfterTheApplicationsKey) {
     ASSERT_TRUE(harness.create());
     const HWND hwnd = harness.window->hwnd;
     SendMessageA(hwnd, WM_KEYUP, VK_APPS, 0);
-    SendMessageA(hwnd, WM_COMMAND, 40005, 0);
+    SendMessageA(hwnd, WM_COMMAND, kExit, 0);
     EXPECT_FALSE(IsWindow(hwnd));
     // The destruction saved the settings and asked the loop to end with code 0.
     std::string saved;
@@ -187,19 +184,19 @@ TEST(Commands, TranslucentAutoHideAndTheMeasuringCommand) {
     MainWindow& window = *harness.window;
     const HWND hwnd = window.hwnd;
 
-    SendMessageA(hwnd, WM_COMMAND, 40007, 0);
+    SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
     EXPECT_TRUE(window.translucent);
     EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
-    SendMessageA(hwnd, WM_COMMAND, 40007, 0);
+    SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
     EXPECT_FALSE(window.translucent);
     EXPECT_FALSE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
 
     // Turning auto-hide off leaves an armed count to run out.
     window.hover_frames = 5;
-    SendMessageA(hwnd, WM_COMMAND, 40011, 0);
+    SendMessageA(hwnd, WM_COMMAND, kAutoHide, 0);
     EXPECT_TRUE(window.auto_hide);
     EXPECT_EQ(window.hover_frames, 5);
-    SendMessageA(hwnd, WM_COMMAND, 40011, 0);
+    SendMessageA(hwnd, WM_COMMAND, kAutoHide, 0);
     EXPECT_FALSE(window.auto_hide);
     EXPECT_EQ(window.hover_frames, 5);
 
@@ -209,7 +206,7 @@ TEST(Commands, TranslucentAutoHideAndTheMeasuringCommand) {
     const std::vector<uint32_t> before(form.back_buffer->pixels,
                                        form.back_buffer->pixels + 240 * 24);
     form.texts.clear();
-    EXPECT_EQ(SendMessageA(hwnd, WM_COMMAND, 40009, 0), 0);
+    EXPECT_EQ(SendMessageA(hwnd, WM_COMMAND, kMeasureHigh, 0), 0);
     ASSERT_EQ(form.texts.size(), 1u);
     EXPECT_EQ(form.texts[0], "<MSG><COMMAND>MEASURE_HIGH</COMMAND><Threshold>60.0</Threshold></MSG>");
     EXPECT_TRUE(std::equal(before.begin(), before.end(), form.back_buffer->pixels));
@@ -285,11 +282,9 @@ TEST(Tooltip, NamesTheProcessorAndMemoryOverTheLeftHalf) {
 DWORD WINAPI SixtyFourProcessors(WORD group) { return group == 0xFFFF ? 64 : 0; }
 
 TEST(Tooltip, AMachineWithMoreProcessorsThanShownSaysSo) {
-    const NewerSystemFunctions saved = system_libraries.newer;
-    system_libraries.newer.get_active_processor_count = SixtyFourProcessors;
     Harness harness(0x0409);
+    platform.system.active_processor_count = SixtyFourProcessors;
     ASSERT_TRUE(harness.create());
-    system_libraries.newer = saved;
     TOOLINFOW tool;
     const std::wstring text = ToolText(harness.window->tooltip_window, tool);
     const std::wstring line = text.substr(0, text.find(L'\n'));
@@ -405,7 +400,7 @@ TEST(Tray, CreationFoldsWhenTheSettingsSaySoAndADoubleClickUnfolds) {
     ASSERT_FALSE(fakes.shell_calls.empty());
     const ShellCall& add = fakes.shell_calls.back();
     EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(add.id, 1433u);
+    EXPECT_EQ(add.id, kTrayId);
     EXPECT_EQ(add.callback_message, kTrayMessage);
     EXPECT_NE(add.icon, nullptr);
     EXPECT_EQ(add.tip, L"計算中");
@@ -438,7 +433,7 @@ TEST(Tray, TheWindowComesBackWithoutTakingTheFocusUnlessAsked) {
         SetActiveWindow(work);
         ASSERT_EQ(GetActiveWindow(), work);
     };
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     ASSERT_TRUE(window.iconized);
     focus_on_work();
     SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
@@ -455,7 +450,7 @@ TEST(Tray, TheWindowComesBackWithoutTakingTheFocusUnlessAsked) {
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
     EXPECT_EQ(GetActiveWindow(), work);
 
-    const UINT ask = RegisterWindowMessageA(kBringForwardMessageName);
+    const UINT ask = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     EXPECT_EQ(SendMessageA(window.hwnd, ask, static_cast<WPARAM>(window.settings_key & 0xFFFFFFFFu),
                            static_cast<LPARAM>(static_cast<uint32_t>(window.settings_key >> 32))),
               kBroughtForward);
@@ -469,7 +464,7 @@ TEST(Tray, TheTrayMenuOpensAtTheCursor) {
     fakes.cursor = {321, 654};
     EXPECT_EQ(SendMessageA(harness.window->hwnd, kTrayMessage, kTrayId, WM_RBUTTONUP), 0);
     ASSERT_EQ(fakes.menus.size(), 1u);
-    ExpectItems(fakes.menus[0], {{40013, kShowForm, false}, {0, nullptr, false}, {40005, kExit, false}});
+    ExpectItems(fakes.menus[0], {{kIconize, kShowForm, false}, {0, nullptr, false}, {kExit, kExitText, false}});
     EXPECT_EQ(fakes.menus[0].x, 321);
     EXPECT_EQ(fakes.menus[0].y, 654);
     EXPECT_EQ(fakes.menus[0].owner, harness.window->hwnd);
@@ -479,14 +474,14 @@ TEST(Tray, ARestartedTaskbarGetsTheIconBackOnlyWhenFolded) {
     Harness harness;
     ASSERT_TRUE(harness.create());
     MainWindow& window = *harness.window;
-    const UINT taskbar_created = RegisterWindowMessageA("TaskbarCreated");
+    const UINT taskbar_created = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
     EXPECT_EQ(window.taskbar_created_message, taskbar_created);
     const size_t before = fakes.shell_calls.size();
     SendMessageA(window.hwnd, taskbar_created, 0, 0);
     EXPECT_EQ(fakes.shell_calls.size(), before);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
 
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     ASSERT_TRUE(window.iconized);
     fakes.shell_calls.clear();
     SendMessageA(window.hwnd, taskbar_created, 0, 0);
@@ -513,7 +508,7 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
     MainWindow& window = *harness.window;
     fakes.shell_result = FALSE;
     fakes.shell_error = ERROR_TIMEOUT;
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     EXPECT_FALSE(window.iconized);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
     ExpectFoldFailureBox(window.hwnd);
@@ -521,12 +516,12 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
     // A failed re-add after a taskbar restart brings the folded window back,
     // where it was and on top, without a message.
     fakes.shell_result = TRUE;
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     ASSERT_FALSE(IsWindowVisible(window.hwnd));
     RECT before;
     GetWindowRect(window.hwnd, &before);
     fakes.shell_result = FALSE;
-    SendMessageA(window.hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    SendMessageA(window.hwnd, RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE), 0, 0);
     EXPECT_FALSE(window.iconized);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
     EXPECT_TRUE(GetWindowLongA(window.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
@@ -556,19 +551,19 @@ TEST(Tray, StartedFoldedBeforeAnyTaskbarItShowsWithoutAMessageAndFoldsWhenTheTas
     ASSERT_NE(hwnd, nullptr);
     EXPECT_TRUE(fakes.message_boxes.empty());
     // Folding by hand without a taskbar fails as any failed fold does.
-    SendMessageA(hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(hwnd, WM_COMMAND, kIconize, 0);
     EXPECT_FALSE(window.iconized);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_EQ(fakes.message_boxes.size(), 1u);
 
     fakes.shell_result = TRUE;
     fakes.taskbar = true;
-    SendMessageA(hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    SendMessageA(hwnd, RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE), 0, 0);
     EXPECT_TRUE(window.iconized);
     EXPECT_FALSE(IsWindowVisible(hwnd));
     // Only the first taskbar takes the fold the gadget was started with.
     SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
-    SendMessageA(hwnd, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    SendMessageA(hwnd, RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE), 0, 0);
     EXPECT_FALSE(window.iconized);
 }
 
@@ -579,7 +574,7 @@ TEST(Tray, StartingFoldedWithoutATaskbarShowsTheWindowAndSavesItUnfolded) {
     ExpectFoldFailureBox(hwnd);
     EXPECT_EQ(fakes.shell_calls.back().message, static_cast<DWORD>(NIM_DELETE));
 
-    SendMessageA(hwnd, WM_COMMAND, 40005, 0);
+    SendMessageA(hwnd, WM_COMMAND, kExit, 0);
     std::string saved;
     ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
     EXPECT_NE(saved.find("<ICON>0</ICON>"), std::string::npos) << saved;
@@ -613,26 +608,17 @@ BOOL WINAPI ReplaceRefused(LPCWSTR, LPCWSTR, DWORD) {
     return FALSE;
 }
 
-int settings_path_asked = 0;
-std::wstring CountedSettingsPath(HINSTANCE) {
-    ++settings_path_asked;
-    return fakes.settings_path;
-}
-
 TEST(Session, AChangeKeptOutByABusyFileIsSavedByTheRetryOnceItIsFree) {
     Harness harness;
-    desktop_seam.settings_path = CountedSettingsPath;
-    settings_path_asked = 0;
     ASSERT_TRUE(harness.create());
     MainWindow& window = *harness.window;
     const HWND hwnd = window.hwnd;
     ASSERT_TRUE(WriteWholeFile(fakes.settings_path, "<TRANS>0</TRANS>"));
-    const auto saved_replace = replace_file_seam;
-    replace_file_seam = ReplaceRefused;
+    platform.files.replace = ReplaceRefused;
     const HANDLE holder = CreateFileW(fakes.settings_path.c_str(), GENERIC_READ, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    SendMessageA(hwnd, WM_COMMAND, 40007, 0);
+    SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
     EXPECT_TRUE(window.save_pending);
     EXPECT_TRUE(window.retry_timer_set);
     // A retry while the file is still held keeps the change waiting.
@@ -641,16 +627,13 @@ TEST(Session, AChangeKeptOutByABusyFileIsSavedByTheRetryOnceItIsFree) {
     EXPECT_TRUE(window.save_pending);
     EXPECT_EQ(harness.form().texts.size(), 0u) << "the retry runs no frame";
     CloseHandle(holder);
-    replace_file_seam = saved_replace;
+    platform.files.replace = MoveFileExW;
     SendMessageA(hwnd, WM_TIMER, kSaveRetryTimer, 0);
     EXPECT_FALSE(window.save_pending);
     EXPECT_FALSE(window.retry_timer_set);
     std::string saved;
     ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
     EXPECT_NE(saved.find("<TRANS>1</TRANS>"), std::string::npos) << saved;
-    // The place was decided once, for the claim's key, and kept for every save.
-    SendMessageA(hwnd, WM_COMMAND, 40011, 0);
-    EXPECT_EQ(settings_path_asked, 1);
 }
 
 std::string Saved() {
@@ -664,11 +647,11 @@ TEST(Session, SettingsAreSavedWhenAnOptionOrTheFoldChangesOrAMoveEndsElsewhere) 
     Harness harness;
     ASSERT_TRUE(harness.create(100, 200));
     const HWND hwnd = harness.window->hwnd;
-    SendMessageA(hwnd, WM_COMMAND, 40007, 0);
+    SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
     EXPECT_TRUE(SavedHas("<TRANS>1</TRANS>")) << Saved();
-    SendMessageA(hwnd, WM_COMMAND, 40011, 0);
+    SendMessageA(hwnd, WM_COMMAND, kAutoHide, 0);
     EXPECT_TRUE(SavedHas("<AUTO_HIDE>1</AUTO_HIDE>")) << Saved();
-    SendMessageA(hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(hwnd, WM_COMMAND, kIconize, 0);
     EXPECT_TRUE(SavedHas("<ICON>1</ICON>")) << Saved();
     SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(SavedHas("<ICON>0</ICON>")) << Saved();
@@ -690,7 +673,7 @@ TEST(SecondStart, OnlyTheGadgetOfTheSameSettingsFileComesForwardUnfolded) {
     MainWindow& window = *harness.window;
     window.iconized = true;
     ASSERT_TRUE(harness.create());
-    const UINT ask = RegisterWindowMessageA(kBringForwardMessageName);
+    const UINT ask = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     const auto asked = [&](uint64_t key) {
         return SendMessageA(window.hwnd, ask, static_cast<WPARAM>(key & 0xFFFFFFFFu),
                             static_cast<LPARAM>(static_cast<uint32_t>(key >> 32)));
@@ -731,10 +714,9 @@ TEST(Window, ADisplayChangeThatLeavesTheWindowOnNoMonitorPutsItAtTheDefaultPlace
     EXPECT_EQ(place.left, 100);
     EXPECT_EQ(place.top, 200);
 
-    const auto saved_seam = monitor_info_seam;
-    monitor_info_seam = MonitorMovedAway;
+    platform.window_manager.monitor_info = MonitorMovedAway;
     SendMessageA(hwnd, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    monitor_info_seam = saved_seam;
+    platform.window_manager.monitor_info = GetMonitorInfoA;
     GetWindowRect(hwnd, &place);
     const StartPosition start =
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
@@ -756,7 +738,7 @@ TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {
     EXPECT_TRUE(PtInRegion(region, 130, 18));
     EXPECT_TRUE(PtInRegion(region, 10, 5));
     DeleteObject(region);
-    SendMessageA(hwnd, WM_COMMAND, 40005, 0);
+    SendMessageA(hwnd, WM_COMMAND, kExit, 0);
     EXPECT_EQ(window.full_region, nullptr);
     EXPECT_EQ(window.cut_region, nullptr);
 }
@@ -777,18 +759,18 @@ TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {
     SendMessageA(window.hwnd, WM_RBUTTONUP, 0, 0);
     SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_RBUTTONUP);
     ASSERT_EQ(fakes.menus.size(), 2u);
-    ExpectItems(fakes.menus[0], {{40017, L"&Move", false},
-                                 {40007, L"&Translucent", false},
-                                 {40013, L"&Fold into the notification area", false},
-                                 {40011, L"Auto-&hide", false},
-                                 {40019, L"Start with &Windows", false},
+    ExpectItems(fakes.menus[0], {{kMove, L"&Move", false},
+                                 {kTranslucent, L"&Translucent", false},
+                                 {kIconize, L"&Fold into the notification area", false},
+                                 {kAutoHide, L"Auto-&hide", false},
+                                 {kStartWithWindows, L"Start with &Windows", false},
                                  {0, nullptr, false},
-                                 {40005, L"E&xit", false}});
+                                 {kExit, L"E&xit", false}});
     ExpectItems(fakes.menus[1],
-                {{40013, L"&Show window", false}, {0, nullptr, false}, {40005, L"E&xit", false}});
+                {{kIconize, L"&Show window", false}, {0, nullptr, false}, {kExit, L"E&xit", false}});
 
     fakes.shell_result = TRUE;
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     window.update_frame();
     EXPECT_EQ(fakes.shell_calls.back().tip.rfind(L"Free memory: ", 0), 0u);
     // Without a caption in the settings the picture's is English; a stored one stays.

@@ -1,178 +1,40 @@
 #include <gtest/gtest.h>
 
+#include <process.h>
+
 #include <string>
 #include <vector>
 
-#include "app/gadget_messages.h"
 #include "main_window_harness.h"
-#include "measure/win32_sampler.h"
+#include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
 const char kFrame[] =
     "<MSG><COMMAND>UPDATE_FRAME</COMMAND></MSG><MSG><COMMAND>DRAW_FRAME</COMMAND></MSG>";
 
-void Publish(SamplerSlot& slot, double usage) {
-    EnterCriticalSection(&sample_lock);
-    slot.usage = usage;
-    slot.fresh = true;
-    LeaveCriticalSection(&sample_lock);
+void Publish(MainWindow& window, uint32_t processor, double usage) {
+    window.samplers.shared().publish(static_cast<int32_t>(processor), usage);
 }
 
-TEST(MainWindowConstruction, StartsOneSamplerPerProcessorAndLeavesTheOtherSlotsAlone) {
-    Harness harness;
-    MainWindow& window = *harness.window;
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    ASSERT_EQ(window.processor_count, ClampProcessorCount(system.dwNumberOfProcessors));
-    for (uint32_t i = 0; i < kMaxProcessors; ++i) {
-        const SamplerSlot& slot = window.samplers[i];
-        if (i < window.processor_count) {
-            EXPECT_EQ(slot.index, static_cast<int32_t>(i));
-            EXPECT_EQ(slot.query, window.pdh_query);
-            EXPECT_NE(slot.thread, nullptr);
-            EXPECT_NE(slot.thread_id, 0u);
-            EXPECT_FALSE(slot.stop || slot.fresh);
-            EXPECT_TRUE(slot.stop_event == window.sampler_stop && slot.stop_event != nullptr);
-        } else {
-            EXPECT_TRUE(slot.query == nullptr && slot.index == 0 && slot.thread == nullptr &&
-                        slot.usage == 0.0 && !slot.fresh && !slot.stop &&
-                        slot.stop_event == nullptr)
-                << i;
-        }
-    }
-    EXPECT_EQ(window.frame_rate, 30);
-    EXPECT_EQ(window.hover_frames, 0);
-    EXPECT_EQ(window.skipped_frames, 0u);
-    EXPECT_EQ(window.tray_level, 10);
-    EXPECT_EQ(window.taskbar_created_message, 0u);  // no message matches until registered
+// Whether processor `processor`'s value is still waiting to be taken.
+bool Waiting(MainWindow& window, uint32_t processor, double& usage) {
+    return window.samplers.shared().take(processor, usage);
 }
 
-// Waits, as a sampler does, until it is told to stop; then says it saw the stop.
-LONG samplers_stopped = 0;
-unsigned __stdcall RunUntilStopped(void* argument) {
-    SamplerSlot& slot = *static_cast<SamplerSlot*>(argument);
-    for (;;) {
-        EnterCriticalSection(&sample_lock);
-        const bool stop = slot.stop;
-        LeaveCriticalSection(&sample_lock);
-        if (stop) break;
-        Sleep(5);
-    }
-    Sleep(50);  // the destructor has to wait for this
-    InterlockedIncrement(&samplers_stopped);
-    return 0;
-}
-
-TEST(MainWindowConstruction, TheDestructorStopsAndJoinsEverySampler) {
-    Harness harness;
-    delete harness.window;
-    samplers_stopped = 0;
-    sampler_body = RunUntilStopped;
-    harness.window = new MainWindow();
-    const LONG count = static_cast<LONG>(harness.window->processor_count);
-    Sleep(100);
-    EXPECT_EQ(samplers_stopped, 0);
-    delete harness.window;
-    EXPECT_EQ(samplers_stopped, count);
-    harness.window = new MainWindow();  // for the harness to end with
-}
-
-// A performance query that is only opened and closed (the samplers, finding no
-// counters, measure from the kernel's times), with how often it was closed.
-LONG queries_closed = 0;
-PDH_STATUS WINAPI OpenQuery(LPCSTR, DWORD_PTR, PDH_HQUERY* query) {
-    *query = reinterpret_cast<PDH_HQUERY>(&queries_closed);
-    return ERROR_SUCCESS;
-}
-PDH_STATUS WINAPI CloseQuery(PDH_HQUERY) {
-    ++queries_closed;
-    return ERROR_SUCCESS;
-}
-
-// That query, the samplers' body and turn and the destructor's wait for the
-// windows of a stopping test, all put back once they are gone.
-struct StopSetting {
-    StopSetting(unsigned(__stdcall* body)(void*), DWORD turn, DWORD limit) {
-        system_libraries.pdh = PdhLibrary{};
-        system_libraries.pdh.open_query = OpenQuery;
-        system_libraries.pdh.close_query = CloseQuery;
-        queries_closed = 0;
-        sampler_body = body;
-        sample_interval_ms = turn;
-        sampler_join_limit = limit;
-    }
-    ~StopSetting() {
-        system_libraries.pdh = pdh;
-        sampler_body = saved_body;
-        sample_interval_ms = interval;
-        sampler_join_limit = join_limit;
-        sample_lock_still_used = false;
-    }
-    const PdhLibrary pdh = system_libraries.pdh;
-    unsigned(__stdcall* const saved_body)(void*) = sampler_body;
-    const DWORD interval = sample_interval_ms;
-    const DWORD join_limit = sampler_join_limit;
+// The libraries the program loads at start, for as long as a test's window lives.
+struct LoadedLibraries {
+    LoadedLibraries() { LoadSystemLibraries(); }
+    ~LoadedLibraries() { FreeSystemLibraries(); }
 };
 
-TEST(MainWindowDestruction, SamplersEndAtOnceWithoutWaitingOutTheirTurn) {
-    Harness harness;
-    delete harness.window;
-    {
-        // Turns that never end by themselves, and a wait as patient as any test's.
-        StopSetting setting(sampler_main, INFINITE, 20000);
-        harness.window = new MainWindow();
-        delete harness.window;
-        // Only the stop event can have ended them: otherwise the query would be left open.
-        EXPECT_EQ(queries_closed, 1);
-        EXPECT_FALSE(system_libraries.pdh.still_used || sample_lock_still_used);
-    }
-    harness.window = new MainWindow();  // for the harness to end with
-}
-
-// Held up until the test lets it go, after the destructor has given up on it;
-// then it uses what a sampler uses: its slot, the lock and the stop event.
-HANDLE let_go = nullptr;
-LONG held_found_all = 0;
-unsigned __stdcall HeldUp(void* argument) {
-    SamplerSlot& slot = *static_cast<SamplerSlot*>(argument);
-    WaitForSingleObject(let_go, INFINITE);
-    EnterCriticalSection(&sample_lock);
-    slot.usage = 50.0;
-    slot.fresh = true;
-    const bool stop = slot.stop;
-    LeaveCriticalSection(&sample_lock);
-    if (stop && WaitForSingleObject(slot.stop_event, 0) == WAIT_OBJECT_0) {
-        InterlockedIncrement(&held_found_all);
-    }
-    return 0;
-}
-
-TEST(MainWindowDestruction, ASamplerThatDoesNotEndInTimeKeepsItsSlotEventQueryAndLock) {
-    Harness harness;
-    delete harness.window;
-    {
-        StopSetting setting(HeldUp, 1000, 0);
-        let_go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        held_found_all = 0;
-        harness.window = new MainWindow();
-        const LONG count = static_cast<LONG>(harness.window->processor_count);
-        delete harness.window;
-        EXPECT_EQ(queries_closed, 0);
-        EXPECT_TRUE(system_libraries.pdh.still_used && sample_lock_still_used);
-        SetEvent(let_go);
-        for (int i = 0; i < 2000 && held_found_all < count; ++i) Sleep(10);
-        EXPECT_EQ(held_found_all, count);
-        CloseHandle(let_go);
-    }
-    harness.window = new MainWindow();
-}
-
 TEST(MainWindowConstruction, RealSamplersReachTheMeter) {
+    const LoadedLibraries libraries;
     Harness harness;
     delete harness.window;
-    sampler_body = sampler_main;
+    platform.threads.begin_thread = _beginthreadex;
     harness.window = new MainWindow();
     MainWindow& window = *harness.window;
     delete window.meter_form;
@@ -192,16 +54,14 @@ TEST(MainWindowConstruction, RealSamplersReachTheMeter) {
 }
 
 TEST(UpdateFrame, HandsOverEachFreshSampleOnceInAscendingProcessorOrder) {
-    Harness harness;
+    Harness harness(0x0411, 4);
     MainWindow& window = *harness.window;
-    window.processor_count = 4;
-    window.samplers[4] = SamplerSlot{};
-    Publish(window.samplers[2], 4.2);
-    Publish(window.samplers[0], 30.0);
-    Publish(window.samplers[0], 37.9);  // overwritten before it was taken: only the newest counts
+    Publish(window, 2, 4.2);
+    Publish(window, 0, 30.0);
+    Publish(window, 0, 37.9);  // overwritten before it was taken: only the newest counts
     // Slots beyond the processor count are never looked at, even when they claim a value.
-    Publish(window.samplers[4], 99.0);
-    Publish(window.samplers[31], 98.0);
+    Publish(window, 4, 99.0);
+    Publish(window, 31, 98.0);
 
     window.update_frame();
     window.update_frame();
@@ -211,10 +71,12 @@ TEST(UpdateFrame, HandsOverEachFreshSampleOnceInAscendingProcessorOrder) {
                           "</CPU><COMMAND>CPU_UPDATE</COMMAND><CPU><USAGE>4</USAGE><NUM>2</NUM>"
                           "</CPU></MSG>") + kFrame);
     EXPECT_EQ(harness.form().texts[1], kFrame);
-    EXPECT_FALSE(window.samplers[0].fresh || window.samplers[2].fresh);
-    EXPECT_TRUE(window.samplers[4].fresh && window.samplers[31].fresh);
-    EXPECT_EQ(window.samplers[4].usage, 99.0);
-    EXPECT_EQ(window.samplers[31].usage, 98.0);
+    double usage = 0.0;
+    EXPECT_FALSE(Waiting(window, 0, usage) || Waiting(window, 2, usage));
+    EXPECT_TRUE(Waiting(window, 4, usage));
+    EXPECT_EQ(usage, 99.0);
+    EXPECT_TRUE(Waiting(window, 31, usage));
+    EXPECT_EQ(usage, 98.0);
 }
 
 TEST(UpdateFrame, TheMeterHearsFromEveryFrameEvenASkippedOneWithoutSamples) {
@@ -232,16 +94,15 @@ TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
     Harness harness;
     ASSERT_TRUE(harness.create());
     MainWindow& window = *harness.window;
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     ASSERT_TRUE(window.iconized);
     harness.form().texts.clear();
-    Publish(window.samplers[0], 12.5);
+    Publish(window, 0, 12.5);
     window.update_frame();
-    Publish(window.samplers[0], 64.9);
+    Publish(window, 0, 64.9);
     window.update_frame();
-    // Folded, the frames only keep the tray icon current.
+    // Folded, the frames only keep the tray icon current; the newest value waits.
     EXPECT_TRUE(harness.form().texts.empty());
-    EXPECT_TRUE(window.samplers[0].fresh);
     EXPECT_NE(window.tray_level, 10);
 
     window.iconized = false;
@@ -250,7 +111,8 @@ TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
     EXPECT_EQ(harness.form().texts[0],
               std::string("<MSG><COMMAND>CPU_UPDATE</COMMAND><CPU><USAGE>64</USAGE><NUM>0</NUM>"
                           "</CPU></MSG>") + kFrame);
-    EXPECT_FALSE(window.samplers[0].fresh);
+    double usage = 0.0;
+    EXPECT_FALSE(Waiting(window, 0, usage));
 }
 
 TEST(UpdateFrame, AutoHideHidesAfterTenFramesOverTheWindowAndShowsWhenTheCursorLeaves) {
@@ -302,6 +164,7 @@ TEST(UpdateFrame, AHiddenWindowIsHiddenOnceAndComesBackTheFirstFrameTheCursorLea
     MainWindow& window = *harness.window;
     fakes.cursor = {150, 210};
     window.hover_frames = 1;
+    fakes.show_commands.clear();
     for (int frame = 0; frame < 40; ++frame) window.update_frame();
     EXPECT_EQ(fakes.show_commands, std::vector<int>{SW_HIDE});
     EXPECT_EQ(window.hover_frames, 41);  // still counting, still watching the cursor
@@ -326,7 +189,7 @@ TEST(UpdateFrame, TheHoverCountRunsWhateverTheAutoHideOption) {
 DWORD rest_now = 0;
 DWORD WINAPI RestTime() { return rest_now; }
 int memory_reads = 0;
-BOOL CountedMemory(MEMORYSTATUSEX* status) {
+BOOL WINAPI CountedMemory(LPMEMORYSTATUSEX status) {
     ++memory_reads;
     status->ullTotalPhys = 4ull << 30;
     status->ullAvailPhys = 1ull << 30;
@@ -337,13 +200,11 @@ TEST(Rest, TheFoldedTrayRefreshesOnceASecondAndAHiddenWindowLooksTenTimesASecond
     Harness harness;
     ASSERT_TRUE(harness.create(100, 200));
     MainWindow& window = *harness.window;
-    const PacingSeam saved_pacing = pacing_seam;
-    const auto saved_memory = memory_status_seam;
-    pacing_seam.time = RestTime;
-    memory_status_seam = CountedMemory;
+    platform.clock.time = RestTime;
+    platform.memory.status = CountedMemory;
     rest_now = 5000;
     memory_reads = 0;
-    SendMessageA(window.hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     ASSERT_EQ(window.loop_mode(), LoopMode::kFolded);
     const int folded_reads = memory_reads;  // the fold's own first refresh
     struct { DWORD at, wait; int reads; } folded[] = {
@@ -376,8 +237,6 @@ TEST(Rest, TheFoldedTrayRefreshesOnceASecondAndAHiddenWindowLooksTenTimesASecond
     window.rest(LoopMode::kHidden);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
     EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
-    memory_status_seam = saved_memory;
-    pacing_seam = saved_pacing;
 }
 
 DWORD ThisSession() {
@@ -401,10 +260,7 @@ TEST(Unseen, LockDisconnectDisplayOffAndSleepPauseFramesAndSamplers) {
     ASSERT_TRUE(harness.create());
     MainWindow& window = *harness.window;
     const HWND hwnd = window.hwnd;
-    const auto paused = [&window] {
-        return WaitForSingleObject(window.samplers_paused, 0) == WAIT_OBJECT_0 &&
-               WaitForSingleObject(window.samplers_running, 0) == WAIT_TIMEOUT;
-    };
+    const auto paused = [&window] { return window.samplers.paused(); };
     const auto session = [hwnd](WPARAM event, DWORD id) {
         SendMessageA(hwnd, WM_WTSSESSION_CHANGE, event, id);
     };
@@ -433,7 +289,7 @@ TEST(Unseen, LockDisconnectDisplayOffAndSleepPauseFramesAndSamplers) {
     display(2);  // dimmed is still seen
     EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
     display(0);
-    SendMessageA(hwnd, WM_COMMAND, 40013, 0);
+    SendMessageA(hwnd, WM_COMMAND, kIconize, 0);
     EXPECT_EQ(window.loop_mode(), LoopMode::kPaused) << "folded, but nobody sees the tray either";
     display(1);
     EXPECT_EQ(window.loop_mode(), LoopMode::kFolded);

@@ -6,11 +6,6 @@
 
 namespace {
 
-// The start-up code prepares the samplers' lock before any MainWindow exists.
-struct SampleLockReady {
-    SampleLockReady() { InitializeCriticalSection(&sample_lock); }
-} const sample_lock_ready;
-
 // A plain borderless, topmost tool window of the gadget's size.
 class ShapedWindowTest : public ::testing::Test {
 protected:

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32_platform.h"
+#include "resources/resource_ids.h"
 #include "text/string_helpers.h"
 #include "text/win32_wide_text.h"
 
@@ -27,22 +29,21 @@ struct Call {
 std::deque<Answer> answers;
 std::vector<Call> calls;
 std::vector<DWORD> pauses;
-DWORD current_error = 0;
 MEMORYSTATUSEX memory = {};
 bool memory_readable = true;
 
-BOOL ScriptedNotify(DWORD message, NOTIFYICONDATAW* data) {
+// The error is left as the thread's last one, as the shell's own call does.
+BOOL WINAPI ScriptedNotify(DWORD message, PNOTIFYICONDATAW data) {
     calls.push_back({message, data->uFlags, data->hIcon});
     const Answer answer = answers.empty() ? Answer{TRUE, 0} : answers.front();
     if (!answers.empty()) answers.pop_front();
-    current_error = answer.error;
+    SetLastError(answer.error);
     return answer.result;
 }
-DWORD ScriptedError() { return current_error; }
-void RecordPause(DWORD milliseconds) { pauses.push_back(milliseconds); }
+void WINAPI RecordPause(DWORD milliseconds) { pauses.push_back(milliseconds); }
 bool taskbar = true;
 bool Taskbar() { return taskbar; }
-BOOL FixedMemory(MEMORYSTATUSEX* status) {
+BOOL WINAPI FixedMemory(LPMEMORYSTATUSEX status) {
     status->ullTotalPhys = memory.ullTotalPhys;
     status->ullAvailPhys = memory.ullAvailPhys;
     return memory_readable;
@@ -63,19 +64,16 @@ std::vector<DWORD> Messages() {
 class TrayIconTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        shell_seam = {ScriptedNotify, ScriptedError, RecordPause, Taskbar};
+        platform.shell = {ScriptedNotify, Taskbar};
+        platform.clock.sleep = RecordPause;
         taskbar = true;
-        memory_status_seam = FixedMemory;
+        platform.memory.status = FixedMemory;
         answers.clear();
         calls.clear();
         pauses.clear();
         memory_readable = true;
         SetLoad(3, 4);  // load 0.25: green
-        tray_.configure(window_, 1433, WM_APP + 100, nullptr, "tip");
-    }
-    void TearDown() override {
-        shell_seam = saved_shell_;
-        memory_status_seam = saved_memory_;
+        tray_.configure(window_, kTrayId, kTrayMessage, nullptr, "tip");
     }
     static void SetLoad(uint64_t available, uint64_t total) {
         memory.ullAvailPhys = available;
@@ -87,8 +85,7 @@ protected:
     }
     std::wstring Tip() const { return tray_.data.szTip; }
 
-    const ShellSeam saved_shell_ = shell_seam;
-    BOOL (*const saved_memory_)(MEMORYSTATUSEX*) = memory_status_seam;
+    ScopedPlatform platform_;
     HWND window_ = reinterpret_cast<HWND>(uintptr_t{0x1234});
     HINSTANCE module_ = GetModuleHandleA(nullptr);
     TrayIcon tray_;
@@ -235,7 +232,7 @@ TEST_F(TrayIconTest, FoldingAgainWithTheSameLevelKeepsThePicture) {
 
 TEST_F(TrayIconTest, PictureThatCannotBeLoadedKeepsTheOldOneAndIsNotRetriedUntilTheLevelChanges) {
     const HICON first = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
-    tray_.configure(window_, 1433, WM_APP + 100, first, "tip");
+    tray_.configure(window_, kTrayId, kTrayMessage, first, "tip");
     Show();
     int32_t level = 10;
     RefreshTray(tray_, level, GetModuleHandleA("kernel32.dll"));

@@ -8,12 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
 
 namespace {
 
-// The most processors the gadget looks at.
-constexpr int32_t kMostProcessors = 32;
 // How long a test waits for a sample or a thread's end: generous, since a
 // machine busy with other work can run the threads seconds late.
 constexpr DWORD kPatienceMs = 20000;
@@ -37,11 +36,17 @@ struct ScriptedPdh {
     size_t collections = 0;
     Reading current = {};
     std::string path;
-    SamplerSlot* slot = nullptr;
+    SamplerShared* shared = nullptr;
     // At each collection after the baseline, what the turn before published.
     std::vector<double> published;
-    HANDLE stop_event = nullptr;  // set once the script has run out
+    bool stop_at_end = true;  // the samplers are told to end once the script has run out
 } scripted;
+
+PDH_STATUS WINAPI ScriptedOpen(LPCSTR, DWORD_PTR, PDH_HQUERY* query) {
+    *query = reinterpret_cast<PDH_HQUERY>(&scripted);
+    return ERROR_SUCCESS;
+}
+PDH_STATUS WINAPI ScriptedClose(PDH_HQUERY) { return ERROR_SUCCESS; }
 
 PDH_STATUS WINAPI ScriptedAddCounter(PDH_HQUERY, LPCSTR path, DWORD_PTR, PDH_HCOUNTER* counter) {
     scripted.path = path;
@@ -51,13 +56,11 @@ PDH_STATUS WINAPI ScriptedAddCounter(PDH_HQUERY, LPCSTR path, DWORD_PTR, PDH_HCO
 
 PDH_STATUS WINAPI ScriptedCollect(PDH_HQUERY) {
     if (scripted.collections++ > 0) {
-        EnterCriticalSection(&sample_lock);
-        scripted.published.push_back(scripted.slot->fresh ? scripted.slot->usage : kNothing);
-        scripted.slot->fresh = false;
-        LeaveCriticalSection(&sample_lock);
+        double usage = 0.0;
+        scripted.published.push_back(scripted.shared->take(0, usage) ? usage : kNothing);
     }
     if (scripted.collections > scripted.script.size()) {
-        SetEvent(scripted.stop_event);
+        if (scripted.stop_at_end) scripted.shared->ask_to_stop();
         return PDH_NO_DATA;
     }
     scripted.current = scripted.script[scripted.collections - 1];
@@ -82,126 +85,120 @@ PDH_STATUS WINAPI ScriptedCalculate(PDH_HCOUNTER, DWORD format, PPDH_RAW_COUNTER
     return ERROR_SUCCESS;
 }
 
-// Sampler threads on real slots, joined and cleaned up by the fixture.
+HANDLE WINAPI NoEvent(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCWSTR) { return nullptr; }
+
+// A tick count that jumps a second at every look: no reading is ever still the
+// current turn's, so a lone sampler collects at every turn however late it runs.
+volatile LONG jumping_ticks = 0;
+DWORD WINAPI JumpingTicks() { return static_cast<DWORD>(InterlockedExchangeAdd(&jumping_ticks, 1000)); }
+
+// Sampler threads on the slots of blocks of the test's, joined and cleaned up by the fixture.
 class SamplerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitializeCriticalSection(&sample_lock);
-        stop_event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         LoadSystemLibraries();
-        loaded_pdh_ = system_libraries.pdh;
-        if (system_libraries.pdh.open_query != nullptr) {
-            system_libraries.pdh.open_query(nullptr, 0, &query_);
-        }
         SYSTEM_INFO system;
         GetSystemInfo(&system);
         processors_ = static_cast<int32_t>(system.dwNumberOfProcessors);
     }
 
     void TearDown() override {
-        stop_all();
+        for (SamplerShared* shared : blocks_) shared->ask_to_stop();
         for (HANDLE thread : threads_) {
             EXPECT_EQ(WaitForSingleObject(thread, kPatienceMs), WAIT_OBJECT_0);
             CloseHandle(thread);
         }
-        system_libraries.pdh = loaded_pdh_;
-        sample_interval_ms = 1000;
-        if (query_ != nullptr) system_libraries.pdh.close_query(query_);
-        CloseHandle(stop_event_);
-        DeleteCriticalSection(&sample_lock);
+        for (SamplerShared* shared : blocks_) delete shared;
         FreeSystemLibraries();
     }
 
-    // Runs one sampler over `script`, with turns that take no time, and
-    // returns what each turn published; the fixture puts the real library back.
-    std::vector<double> publications(std::vector<Reading> script) {
-        system_libraries.pdh.add_counter = ScriptedAddCounter;
-        system_libraries.pdh.collect_query_data = ScriptedCollect;
-        system_libraries.pdh.get_raw_counter_value = ScriptedRawValue;
-        system_libraries.pdh.calculate_counter_from_raw_value = ScriptedCalculate;
-        scripted = ScriptedPdh{script, 0, {}, "", &slot, {}, stop_event_};
-        sample_interval_ms = 0;
-        start(slot, reinterpret_cast<PDH_HQUERY>(&scripted), 0);
-        EXPECT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
-        // The stop event ended it at once: no collection after the one that set it.
-        EXPECT_EQ(scripted.collections, script.size() + 1);
+    // A block whose samplers take `interval_ms` between samples; the fixture deletes it.
+    SamplerShared& block(DWORD interval_ms) {
+        blocks_.push_back(new SamplerShared(interval_ms));
+        return *blocks_.back();
+    }
+
+    // The performance library as the script says, for the blocks made from now on.
+    void script(std::vector<Reading> readings) {
+        platform.performance.open_query = ScriptedOpen;
+        platform.performance.close_query = ScriptedClose;
+        platform.performance.add_counter = ScriptedAddCounter;
+        platform.performance.collect_query_data = ScriptedCollect;
+        platform.performance.get_raw_counter_value = ScriptedRawValue;
+        platform.performance.calculate_counter_from_raw_value = ScriptedCalculate;
+        scripted = ScriptedPdh{};
+        scripted.script = std::move(readings);
+    }
+
+    // Runs one sampler over `readings`, with turns that take no time, and
+    // returns what each turn published.
+    std::vector<double> publications(std::vector<Reading> readings) {
+        script(readings);
+        SamplerShared& shared = block(0);
+        scripted.shared = &shared;
+        start(shared, 0);
+        EXPECT_EQ(WaitForSingleObject(threads_.back(), kPatienceMs), WAIT_OBJECT_0);
+        // The stop ended it at once: no collection after the one that asked for it.
+        EXPECT_EQ(scripted.collections, readings.size() + 1);
         return scripted.published;
     }
 
-    void start(SamplerSlot& slot, PDH_HQUERY query, int32_t index, bool with_event = true) {
-        slot = SamplerSlot{};
-        slot.query = query;
-        slot.index = index;
-        slot.stop_event = with_event ? stop_event_ : nullptr;
-        const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, &slot, 0, nullptr);
+    void start(SamplerShared& shared, uint32_t index) {
+        const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, shared.slot(index), 0, nullptr);
         ASSERT_NE(thread, 0u);
         threads_.push_back(reinterpret_cast<HANDLE>(thread));
-        slots_.push_back(&slot);
     }
 
-    void stop_all() {
-        EnterCriticalSection(&sample_lock);
-        for (SamplerSlot* slot : slots_) slot->stop = true;
-        LeaveCriticalSection(&sample_lock);
-        SetEvent(stop_event_);
-    }
-
-    // Takes the slot's value as the main thread does; false when none is fresh.
-    static bool take(SamplerSlot& slot, double& usage) {
-        EnterCriticalSection(&sample_lock);
-        const bool fresh = slot.fresh;
-        usage = slot.usage;
-        slot.fresh = false;
-        LeaveCriticalSection(&sample_lock);
-        return fresh;
-    }
-
-    // Waits for the slot's next fresh value; false when none came within the patience.
-    static bool take_soon(SamplerSlot& slot, double& usage) {
+    // Waits for processor `index`'s next fresh value; false when none came within the patience.
+    static bool take_soon(SamplerShared& shared, uint32_t index, double& usage) {
         const DWORD start = GetTickCount();
-        while (!take(slot, usage)) {
+        while (!shared.take(index, usage)) {
             if (GetTickCount() - start >= kPatienceMs) return false;
             Sleep(50);
         }
         return true;
     }
 
-    // The threads run until TearDown joins them, so their slots live as long as the fixture.
-    SamplerSlot slots[kMostProcessors] = {};
-    SamplerSlot& slot = slots[0];
-    PDH_HQUERY query_ = nullptr;
-    HANDLE stop_event_ = nullptr;
-    PdhLibrary loaded_pdh_ = {};
+    ScopedPlatform platform_;
     int32_t processors_ = 1;
+    // The threads run until TearDown joins them, so their blocks live as long as the fixture.
+    std::vector<SamplerShared*> blocks_;
     std::vector<HANDLE> threads_;
-    std::vector<SamplerSlot*> slots_;
 };
 
 TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
-    const int32_t count = processors_ < kMostProcessors ? processors_ : kMostProcessors;
-    for (int32_t i = 0; i < count; ++i) start(slots[i], query_, i);
+    const int32_t count = processors_ < static_cast<int32_t>(kMaxProcessors)
+                              ? processors_
+                              : static_cast<int32_t>(kMaxProcessors);
+    SamplerShared& shared = block(1000);
+    for (int32_t i = 0; i < count; ++i) start(shared, i);
     double usage = -1.0;
     // The first interval has to pass before there is anything to tell.
-    for (int32_t i = 0; i < count; ++i) EXPECT_FALSE(take(slots[i], usage)) << i;
+    for (int32_t i = 0; i < count; ++i) EXPECT_FALSE(shared.take(i, usage)) << i;
     for (int32_t i = 0; i < count; ++i) {
-        ASSERT_TRUE(take_soon(slots[i], usage)) << i;
+        ASSERT_TRUE(take_soon(shared, i, usage)) << i;
         EXPECT_GE(usage, 0.0);
         EXPECT_LE(usage, 100.0);
     }
     // And again a second later.
-    for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(take_soon(slots[i], usage)) << i;
+    for (int32_t i = 0; i < count; ++i) EXPECT_TRUE(take_soon(shared, i, usage)) << i;
 }
 
-TEST_F(SamplerTest, WithoutAStopEventTheStopFlagEndsTheThreadAfterOneMoreSample) {
-    start(slot, query_, 0, false);
+TEST_F(SamplerTest, WithoutAStopEventTheStopEndsTheThreadAfterOneMoreSample) {
+    platform.threads.create_event = NoEvent;
+    SamplerShared& shared = block(1000);
+    start(shared, 0);
     double usage;
-    ASSERT_TRUE(take_soon(slot, usage));
-    stop_all();
+    ASSERT_TRUE(take_soon(shared, 0, usage));
+    shared.ask_to_stop();
     ASSERT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
-    EXPECT_TRUE(take(slot, usage));
+    EXPECT_TRUE(shared.take(0, usage));
     DWORD code = 99;
     GetExitCodeThread(threads_[0], &code);
     EXPECT_EQ(code, 0u);
+    // Never paused either: nothing could resume it.
+    shared.pause();
+    EXPECT_FALSE(shared.paused());
 }
 
 TEST_F(SamplerTest, TwoReadingsGiveTheUsageBetweenThem) {
@@ -241,54 +238,37 @@ TEST_F(SamplerTest, ACounterFailingFiveTurnsInARowGivesWayToTheKernelsTimes) {
 
     // The fifth ends the counter: no collection after it, and the kernel's
     // times, from a baseline of their own, bring values again.
-    ResetEvent(stop_event_);  // set when the first script ran out
-    scripted = ScriptedPdh{{{true, kValid, 1000, 10000}, {false, kValid, 0, 0},
-                            {false, kValid, 0, 0}, {true, kValid, 900, 11000},
-                            {true, PDH_CSTATUS_INVALID_DATA, 0, 0}, {false, kValid, 0, 0},
-                            {true, kValid, 5000, 99000}},
-                           0, {}, "", &slots[1], {}, nullptr};
-    sample_interval_ms = 20;
-    start(slots[1], reinterpret_cast<PDH_HQUERY>(&scripted), 0);
+    script({{true, kValid, 1000, 10000}, {false, kValid, 0, 0}, {false, kValid, 0, 0},
+            {true, kValid, 900, 11000}, {true, PDH_CSTATUS_INVALID_DATA, 0, 0},
+            {false, kValid, 0, 0}, {true, kValid, 5000, 99000}});
+    scripted.stop_at_end = false;
+    platform.clock.ticks = JumpingTicks;
+    SamplerShared& shared = block(20);
+    scripted.shared = &shared;
+    start(shared, 0);
     double usage = -1.0;
-    ASSERT_TRUE(take_soon(slots[1], usage));
+    ASSERT_TRUE(take_soon(shared, 0, usage));
     EXPECT_GE(usage, 0.0);
     EXPECT_LE(usage, 100.0);
     EXPECT_EQ(scripted.collections, 6u);
 }
 
 TEST_F(SamplerTest, APausedSamplerReadsNothingAndResumesFromANewBaseline) {
-    HANDLE paused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE running = CreateEventW(nullptr, TRUE, TRUE, nullptr);
-    system_libraries.pdh.add_counter = ScriptedAddCounter;
-    system_libraries.pdh.collect_query_data = ScriptedCollect;
-    system_libraries.pdh.get_raw_counter_value = ScriptedRawValue;
-    system_libraries.pdh.calculate_counter_from_raw_value = ScriptedCalculate;
+    script({{true, kValid, 1000, 10000},    // baseline
+            {true, kValid, 9000, 90000},    // the new baseline after the pause
+            {true, kValid, 9300, 91000}});  // 300 of 1000 since then
+    SamplerShared& shared = block(0);
+    scripted.shared = &shared;
     // Paused before the first turn: the baseline is taken, then nothing more.
-    SetEvent(paused);
-    ResetEvent(running);
-    scripted = ScriptedPdh{{{true, kValid, 1000, 10000},     // baseline
-                            {true, kValid, 9000, 90000},     // the new baseline after the pause
-                            {true, kValid, 9300, 91000}},    // 300 of 1000 since then
-                           0, {}, "", &slot, {}, stop_event_};
-    sample_interval_ms = 0;
-    slot = SamplerSlot{};
-    slot.query = reinterpret_cast<PDH_HQUERY>(&scripted);
-    slot.stop_event = stop_event_;
-    slot.paused_event = paused;
-    slot.running_event = running;
-    const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, &slot, 0, nullptr);
-    ASSERT_NE(thread, 0u);
-    threads_.push_back(reinterpret_cast<HANDLE>(thread));
-    slots_.push_back(&slot);
+    shared.pause();
+    EXPECT_TRUE(shared.paused());
+    start(shared, 0);
     Sleep(300);
     EXPECT_EQ(scripted.collections, 1u) << "nothing read while paused";
-    ResetEvent(paused);
-    SetEvent(running);
+    shared.resume();
     EXPECT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
     // The reading after the pause counts from the new baseline, not from the old one (10 %).
     EXPECT_EQ(scripted.published, (std::vector<double>{kNothing, kNothing, 30.0}));
-    CloseHandle(paused);
-    CloseHandle(running);
 }
 
 DWORD turn_now = 0;
@@ -311,11 +291,11 @@ LONG WINAPI FourProcessors(ULONG, PVOID buffer, ULONG size, PULONG length) {
 }
 
 TEST(SamplerTurn, TheFirstSamplerOfATurnCollectsForAllOfIt) {
-    const PdhLibrary saved = system_libraries.pdh;
-    system_libraries.pdh.collect_query_data = CountedCollect;
-    sample_interval_ms = 1000;
-    SamplerTurn turn;
-    turn.clock = TurnTime;
+    ScopedPlatform scoped;
+    platform.performance.collect_query_data = CountedCollect;
+    platform.system.query_system_information = FourProcessors;
+    platform.clock.ticks = TurnTime;
+    SamplerTurn turn(1000);
     turn_now = 50000;
     turn_collections = 0;
     // Four samplers within the same half second share one collection; the next
@@ -331,46 +311,50 @@ TEST(SamplerTurn, TheFirstSamplerOfATurnCollectsForAllOfIt) {
     // The kernel's report likewise, each processor reading its own entry.
     LARGE_INTEGER times[3];
     turn_now = 60000;
-    ASSERT_TRUE(turn.processor_times(FourProcessors, 2, times));
+    ASSERT_TRUE(turn.processor_times(2, times));
     turn_now = 60100;
-    ASSERT_TRUE(turn.processor_times(FourProcessors, 3, times));
+    ASSERT_TRUE(turn.processor_times(3, times));
     EXPECT_EQ(times[0].QuadPart, 300 + 60000) << "the turn's report, taken at 60000";
     EXPECT_EQ(times[2].QuadPart, 900);
-    EXPECT_FALSE(turn.processor_times(FourProcessors, 4, times));
+    EXPECT_FALSE(turn.processor_times(4, times));
     EXPECT_EQ(turn.reports, 1u);
     EXPECT_EQ(turn.collections, 2u);
-    system_libraries.pdh = saved;
 
     // Turns keep to one grid whatever each sampler's own delays: one that comes
     // back late waits less, one that finished early waits the rest.
-    SamplerTurn grid;
-    grid.clock = TurnTime;
+    SamplerTurn grid(1000);
     turn_now = 7000;
-    EXPECT_EQ(grid.until_next_turn(1000), 1000u);
+    EXPECT_EQ(grid.until_next_turn(), 1000u);
     turn_now = 8030;
-    EXPECT_EQ(grid.until_next_turn(1000), 970u);
+    EXPECT_EQ(grid.until_next_turn(), 970u);
     turn_now = 8990;
-    EXPECT_EQ(grid.until_next_turn(1000), 10u);
+    EXPECT_EQ(grid.until_next_turn(), 10u);
     turn_now = 9000 + 1000 * 500 + 12;  // many turns later, no drift
-    EXPECT_EQ(grid.until_next_turn(1000), 988u);
-    EXPECT_EQ(grid.until_next_turn(0), 0u);
+    EXPECT_EQ(grid.until_next_turn(), 988u);
+    EXPECT_EQ(SamplerTurn(0).until_next_turn(), 0u);
 }
 
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {
     // No query means no counter: the kernel's processor times stand in.
-    start(slot, nullptr, 0);
+    platform.performance = Platform::Performance{};
+    SamplerShared& shared = block(1000);
+    EXPECT_EQ(shared.query(), nullptr);
+    start(shared, 0);
     double usage = -1.0;
-    ASSERT_TRUE(take_soon(slot, usage));
+    ASSERT_TRUE(take_soon(shared, 0, usage));
     EXPECT_GE(usage, 0.0);
     EXPECT_LE(usage, 100.0);
 }
 
 TEST_F(SamplerTest, AProcessorTheSystemDoesNotHaveGetsNoValueButStillStops) {
-    start(slot, query_, processors_ + 3);
+    const uint32_t missing = kMaxProcessors - 1;
+    if (static_cast<uint32_t>(processors_) > missing) GTEST_SKIP() << "every slot has a processor";
+    SamplerShared& shared = block(1000);
+    start(shared, missing);
     Sleep(2300);
     double usage;
-    EXPECT_FALSE(take(slot, usage));
-    stop_all();
+    EXPECT_FALSE(shared.take(missing, usage));
+    shared.ask_to_stop();
     EXPECT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
 }
 

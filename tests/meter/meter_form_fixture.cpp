@@ -63,12 +63,12 @@ void MeterFormTest::SetUp() {
     FakeSystem::memory_ok = true;
     FakeSystem::total = uint64_t{4} << 30;
     FakeSystem::available = uint64_t{3} << 30;
+    platform.clock.time = FakeClock;
+    platform.memory.status = FakeMemoryStatus;
 }
 
 MeterForm& MeterFormTest::Make(uint32_t processors) {
     form = std::make_unique<MeterForm>(processors);
-    form->clock = FakeClock;
-    form->memory_status = FakeMemoryStatus;
     form->apply_settings("");
     return *form;
 }

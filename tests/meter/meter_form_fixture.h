@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "meter/meter_form.h"
+#include "platform/win32_platform.h"
 #include "raster/surface.h"
 
 // What the fake clock and memory status report.
@@ -39,5 +40,7 @@ protected:
     // A form with the fakes in place and the default settings applied.
     MeterForm& Make(uint32_t processors);
 
+    // The clock and the memory status are the fakes' while the test runs.
+    ScopedPlatform platform_;
     std::unique_ptr<MeterForm> form;
 };

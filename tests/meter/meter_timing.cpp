@@ -15,6 +15,7 @@
 #include "measure/processor_info.h"
 #include "measure/win32_processor_info.h"
 #include "meter/meter_form.h"
+#include "platform/win32_platform.h"
 
 namespace {
 
@@ -65,8 +66,6 @@ const char kFrame[] =
 // so each percentage prints anew, and the free memory alternates between two forms.
 double TimeFrames(uint32_t processors, int frames, bool changing) {
     MeterForm form(processors);
-    form.clock = FakeClock;
-    form.memory_status = FakeMemoryStatus;
     form.apply_settings("");
     form.handle_message(kFrame);  // the first frame draws every text
     std::vector<std::string> texts;
@@ -92,6 +91,8 @@ double TimeFrames(uint32_t processors, int frames, bool changing) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    platform.clock.time = FakeClock;
+    platform.memory.status = FakeMemoryStatus;
     const uint32_t processors = ClampProcessorCount(argc > 1 ? std::atoi(argv[1]) : 8);
     const double copy = TimeFrameCopy();
     std::printf("processors: %u\n", processors);

@@ -8,15 +8,11 @@
 
 #include "app/main_window.h"
 #include "platform/win32_monitors.h"
+#include "platform/win32_platform.h"
 #include "settings/win32_settings_place.h"
 #include "text/win32_wide_text.h"
 
 namespace {
-
-// The start-up code prepares the samplers' lock before any MainWindow exists.
-struct SampleLockReady {
-    SampleLockReady() { InitializeCriticalSection(&sample_lock); }
-} const sample_lock_ready;
 
 const std::string kWindowPart =
     "<POSITION><x1>100</x1><x2>340</x2><y1>50</y1><y2>74</y2></POSITION>"
@@ -122,8 +118,8 @@ BOOL WINAPI ReplaceRefused(LPCWSTR, LPCWSTR, DWORD) {
 
 TEST_F(SettingsFileTest, AFileOthersHoldIsWrittenInPlaceWhenTheyShareWritingAndIsBusyOtherwise) {
     Put(path_, "<OLD>0123456789</OLD>");
-    const auto saved_replace = replace_file_seam;
-    replace_file_seam = ReplaceRefused;
+    ScopedPlatform scoped;
+    platform.files.replace = ReplaceRefused;
     // A sync client's way: reading and writing, letting others read and write.
     HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -138,7 +134,7 @@ TEST_F(SettingsFileTest, AFileOthersHoldIsWrittenInPlaceWhenTheyShareWritingAndI
     CloseHandle(holder);
     EXPECT_EQ(Get(path_), "<NEW>");
     EXPECT_FALSE(Exists(path_ + L".tmp"));
-    replace_file_seam = saved_replace;
+    platform.files.replace = MoveFileExW;
     EXPECT_EQ(ReplaceFileText(path_, "<LATER>"), SaveOutcome::kSaved);
     EXPECT_EQ(Get(path_), "<LATER>");
     // A read-only file is pinned, not busy: nothing to try again.
@@ -174,12 +170,11 @@ TEST_F(SettingsFileTest, PositionCountsWhenAnyPartOfTheWindowIsOnAScreen) {
     EXPECT_EQ(s.left, 900);
 
     // A window parked on the taskbar is still on the screen.
-    const auto saved_seam = monitor_info_seam;
-    monitor_info_seam = MonitorWithTaskbar;
+    ScopedPlatform scoped;
+    platform.window_manager.monitor_info = MonitorWithTaskbar;
     EXPECT_TRUE(RectOnAnyMonitor(RECT{100, 740, 340, 764}));
     Put(path_, "<POSITION><x1>100</x1><y1>740</y1></POSITION>");
     s = LoadSettingsFile(path_, 2, text, read);
-    monitor_info_seam = saved_seam;
     EXPECT_TRUE(s.position_found);
     EXPECT_EQ(s.top, 740);
 }
@@ -227,15 +222,9 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     EXPECT_FALSE(gadget.translucent || gadget.auto_hide || gadget.iconized);
 }
 
-std::wstring held_path;
-std::wstring HeldPath(HINSTANCE) { return held_path; }
-
 TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOver) {
     const std::string stored = "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>";
     Put(path_, stored);
-    held_path = path_;
-    const DesktopSeam saved_seam = desktop_seam;
-    desktop_seam.settings_path = HeldPath;
     std::string text;
     // A sync client or an indexer that reads and writes it, letting others do so.
     HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
@@ -251,6 +240,7 @@ TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOv
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadFileText(path_, text), ReadOutcome::kFailed);
     MainWindow gadget;
+    gadget.settings_file = path_;
     bool found = true;
     gadget.load_settings(path_, found);
     CloseHandle(holder);
@@ -260,7 +250,6 @@ TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOv
     gadget.save_settings(path_);
     EXPECT_EQ(Get(path_), stored);
     DestroyWindow(gadget.hwnd);
-    desktop_seam = saved_seam;
 
     EXPECT_EQ(ReadFileText(directory_ + L"\\missing\\Pollstate.txt", text), ReadOutcome::kNoFile);
     DeleteFileW(path_.c_str());
@@ -269,7 +258,7 @@ TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOv
 
 std::wstring test_app_data;
 std::wstring TestAppData() { return test_app_data; }
-bool NotWritable(const std::wstring&, const std::wstring&) { return false; }
+bool NotWritable(const std::wstring&) { return false; }
 
 TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheApplicationData) {
     const std::wstring program = directory_ + L"\\program\\";
@@ -280,12 +269,13 @@ TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheA
     ASSERT_TRUE(CreateDirectoryW(test_app_data.c_str(), nullptr));
     // Tried for real: a folder takes the file, leaving nothing behind; a "folder"
     // that is a file does not.
-    EXPECT_TRUE(settings_place_seam.beside_writable(program, beside));
+    EXPECT_TRUE(platform.files.writable_beside(beside));
     Put(path_, "");
-    EXPECT_FALSE(settings_place_seam.beside_writable(path_ + L"\\", path_ + L"\\Pollstate.txt"));
+    EXPECT_FALSE(platform.files.writable_beside(path_ + L"\\Pollstate.txt"));
 
-    const SettingsPlaceSeam saved_seam = settings_place_seam;
-    settings_place_seam = {TestAppData, NotWritable};
+    ScopedPlatform scoped;
+    platform.files.app_data_folder = TestAppData;
+    platform.files.writable_beside = NotWritable;
     Put(beside, "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>");
     const std::wstring save = SettingsFileToSave(program);
     EXPECT_EQ(save, copy);
@@ -306,7 +296,7 @@ TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheA
     // A file the user pinned stays the settings wherever it lies.
     SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(SettingsFileToSave(program), beside);
-    settings_place_seam = saved_seam;
+    platform.files = Platform::Files{};
     EXPECT_EQ(SettingsFileToSave(program), beside);
 
     SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/gadget_messages.h"
+#include "resources/resource_ids.h"
 #include "tools/probe/probe_load.h"
 
 #include <cstdio>
@@ -18,7 +18,7 @@ constexpr int kOk = 0;
 constexpr int kFailed = 1;
 constexpr int kNoWindow = 2;
 
-HWND FindGadget() { return FindWindowA("Vornel", nullptr); }
+HWND FindGadget() { return FindWindowA(VG_WINDOW_CLASS, nullptr); }
 
 struct Symbol {
     const char* name;
@@ -237,8 +237,8 @@ int WaitWindow(HWND, int argc, char** argv) {
 // Every gadget window on the desktop, whichever folder it was started from.
 int Windows(HWND, int, char**) {
     int count = 0;
-    for (HWND window = FindWindowExA(nullptr, nullptr, "Vornel", nullptr); window != nullptr;
-         window = FindWindowExA(nullptr, window, "Vornel", nullptr)) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, VG_WINDOW_CLASS, nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, VG_WINDOW_CLASS, nullptr)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
         std::printf("window%d=pid %lu visible %d\n", count++, static_cast<unsigned long>(pid),
@@ -283,7 +283,7 @@ int Command(HWND hwnd, int argc, char** argv) {
 }
 
 int TaskbarCreated(HWND hwnd, int, char**) {
-    const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    const UINT message = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
     std::printf("message=0x%x\n", message);
     return PostMessageA(hwnd, message, 0, 0) ? kOk : kFailed;
 }

@@ -2,7 +2,7 @@
 
 #include <psapi.h>
 
-#include "app/gadget_messages.h"
+#include "resources/resource_ids.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -42,10 +42,12 @@ struct Message {
 // Exit would end the storm; the keyboard move waits for the user and folding
 // takes the shell seconds under Wine: both are sent apart.
 Message RandomCommand(Random& random) {
-    static const WORD kIds[] = {40007, 40009, 40011, 0, 1, 40004, 40006, 40008,
-                                40010, 40012, 40014, 40016, 40018, 0xFFFF};
+    static const WORD kIds[] = {kTranslucent,     kMeasureHigh,  kAutoHide,    0,
+                                1,                kExit - 1,     kTranslucent - 1,
+                                kTranslucent + 1, kMeasureHigh + 1, kAutoHide + 1,
+                                kIconize + 1,     kMove - 1,     kMove + 1,    0xFFFF};
     WORD id = random.below(4) == 0 ? static_cast<WORD>(random.next()) : random.pick(kIds);
-    if (id == kExit || id == kMove || id == kIconize) id = 40009;
+    if (id == kExit || id == kMove || id == kIconize) id = kMeasureHigh;
     const WPARAM notification = random.below(3) == 0 ? random.next() & 0xFFFF : 0;
     return {WM_COMMAND, (notification << 16) | id, static_cast<LPARAM>(random.next())};
 }
@@ -95,7 +97,7 @@ class Storm {
 public:
     Storm(HWND hwnd, uint32_t seed)
         : hwnd_(hwnd), thread_(GetWindowThreadProcessId(hwnd, nullptr)), random_(seed),
-          taskbar_created_(RegisterWindowMessageA("TaskbarCreated")),
+          taskbar_created_(RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE)),
           foreign_dc_(CreateCompatibleDC(nullptr)) {}
     ~Storm() {
         if (foreign_dc_ != nullptr) DeleteDC(foreign_dc_);

@@ -1,0 +1,3 @@
+#include "platform/win32_platform.h"
+
+Platform platform;

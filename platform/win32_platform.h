@@ -1,0 +1,171 @@
+// The one table of the system calls that tests replace, grouped by what they
+// reach. The program makes each of these calls through its entry here and
+// nowhere else, so a test that swaps an entry (or the whole table, with
+// ScopedPlatform) sees every use of that call.
+//
+// Adding an entry: declare it in the group of what it reaches, with the real
+// function as its default (a call the program imports, or a small function of
+// this folder); an entry point looked up at run time defaults to null, is
+// filled by LoadSystemLibraries (platform/win32_system_libraries.cpp) and is
+// emptied again by FreeSystemLibraries; its callers check it for null, which
+// is what a system without it gives. Then make every caller go through it.
+#pragma once
+
+#include <windows.h>
+#include <pdh.h>
+#include <process.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win32_clock.h"
+#include "platform/win32_files.h"
+#include "platform/win32_monitors.h"
+#include "platform/win32_registry.h"
+
+// The kernel's own system information query (NtQuerySystemInformation).
+using QuerySystemInformationFunction = LONG(WINAPI*)(ULONG kind, PVOID buffer, ULONG size,
+                                                     PULONG length);
+
+struct Platform {
+    // The desktop (user32, and the user interface language): what a test
+    // cannot let happen for real (modal menus, message boxes) or cannot see.
+    struct WindowManager {
+        BOOL(WINAPI* track_popup_menu)(HMENU menu, UINT flags, int x, int y, int reserved,
+                                       HWND owner, const RECT* rect) = TrackPopupMenu;
+        int(WINAPI* message_box)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) = MessageBoxW;
+        BOOL(WINAPI* cursor_pos)(LPPOINT point) = GetCursorPos;
+        BOOL(WINAPI* window_placement)(HWND window, WINDOWPLACEMENT* placement) = GetWindowPlacement;
+        BOOL(WINAPI* show_window)(HWND window, int command) = ShowWindow;
+        BOOL(WINAPI* monitor_info)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
+        LANGID(WINAPI* ui_language)() = GetUserDefaultUILanguage;
+
+        // Newer user32 only, at run time:
+        // Windows 7: lets one message from less privileged programs reach a window.
+        BOOL(WINAPI* change_window_message_filter_ex)(HWND window, UINT message, DWORD action,
+                                                      void* status) = nullptr;
+        // Vista: the same for the whole process.
+        BOOL(WINAPI* change_window_message_filter)(UINT message, DWORD flag) = nullptr;
+        // Vista: power setting changes (the display going off and on); both or neither.
+        HANDLE(WINAPI* register_power_setting_notification)(HANDLE recipient, const GUID* setting,
+                                                             DWORD flags) = nullptr;
+        BOOL(WINAPI* unregister_power_setting_notification)(HANDLE notification) = nullptr;
+        // Windows 10 (1607): the DPI of a window's monitor, and metrics at a DPI.
+        UINT(WINAPI* dpi_for_window)(HWND window) = nullptr;
+        int(WINAPI* system_metrics_for_dpi)(int index, UINT dpi) = nullptr;
+    };
+
+    // The shell's notification area. A refused request leaves its reason as
+    // the thread's last error, as Shell_NotifyIconW does.
+    struct Shell {
+        BOOL(WINAPI* notify_icon)(DWORD message, PNOTIFYICONDATAW data) = Shell_NotifyIconW;
+        bool (*taskbar_exists)() = TaskbarExists;
+    };
+
+    // Where the settings file may live, and replacing it.
+    struct Files {
+        BOOL(WINAPI* replace)(LPCWSTR from, LPCWSTR to, DWORD flags) = MoveFileExW;
+        std::wstring (*app_data_folder)() = AppDataFolder;
+        bool (*writable_beside)(const std::wstring& file) = WritableBeside;
+    };
+
+    // The gadget's value under the user's Run key.
+    struct Registry {
+        bool (*read_run_value)(std::wstring& data) = ReadRunValue;
+        bool (*write_run_value)(const std::wstring& data) = WriteRunValue;
+        bool (*remove_run_value)() = RemoveRunValue;
+    };
+
+    // Time and waiting. `time` runs the frames and the meter's movements;
+    // `ticks` (the system's tick count, same unit) keeps the samplers' turns.
+    struct Clock {
+        DWORD(WINAPI* time)() = MillisecondClock;
+        DWORD(WINAPI* ticks)() = GetTickCount;
+        void(WINAPI* sleep)(DWORD milliseconds) = Sleep;
+        UINT(WINAPI* begin_period)(UINT milliseconds) = BeginTimerPeriod;
+        UINT(WINAPI* end_period)(UINT milliseconds) = EndTimerPeriod;
+        bool(WINAPI* wait_for_messages)(DWORD milliseconds) = WaitForMessages;
+    };
+
+    // The physical memory: the meter, the tray and the tooltip read it alike.
+    struct Memory {
+        BOOL(WINAPI* status)(LPMEMORYSTATUSEX status) = GlobalMemoryStatusEx;
+    };
+
+    // Threads and the kernel objects they wait on.
+    struct Threads {
+        uintptr_t(__cdecl* begin_thread)(void* security, unsigned stack_size,
+                                         unsigned(__stdcall* start)(void*), void* argument,
+                                         unsigned flags, unsigned* id) = _beginthreadex;
+        HANDLE(WINAPI* create_event)(LPSECURITY_ATTRIBUTES attributes, BOOL manual_reset,
+                                     BOOL initially_set, LPCWSTR name) = CreateEventW;
+        HANDLE(WINAPI* create_mutex)(LPSECURITY_ATTRIBUTES attributes, BOOL owned,
+                                     LPCSTR name) = CreateMutexA;
+    };
+
+    // The performance-data helper (pdh.dll), at run time: all entry points or
+    // none, but add_english_counter, which older systems lack.
+    struct Performance {
+        PDH_STATUS(WINAPI* open_query)(LPCSTR source, DWORD_PTR user_data,
+                                       PDH_HQUERY* query) = nullptr;
+        PDH_STATUS(WINAPI* add_counter)(PDH_HQUERY query, LPCSTR path, DWORD_PTR user_data,
+                                        PDH_HCOUNTER* counter) = nullptr;
+        PDH_STATUS(WINAPI* add_english_counter)(PDH_HQUERY query, LPCSTR path,
+                                                DWORD_PTR user_data,
+                                                PDH_HCOUNTER* counter) = nullptr;
+        PDH_STATUS(WINAPI* collect_query_data)(PDH_HQUERY query) = nullptr;
+        PDH_STATUS(WINAPI* get_raw_counter_value)(PDH_HCOUNTER counter, LPDWORD type,
+                                                  PPDH_RAW_COUNTER value) = nullptr;
+        PDH_STATUS(WINAPI* calculate_counter_from_raw_value)(PDH_HCOUNTER counter, DWORD format,
+                                                             PPDH_RAW_COUNTER newer,
+                                                             PPDH_RAW_COUNTER older,
+                                                             PPDH_FMT_COUNTERVALUE value) = nullptr;
+        PDH_STATUS(WINAPI* close_query)(PDH_HQUERY query) = nullptr;
+        // Set when a sampler may still be inside the library at the end: its
+        // code then stays mapped, and these entries filled, until the process ends.
+        bool still_used = false;
+    };
+
+    // Session change notifications (wtsapi32.dll, XP on), at run time; both or neither.
+    struct Sessions {
+        BOOL(WINAPI* register_notification)(HWND window, DWORD flags) = nullptr;
+        BOOL(WINAPI* unregister_notification)(HWND window) = nullptr;
+    };
+
+    // The machine, at run time.
+    struct System {
+        // ntdll: the kernel's per-processor times (not part of the documented interface).
+        QuerySystemInformationFunction query_system_information = nullptr;
+        // Windows 7: the processors of every group.
+        DWORD(WINAPI* active_processor_count)(WORD group) = nullptr;
+        // XP: the machine's own system information, not the 32-bit emulation's.
+        void(WINAPI* native_system_info)(SYSTEM_INFO* info) = nullptr;
+    };
+
+    WindowManager window_manager;
+    Shell shell;
+    Files files;
+    Registry registry;
+    Clock clock;
+    Memory memory;
+    Threads threads;
+    Performance performance;
+    Sessions sessions;
+    System system;
+};
+
+extern Platform platform;
+
+// Keeps the whole table as it was and puts it back when it goes: a test changes
+// any entries in between and leaves nothing behind.
+class ScopedPlatform {
+public:
+    ScopedPlatform() : saved_(platform) {}
+    ~ScopedPlatform() { platform = saved_; }
+
+private:
+    ScopedPlatform(const ScopedPlatform&) = delete;
+    ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+    const Platform saved_;
+};
