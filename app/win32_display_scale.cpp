@@ -2,8 +2,8 @@
 // follows from a change of it (a move to a monitor of another scale, or a new
 // setting): the meter's picture, the window's size and shape, the tooltip's
 // rectangle and the tray's pictures.
-#include "app/main_window.h"
-#include "meter/meter_form.h"
+#include "app/win32_main_window.h"
+#include "meter/win32_meter_form.h"
 #include "platform/win32_monitors.h"
 
 const MeterScale& MainWindow::scale() const {

@@ -1,7 +1,7 @@
-#include "app/main_window.h"
+#include "app/win32_main_window.h"
 
 #include "app/frame_text.h"
-#include "meter/meter_form.h"
+#include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
 #include "text/string_helpers.h"
 

@@ -6,12 +6,12 @@
 #include <cstring>
 
 #include "app/frame_text.h"
-#include "app/main_window.h"
-#include "app/win32_settings_claim.h"
 #include "app/win32_layered_window_api.h"
+#include "app/win32_main_window.h"
+#include "app/win32_settings_claim.h"
 #include "app/win32_start_with_windows.h"
 #include "measure/processor_info.h"
-#include "meter/meter_form.h"
+#include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
 #include "settings/win32_settings_file.h"
 #include "text/win32_module_directory.h"

@@ -1,7 +1,7 @@
 // The main window's side of the settings file: what it takes from the file at
 // start and what it writes back.
-#include "app/main_window.h"
-#include "meter/meter_form.h"
+#include "app/win32_main_window.h"
+#include "meter/win32_meter_form.h"
 #include "settings/win32_settings_file.h"
 
 namespace {

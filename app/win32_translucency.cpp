@@ -1,5 +1,5 @@
-#include "app/main_window.h"
 #include "app/win32_layered_window_api.h"
+#include "app/win32_main_window.h"
 
 namespace {
 

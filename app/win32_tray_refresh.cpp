@@ -1,5 +1,5 @@
-#include "app/main_window.h"
-#include "app/tray_icon.h"
+#include "app/win32_main_window.h"
+#include "app/win32_tray_icon.h"
 #include "platform/win32_platform.h"
 #include "resources/resource_ids.h"
 #include "text/string_helpers.h"

@@ -1,7 +1,7 @@
 // When nobody can see the gadget: the session locked or disconnected, the
 // display off, the machine asleep. The window learns of each from Windows, and
 // the main loop then draws nothing and the samplers wait.
-#include "app/main_window.h"
+#include "app/win32_main_window.h"
 
 #include <cstring>
 

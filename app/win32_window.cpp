@@ -1,4 +1,4 @@
-#include "app/window.h"
+#include "app/win32_window.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "meter/form.h"
+#include "meter/win32_form.h"
 
 #include "raster/pixel_primitives.h"
 #include "raster/win32_dib_surface.h"

@@ -1,10 +1,10 @@
-#include "meter/meter_form.h"
+#include "meter/win32_meter_form.h"
 
 #include "meter/meter_values.h"
 #include "meter/surface_blocks.h"
 #include "platform/win32_platform.h"
-#include "raster/glyph_rasterizer.h"
 #include "raster/win32_dib_surface.h"
+#include "raster/win32_glyph_rasterizer.h"
 #include "text/string_helpers.h"
 
 namespace {

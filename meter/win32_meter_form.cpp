@@ -1,4 +1,4 @@
-#include "meter/meter_form.h"
+#include "meter/win32_meter_form.h"
 
 #include "meter/meter_values.h"
 #include "meter/surface_blocks.h"

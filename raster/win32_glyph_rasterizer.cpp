@@ -1,4 +1,4 @@
-#include "raster/glyph_rasterizer.h"
+#include "raster/win32_glyph_rasterizer.h"
 
 #include <algorithm>
 #include <cstring>

@@ -10,7 +10,7 @@
 
 #include "app/frame_text.h"
 #include "app/win32_settings_claim.h"
-#include "main_window_harness.h"
+#include "win32_main_window_harness.h"
 #include "measure/processor_info.h"
 #include "platform/win32_platform.h"
 #include "raster/win32_dib_surface.h"

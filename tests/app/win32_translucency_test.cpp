@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/main_window.h"
+#include "app/win32_main_window.h"
 
 namespace {
 

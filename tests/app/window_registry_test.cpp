@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/window.h"
+#include "app/win32_window.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window.h"
+#include "app/win32_window.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "meter/form.h"
+#include "meter/win32_form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "meter/meter_values.h"
-#include "raster/glyph_rasterizer.h"
 #include "raster/pixel_primitives.h"
 #include "raster/win32_dib_surface.h"
+#include "raster/win32_glyph_rasterizer.h"
 #include "tests/meter/meter_form_fixture.h"
 #include "tests/support/png_writer.h"
 #include "text/string_helpers.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "meter/meter_form.h"
+#include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
 #include "raster/surface.h"
 

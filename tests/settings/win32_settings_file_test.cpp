@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/main_window.h"
+#include "app/win32_main_window.h"
 #include "platform/win32_monitors.h"
 #include "platform/win32_platform.h"
 #include "settings/win32_settings_place.h"

@@ -10,8 +10,8 @@
 
 #include "app/face.h"
 #include "app/frame_pacing.h"
-#include "app/tray_icon.h"
-#include "app/window.h"
+#include "app/win32_tray_icon.h"
+#include "app/win32_window.h"
 #include "measure/win32_samplers.h"
 #include "meter/meter_layout.h"
 #include "resources/resource_ids.h"

@@ -14,7 +14,7 @@
 
 #include "measure/processor_info.h"
 #include "measure/win32_processor_info.h"
-#include "meter/meter_form.h"
+#include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
 
 namespace {

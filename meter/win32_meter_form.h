@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "meter/form.h"
 #include "meter/meter_layout.h"
-#include "raster/glyph_rasterizer.h"
+#include "meter/win32_form.h"
 #include "raster/pixel_primitives.h"
+#include "raster/win32_glyph_rasterizer.h"
 
 class MeterForm : public Form {
 public:

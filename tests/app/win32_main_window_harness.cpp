@@ -1,4 +1,4 @@
-#include "main_window_harness.h"
+#include "win32_main_window_harness.h"
 
 #include <process.h>
 

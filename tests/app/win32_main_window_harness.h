@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "meter/meter_form.h"
+#include "app/win32_main_window.h"
+#include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
 
 // Hands every text on to the real meter, and keeps a copy.

@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-#include "app/main_window.h"
+#include "app/win32_main_window.h"
 #include "app/win32_settings_claim.h"
-#include "main_window_harness.h"
+#include "win32_main_window_harness.h"
 #include "platform/win32_clock.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
