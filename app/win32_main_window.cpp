@@ -33,9 +33,10 @@ uint32_t ProcessorsToShow(uint32_t requested) {
 
 }  // namespace
 
-MainWindow::MainWindow(std::wstring settings_file_, uint32_t processor_count_)
-    : processor_count(ProcessorsToShow(processor_count_)), samplers(processor_count) {
-    settings_file = std::move(settings_file_);
+MainWindow::MainWindow(std::wstring settings_file, uint32_t processor_count_)
+    : processor_count(ProcessorsToShow(processor_count_)),
+      samplers(processor_count),
+      settings(std::move(settings_file)) {
     face = &FaceForUiLanguage(platform.window_manager.ui_language());
     meter_form = new MeterForm(processor_count);
     meter_form->default_caption = face->default_caption;
@@ -148,4 +149,34 @@ bool MainWindow::pace_frame(int32_t frame_rate) {
 
 void MainWindow::keep_on_top() {
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+RECT MainWindow::load_settings(const std::wstring& path, bool& position_found) {
+    std::string text;
+    const StoredSettings stored = settings.load(path, processor_count, text);
+    frame_rate = stored.frame_rate;
+    auto_hide = stored.auto_hide;
+    translucent = stored.translucent;
+    alpha = stored.alpha;
+    iconized = stored.iconized;
+    // The meter takes its font face and caption from the same text.
+    if (meter_form != nullptr) meter_form->apply_settings(text);
+    position_found = stored.position_found;
+    return RECT{stored.left, stored.top, stored.right, stored.bottom};
+}
+
+void MainWindow::save_settings() { settings.save(hwnd, stored_options(), meter_settings()); }
+
+StoredSettings MainWindow::stored_options() const {
+    StoredSettings options;
+    options.frame_rate = frame_rate;
+    options.auto_hide = auto_hide;
+    options.translucent = translucent;
+    options.alpha = alpha;
+    options.iconized = iconized;
+    return options;
+}
+
+std::string MainWindow::meter_settings() const {
+    return meter_form != nullptr ? meter_form->settings_text() : std::string();
 }

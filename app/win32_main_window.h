@@ -15,6 +15,7 @@
 #include "measure/win32_samplers.h"
 #include "meter/meter_layout.h"
 #include "resources/resource_ids.h"
+#include "settings/win32_settings_keeper.h"
 
 class LayeredWindowApi;
 class MeterForm;
@@ -69,13 +70,12 @@ public:
     void drop_window_shape();
     void apply_translucency(LayeredWindowApi& api);
     void toggle_translucency();
-    RECT load_settings(std::wstring path, bool& position_found);
-    void save_settings(std::wstring path);
-    // Saves to the gadget's own file at once, so a gadget that is killed or
-    // crashes later loses nothing the user set.
-    void save_changed_settings();
-    // The file saved to, decided once at start and kept for the run.
-    const std::wstring& settings_place() const;
+    // Takes the options from the settings in `path` (the meter its font and
+    // caption); the stored window rectangle when position_found.
+    RECT load_settings(const std::wstring& path, bool& position_found);
+    // Saves at once, so a gadget that is killed or crashes later loses nothing
+    // the user set.
+    void save_settings();
     void keep_on_top();
     // Puts a window that a display change left on no monitor at the default place.
     void keep_on_a_monitor();
@@ -109,14 +109,7 @@ public:
     // A second start asks with this message whether the gadget uses its
     // settings file (the file's key); 0 until registered.
     UINT bring_forward_message = 0;
-    uint64_t settings_key = 0;
-    // The settings file was there but could not be read: it is the user's, and
-    // nothing is saved this run rather than defaults over it.
-    bool settings_withheld = false;
-    std::wstring settings_file;
-    // A save found the file busy: it is tried again by kSaveRetryTimer.
-    bool save_pending = false;
-    bool retry_timer_set = false;
+    SettingsKeeper settings;
     // The restored rectangle when a move began, to tell a move from a click.
     RECT move_start = {};
     TOOLINFOW tool_info = {};
@@ -151,6 +144,9 @@ private:
     void switch_folded(bool on);
     LRESULT bring_forward(WPARAM key_low, LPARAM key_high);
     RECT restored_rect();
+    // The options as the settings file stores them, and the meter's own part of it.
+    StoredSettings stored_options() const;
+    std::string meter_settings() const;
     void track_menu(WORD resource, POINT point);
 };
 

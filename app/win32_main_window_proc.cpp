@@ -13,7 +13,6 @@
 #include "measure/processor_info.h"
 #include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
-#include "settings/win32_settings_file.h"
 #include "text/win32_module_directory.h"
 #include "text/win32_wide_text.h"
 
@@ -105,7 +104,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_QUERYENDSESSION:
         // Only a question: another program may still veto the end, or the user
         // cancel it. What waits is saved now, in case the end comes hard.
-        if (save_pending) save_changed_settings();
+        settings.save_if_pending(hwnd, stored_options(), meter_settings());
         return TRUE;
     case WM_ENDSESSION:
         // TRUE: the session ends (or, with ENDSESSION_CLOSEAPP, an installer or
@@ -138,11 +137,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     case WM_TIMER:
         if (wparam == kSaveRetryTimer) {
-            if (save_pending) save_changed_settings();
-            if (!save_pending) {
-                KillTimer(hwnd, kSaveRetryTimer);
-                retry_timer_set = false;
-            }
+            settings.retry(hwnd, stored_options(), meter_settings());
             return 0;
         }
         update_frame();
@@ -155,7 +150,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         // Both the drag and the menu's keyboard move end here; a click that
         // moved nothing is not worth a write.
         const RECT end = restored_rect();
-        if (!EqualRect(&end, &move_start)) save_changed_settings();
+        if (!EqualRect(&end, &move_start)) save_settings();
         return 0;
     }
     case WM_LBUTTONDOWN:
@@ -266,7 +261,6 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     SendMessageW(tooltip_window, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN));
 
     taskbar_created_message = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
-    settings_key = SettingsFileKey(settings_place());
     bring_forward_message = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     LetThrough(hwnd, taskbar_created_message);
     LetThrough(hwnd, bring_forward_message);
@@ -297,7 +291,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 
 void MainWindow::on_destroy() {
     unregister_unseen_notifications();
-    save_settings(settings_place());
+    save_settings();
     if (processor_count == 1) drop_window_shape();
     tray.remove();
     PostQuitMessage(0);
@@ -311,7 +305,7 @@ void MainWindow::on_command(WORD command) {
         break;
     case kTranslucent:
         toggle_translucency();
-        save_changed_settings();
+        save_settings();
         break;
     case kMeasureHigh:
         // Any program may send this; the meter has no use for it and ignores it.
@@ -323,7 +317,7 @@ void MainWindow::on_command(WORD command) {
     case kAutoHide:
         // An armed count is left to run out: the window hides once more at most.
         auto_hide = !auto_hide;
-        save_changed_settings();
+        save_settings();
         break;
     case kIconize: {
         const bool wanted = !iconized;
@@ -368,14 +362,14 @@ void MainWindow::set_iconized(bool on, int show_command) {
 void MainWindow::switch_folded(bool on) {
     const bool was = iconized;
     set_iconized(on);
-    if (iconized != was) save_changed_settings();
+    if (iconized != was) save_settings();
 }
 
 LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
     const uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(key_high)) << 32) |
                          static_cast<uint32_t>(key_low);
     // Other gadgets' files are not this one's business.
-    if (key != settings_key) return 0;
+    if (key != settings.key()) return 0;
     if (iconized) switch_folded(false);
     // Hidden by auto-hide counts as well; the count starts anew.
     hover_frames = 0;

@@ -42,27 +42,6 @@ bool BringForward(uint64_t key) {
 
 }  // namespace
 
-uint64_t SettingsFileKey(const std::wstring& path) {
-    std::wstring full(MAX_PATH, L'\0');
-    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
-    if (length >= full.size()) {
-        full.assign(length, L'\0');
-        length = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
-    }
-    full.resize(length > 0 && length < full.size() ? length : 0);
-    if (full.empty()) full = path;
-    // Folded as the file system compares names, letters of every script alike.
-    CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
-    uint64_t hash = 14695981039346656037ull;  // FNV-1a, over both bytes of each unit
-    for (const wchar_t unit : full) {
-        for (const unsigned byte : {unit & 0xFFu, (unit >> 8) & 0xFFu}) {
-            hash ^= byte;
-            hash *= 1099511628211ull;
-        }
-    }
-    return hash;
-}
-
 SettingsFileClaim::SettingsFileClaim(uint64_t key) : key_(key) {
     mutex_ = platform.threads.create_mutex(nullptr, TRUE, MutexName(key).c_str());
     const DWORD error = GetLastError();

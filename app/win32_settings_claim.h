@@ -8,9 +8,6 @@
 #include <cstdint>
 #include <string>
 
-// The same for every spelling of the file's full path that differs only in case.
-uint64_t SettingsFileKey(const std::wstring& path);
-
 // A gadget answers its bring-forward message (VG_BRING_FORWARD_MESSAGE) with
 // kBroughtForward when it uses the settings file whose key is in wparam (low 32
 // bits) and lparam (high 32 bits).

@@ -55,3 +55,24 @@ std::wstring SettingsFileToLoad(const std::wstring& save_file, const std::wstrin
     const std::wstring beside = RoomyFolder(program_folder) + kFileName;
     return save_file != beside && Missing(save_file) ? beside : save_file;
 }
+
+uint64_t SettingsFileKey(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length >= full.size()) {
+        full.assign(length, L'\0');
+        length = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
+    }
+    full.resize(length > 0 && length < full.size() ? length : 0);
+    if (full.empty()) full = path;
+    // Folded as the file system compares names, letters of every script alike.
+    CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
+    uint64_t hash = 14695981039346656037ull;  // FNV-1a, over both bytes of each unit
+    for (const wchar_t unit : full) {
+        for (const unsigned byte : {unit & 0xFFu, (unit >> 8) & 0xFFu}) {
+            hash ^= byte;
+            hash *= 1099511628211ull;
+        }
+    }
+    return hash;
+}

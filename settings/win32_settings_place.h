@@ -3,8 +3,7 @@
 // folder the user cannot write to (Program Files, say) keeps its settings too.
 #pragma once
 
-#include <windows.h>
-
+#include <cstdint>
 #include <string>
 
 // The file that the gadget whose program lies in `program_folder` (ending in a
@@ -21,3 +20,7 @@ std::wstring SettingsFileToLoad(const std::wstring& save_file, const std::wstrin
 // `folder` itself, or, where it leaves too little room below the system's
 // classic path limit, its extended form ("\\?\C:\...", "\\?\UNC\server\...").
 std::wstring RoomyFolder(const std::wstring& folder);
+
+// The file's identity, the same for every spelling of its full path that
+// differs only in case: one gadget runs per key.
+uint64_t SettingsFileKey(const std::wstring& path);

@@ -7,11 +7,11 @@
 
 #include "app/win32_main_window.h"
 #include "app/win32_settings_claim.h"
-#include "win32_main_window_harness.h"
 #include "platform/win32_clock.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
 #include "resources/resource_ids.h"
+#include "win32_main_window_harness.h"
 
 namespace {
 

@@ -10,13 +10,14 @@
 
 #include "app/frame_text.h"
 #include "app/win32_settings_claim.h"
-#include "win32_main_window_harness.h"
 #include "measure/processor_info.h"
 #include "platform/win32_platform.h"
 #include "raster/win32_dib_surface.h"
 #include "resources/resource_ids.h"
 #include "settings/win32_settings_file.h"
+#include "settings/win32_settings_place.h"
 #include "text/string_helpers.h"
+#include "win32_main_window_harness.h"
 
 namespace {
 
@@ -451,8 +452,9 @@ TEST(Tray, TheWindowComesBackWithoutTakingTheFocusUnlessAsked) {
     EXPECT_EQ(GetActiveWindow(), work);
 
     const UINT ask = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
-    EXPECT_EQ(SendMessageA(window.hwnd, ask, static_cast<WPARAM>(window.settings_key & 0xFFFFFFFFu),
-                           static_cast<LPARAM>(static_cast<uint32_t>(window.settings_key >> 32))),
+    const uint64_t key = window.settings.key();
+    EXPECT_EQ(SendMessageA(window.hwnd, ask, static_cast<WPARAM>(key & 0xFFFFFFFFu),
+                           static_cast<LPARAM>(static_cast<uint32_t>(key >> 32))),
               kBroughtForward);
     EXPECT_EQ(GetActiveWindow(), window.hwnd);
     DestroyWindow(work);
@@ -619,18 +621,18 @@ TEST(Session, AChangeKeptOutByABusyFileIsSavedByTheRetryOnceItIsFree) {
                                       OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
-    EXPECT_TRUE(window.save_pending);
-    EXPECT_TRUE(window.retry_timer_set);
+    EXPECT_TRUE(window.settings.pending());
+    EXPECT_TRUE(window.settings.retrying());
     // A retry while the file is still held keeps the change waiting.
     harness.form().texts.clear();
     SendMessageA(hwnd, WM_TIMER, kSaveRetryTimer, 0);
-    EXPECT_TRUE(window.save_pending);
+    EXPECT_TRUE(window.settings.pending());
     EXPECT_EQ(harness.form().texts.size(), 0u) << "the retry runs no frame";
     CloseHandle(holder);
     platform.files.replace = MoveFileExW;
     SendMessageA(hwnd, WM_TIMER, kSaveRetryTimer, 0);
-    EXPECT_FALSE(window.save_pending);
-    EXPECT_FALSE(window.retry_timer_set);
+    EXPECT_FALSE(window.settings.pending());
+    EXPECT_FALSE(window.settings.retrying());
     std::string saved;
     ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
     EXPECT_NE(saved.find("<TRANS>1</TRANS>"), std::string::npos) << saved;

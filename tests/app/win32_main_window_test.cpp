@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "win32_main_window_harness.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
 #include "resources/resource_ids.h"
+#include "win32_main_window_harness.h"
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "app/win32_main_window.h"
 #include "platform/win32_monitors.h"
 #include "platform/win32_platform.h"
+#include "settings/win32_settings_keeper.h"
 #include "settings/win32_settings_place.h"
 #include "text/win32_wide_text.h"
 
@@ -199,7 +200,7 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     Put(path_,
         "<POSITION><x1>100</x1><y1>50</y1></POSITION><FRAME_RATE>0</FRAME_RATE>"
         "<AUTO_HIDE>1</AUTO_HIDE><TRANS>2</TRANS><TRANSRATE>300</TRANSRATE><ICON>1</ICON>");
-    MainWindow gadget;
+    MainWindow gadget(path_);
     bool found = false;
     const RECT rect = gadget.load_settings(path_, found);
     EXPECT_TRUE(found);
@@ -211,7 +212,7 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     gadget.hwnd = MakeWindow(rect.left, rect.top);
     gadget.alpha = 128;
     gadget.auto_hide = gadget.iconized = false;
-    gadget.save_settings(path_);
+    gadget.save_settings();
     // The meter's own elements follow.
     EXPECT_EQ(Get(path_).substr(0, kWindowPart.size()), kWindowPart);
 
@@ -235,21 +236,22 @@ TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOv
     CloseHandle(holder);
 
     // Held by one that shares nothing: the gadget starts from its defaults and,
-    // once the file is free again, neither a change nor the exit saves over it.
+    // once the file is free again, no save of the run (a change's, the exit's,
+    // a retry's) goes over it.
     holder = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReadFileText(path_, text), ReadOutcome::kFailed);
-    MainWindow gadget;
-    gadget.settings_file = path_;
-    bool found = true;
-    gadget.load_settings(path_, found);
+    SettingsKeeper keeper(path_);
+    const StoredSettings loaded = keeper.load(path_, 2, text);
     CloseHandle(holder);
-    EXPECT_FALSE(found || gadget.translucent);
-    gadget.hwnd = MakeWindow(300, 200);
-    gadget.save_changed_settings();
-    gadget.save_settings(path_);
+    EXPECT_TRUE(keeper.withheld());
+    EXPECT_FALSE(loaded.position_found || loaded.translucent);
+    const HWND window = MakeWindow(300, 200);
+    keeper.save(window, loaded, "");
+    keeper.retry(window, loaded, "");
+    EXPECT_FALSE(keeper.pending());
     EXPECT_EQ(Get(path_), stored);
-    DestroyWindow(gadget.hwnd);
+    DestroyWindow(window);
 
     EXPECT_EQ(ReadFileText(directory_ + L"\\missing\\Pollstate.txt", text), ReadOutcome::kNoFile);
     DeleteFileW(path_.c_str());
@@ -280,19 +282,19 @@ TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheA
     const std::wstring save = SettingsFileToSave(program);
     EXPECT_EQ(save, copy);
     // The first start reads the file beside the program and saves a copy.
-    MainWindow gadget;
-    bool found = false;
-    RECT rect = gadget.load_settings(SettingsFileToLoad(save, program), found);
-    EXPECT_TRUE(found && gadget.translucent);
-    EXPECT_EQ(rect.left, 100);
-    gadget.hwnd = MakeWindow(300, 200);
-    gadget.save_settings(save);
-    DestroyWindow(gadget.hwnd);
+    SettingsKeeper keeper(save);
+    std::string text;
+    StoredSettings loaded = keeper.load(SettingsFileToLoad(save, program), 2, text);
+    EXPECT_TRUE(loaded.position_found && loaded.translucent);
+    EXPECT_EQ(loaded.left, 100);
+    const HWND window = MakeWindow(300, 200);
+    keeper.save(window, loaded, "");
+    DestroyWindow(window);
     EXPECT_EQ(Get(beside), "<POSITION><x1>100</x1><y1>50</y1></POSITION><TRANS>1</TRANS>");
     // From the next start on, the copy is the settings.
     EXPECT_EQ(SettingsFileToLoad(save, program), copy);
-    rect = gadget.load_settings(SettingsFileToLoad(save, program), found);
-    EXPECT_EQ(rect.left, 300);
+    loaded = keeper.load(SettingsFileToLoad(save, program), 2, text);
+    EXPECT_EQ(loaded.left, 300);
     // A file the user pinned stays the settings wherever it lies.
     SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(SettingsFileToSave(program), beside);
