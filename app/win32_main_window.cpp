@@ -96,7 +96,7 @@ void MainWindow::check_auto_hide() {
 }
 
 LoopMode MainWindow::loop_mode() const {
-    if (unseen) return LoopMode::kPaused;
+    if (unseen.unseen()) return LoopMode::kPaused;
     if (iconized) return LoopMode::kFolded;
     if (auto_hidden && hover_frames > 0) return LoopMode::kHidden;
     return LoopMode::kFrames;
@@ -126,11 +126,8 @@ DWORD MainWindow::rest(LoopMode mode) {
     return period - ElapsedTicks(rest_done_at, now);
 }
 
-void MainWindow::update_seen() {
-    const bool now_unseen = session_locked || session_disconnected || display_off || suspended;
-    if (now_unseen == unseen) return;
-    unseen = now_unseen;
-    if (unseen) {
+void MainWindow::follow_unseen() {
+    if (unseen.unseen()) {
         samplers.pause();
     } else {
         samplers.resume();

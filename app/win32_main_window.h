@@ -11,6 +11,7 @@
 #include "app/face.h"
 #include "app/frame_pacing.h"
 #include "app/win32_tray_icon.h"
+#include "app/win32_unseen.h"
 #include "app/win32_window.h"
 #include "measure/win32_samplers.h"
 #include "meter/meter_layout.h"
@@ -51,8 +52,6 @@ public:
     // The auto-hide's look at the cursor: hides the window after it rested over
     // it for a while, shows it again once the cursor has left.
     void check_auto_hide();
-    // Whether anyone can see the meter: pauses or resumes the samplers and frames.
-    void update_seen();
     // The lengths the window and its picture have at the meter's scale.
     const MeterScale& scale() const;
     // Draws at `dpi` from now on: the meter, the window's size (at `place`'s
@@ -90,14 +89,7 @@ public:
     bool translucent = false;
     bool auto_hide = false;
     Samplers samplers;
-    // Why nobody can see the meter; any of them pauses frames and samplers.
-    bool session_locked = false;
-    bool session_disconnected = false;
-    bool display_off = false;
-    bool suspended = false;
-    bool unseen = false;
-    HANDLE display_notification = nullptr;
-    bool session_notification = false;
+    Unseen unseen;
     // The auto-hide has hidden the window, whose restored rectangle was then this.
     bool auto_hidden = false;
     RECT hidden_area = {};
@@ -133,10 +125,9 @@ public:
 private:
     void on_create(const CREATESTRUCTA& create);
     void on_destroy();
-    void register_unseen_notifications();
-    void unregister_unseen_notifications();
-    void on_session_change(WPARAM event, LPARAM session);
-    LRESULT on_power(WPARAM event, LPARAM setting);
+    // Rests and pauses the samplers while nobody can see the meter, and
+    // resumes both once someone can.
+    void follow_unseen();
     void on_command(WORD command);
     void show_window_menu(LPARAM point);
     void show_fold_failure();

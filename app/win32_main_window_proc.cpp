@@ -190,10 +190,11 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         update_tray_icon_size();
         return DefWindowProcA(hwnd, message, wparam, lparam);
     case WM_WTSSESSION_CHANGE:
-        on_session_change(wparam, lparam);
+        if (unseen.session_changed(wparam, lparam)) follow_unseen();
         return 0;
     case WM_POWERBROADCAST:
-        return on_power(wparam, lparam);
+        if (unseen.power_changed(wparam, lparam)) follow_unseen();
+        return TRUE;
     case WM_SIZE:
     case WM_ERASEBKGND:
     case WM_SIZING:
@@ -264,7 +265,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     bring_forward_message = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     LetThrough(hwnd, taskbar_created_message);
     LetThrough(hwnd, bring_forward_message);
-    register_unseen_notifications();
+    unseen.watch(hwnd);
     platform.window_manager.show_window(hwnd, SW_HIDE);
     tray_icon_size = SmallIconSize();
     const HICON small_icon = static_cast<HICON>(LoadImageA(
@@ -290,7 +291,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 }
 
 void MainWindow::on_destroy() {
-    unregister_unseen_notifications();
+    unseen.stop_watching();
     save_settings();
     if (processor_count == 1) drop_window_shape();
     tray.remove();

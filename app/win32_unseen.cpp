@@ -1,7 +1,4 @@
-// When nobody can see the gadget: the session locked or disconnected, the
-// display off, the machine asleep. The window learns of each from Windows, and
-// the main loop then draws nothing and the samplers wait.
-#include "app/win32_main_window.h"
+#include "app/win32_unseen.h"
 
 #include <cstring>
 
@@ -39,70 +36,82 @@ DWORD ThisSession() {
 
 }  // namespace
 
-void MainWindow::register_unseen_notifications() {
+Unseen::~Unseen() { stop_watching(); }
+
+void Unseen::watch(HWND window) {
+    window_ = window;
     const Platform::Sessions& sessions = platform.sessions;
     if (sessions.register_notification != nullptr) {
-        session_notification = sessions.register_notification(hwnd, kNotifyForThisSession) != 0;
+        session_notification_ = sessions.register_notification(window, kNotifyForThisSession) != 0;
     }
     const Platform::WindowManager& windows = platform.window_manager;
     if (windows.register_power_setting_notification == nullptr) return;
     // The first setting this Windows knows.
     for (const GUID& setting : kDisplaySettings) {
-        display_notification =
-            windows.register_power_setting_notification(hwnd, &setting, kDeviceNotifyWindowHandle);
-        if (display_notification != nullptr) return;
+        display_notification_ =
+            windows.register_power_setting_notification(window, &setting, kDeviceNotifyWindowHandle);
+        if (display_notification_ != nullptr) return;
     }
 }
 
-void MainWindow::unregister_unseen_notifications() {
-    if (session_notification) platform.sessions.unregister_notification(hwnd);
-    session_notification = false;
-    if (display_notification != nullptr) {
-        platform.window_manager.unregister_power_setting_notification(display_notification);
+void Unseen::stop_watching() {
+    if (session_notification_) platform.sessions.unregister_notification(window_);
+    session_notification_ = false;
+    if (display_notification_ != nullptr) {
+        platform.window_manager.unregister_power_setting_notification(display_notification_);
     }
-    display_notification = nullptr;
+    display_notification_ = nullptr;
+    window_ = nullptr;
 }
 
-void MainWindow::on_session_change(WPARAM event, LPARAM session) {
+bool Unseen::session_changed(WPARAM event, LPARAM session) {
     // Only this session's: the message may also be posted by anyone.
-    if (static_cast<DWORD>(session) != ThisSession()) return;
+    if (static_cast<DWORD>(session) != ThisSession()) return false;
     switch (event) {
-    case kSessionLock: session_locked = true; break;
-    case kSessionUnlock: session_locked = false; break;
+    case kSessionLock: locked_ = true; break;
+    case kSessionUnlock: locked_ = false; break;
     case kConsoleDisconnect:
-    case kRemoteDisconnect: session_disconnected = true; break;
+    case kRemoteDisconnect: disconnected_ = true; break;
     case kConsoleConnect:
-    case kRemoteConnect: session_disconnected = false; break;
-    default: return;
+    case kRemoteConnect: disconnected_ = false; break;
+    default: return false;
     }
-    update_seen();
+    return update();
 }
 
-LRESULT MainWindow::on_power(WPARAM event, LPARAM setting) {
+bool Unseen::power_changed(WPARAM event, LPARAM setting) {
     switch (event) {
     case kSuspend:
-        suspended = true;
+        suspended_ = true;
         break;
     case kResumeSuspend:
     case kResumeAutomatic:
-        suspended = false;
+        suspended_ = false;
         break;
     case kPowerSettingChange: {
         // The record comes with the message from the system: the length is
         // checked, not trusted to the setting's name alone.
         const auto* change = reinterpret_cast<const PowerSetting*>(setting);
-        if (change == nullptr || change->length < sizeof(DWORD)) return TRUE;
+        if (change == nullptr || change->length < sizeof(DWORD)) return false;
         bool display = false;
         for (const GUID& known : kDisplaySettings) display = display || IsEqualGUID(change->setting, known);
-        if (!display) return TRUE;
+        if (!display) return false;
         DWORD state = 0;
         std::memcpy(&state, change->data, sizeof state);
-        display_off = state == 0;
+        display_off_ = state == 0;
         break;
     }
     default:
-        return TRUE;
+        return false;
     }
-    update_seen();
-    return TRUE;
+    return update();
+}
+
+bool Unseen::unseen() const { return unseen_; }
+
+bool Unseen::update() {
+    const bool now = locked_ || disconnected_ || display_off_ || suspended_;
+    if (now == unseen_) return false;
+    unseen_ = now;
+    return true;
 }
