@@ -153,8 +153,7 @@ RECT MainWindow::load_settings(const std::wstring& path, bool& position_found) {
     const StoredSettings stored = settings.load(path, processor_count, text);
     frame_rate = stored.frame_rate;
     auto_hide = stored.auto_hide;
-    translucent = stored.translucent;
-    alpha = stored.alpha;
+    translucency.set(stored.translucent, stored.alpha);
     iconized = stored.iconized;
     // The meter takes its font face and caption from the same text.
     if (meter_form != nullptr) meter_form->apply_settings(text);
@@ -168,8 +167,8 @@ StoredSettings MainWindow::stored_options() const {
     StoredSettings options;
     options.frame_rate = frame_rate;
     options.auto_hide = auto_hide;
-    options.translucent = translucent;
-    options.alpha = alpha;
+    options.translucent = translucency.on();
+    options.alpha = translucency.alpha();
     options.iconized = iconized;
     return options;
 }

@@ -10,15 +10,16 @@
 
 #include "app/face.h"
 #include "app/frame_pacing.h"
+#include "app/win32_translucency.h"
 #include "app/win32_tray_icon.h"
 #include "app/win32_unseen.h"
 #include "app/win32_window.h"
+#include "app/win32_window_shape.h"
 #include "measure/win32_samplers.h"
 #include "meter/meter_layout.h"
 #include "resources/resource_ids.h"
 #include "settings/win32_settings_keeper.h"
 
-class LayeredWindowApi;
 class MeterForm;
 
 // The gadget's window: a borderless tool window on top of the others, which the
@@ -65,10 +66,6 @@ public:
     void set_iconized(bool on, int show_command = SW_SHOWNA);
     void show_tray_menu();
     void refresh_tray();
-    void apply_window_shape();
-    void drop_window_shape();
-    void apply_translucency(LayeredWindowApi& api);
-    void toggle_translucency();
     // Takes the options from the settings in `path` (the meter its font and
     // caption); the stored window rectangle when position_found.
     RECT load_settings(const std::wstring& path, bool& position_found);
@@ -82,11 +79,9 @@ public:
     TrayIcon tray;
     int32_t frame_rate = 30;
     uint32_t skipped_frames = 0;
-    HRGN window_region = nullptr;
-    HRGN full_region = nullptr;
-    HRGN cut_region = nullptr;
+    WindowShape shape;
     uint32_t processor_count = 1;
-    bool translucent = false;
+    Translucency translucency;
     bool auto_hide = false;
     Samplers samplers;
     Unseen unseen;
@@ -109,7 +104,6 @@ public:
     int32_t tray_level = 10;
     // The size, in pixels, of the tray's pictures: the shell's small icons.
     int32_t tray_icon_size = 16;
-    uint8_t alpha = 128;
     int32_t hover_frames = 0;
     bool ignore_next_close = false;
     bool iconized = false;

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "app/frame_text.h"
-#include "app/win32_layered_window_api.h"
 #include "app/win32_main_window.h"
 #include "app/win32_settings_claim.h"
 #include "app/win32_start_with_windows.h"
@@ -232,13 +231,13 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     SetWindowPos(hwnd, nullptr, 0, 0, scale().width,
                  WindowHeightForProcessors(processor_count, scale()),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (processor_count == 1) apply_window_shape();
+    if (processor_count == 1) shape.apply(hwnd, scale());
     if (meter_form != nullptr) meter_form->target_window = hwnd;
     InitCommonControls();
     keep_on_top();
     SetForegroundWindow(hwnd);
     LayeredWindowApi api;
-    if (translucent) apply_translucency(api);
+    translucency.apply(hwnd, api);
 
     tooltip_window = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
@@ -293,7 +292,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 void MainWindow::on_destroy() {
     unseen.stop_watching();
     save_settings();
-    if (processor_count == 1) drop_window_shape();
+    if (shape.cut()) shape.drop(hwnd);
     tray.remove();
     PostQuitMessage(0);
 }
@@ -305,7 +304,7 @@ void MainWindow::on_command(WORD command) {
         SendMessageA(hwnd, WM_CLOSE, 0, 0);
         break;
     case kTranslucent:
-        toggle_translucency();
+        translucency.toggle(hwnd);
         save_settings();
         break;
     case kMeasureHigh:
@@ -428,7 +427,7 @@ void MainWindow::track_menu(WORD resource, POINT at) {
     checked.cbSize = sizeof checked;
     checked.fMask = MIIM_STATE;
     checked.fState = MFS_CHECKED;
-    if (translucent) SetMenuItemInfoA(popup, kTranslucent, FALSE, &checked);
+    if (translucency.on()) SetMenuItemInfoA(popup, kTranslucent, FALSE, &checked);
     if (auto_hide) SetMenuItemInfoA(popup, kAutoHide, FALSE, &checked);
     // Only a value naming this very copy counts: one left by a copy that was
     // moved elsewhere shows unchecked, and choosing the item points it here.

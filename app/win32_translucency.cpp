@@ -1,5 +1,4 @@
-#include "app/win32_layered_window_api.h"
-#include "app/win32_main_window.h"
+#include "app/win32_translucency.h"
 
 namespace {
 
@@ -32,8 +31,7 @@ BOOL LayeredWindowApi::set_layered_attributes(HWND window, COLORREF key, uint8_t
 }
 
 void MakeTranslucent(HWND window, uint8_t alpha, LayeredWindowApi& api) {
-    // Windows draws a layered window only once it has its attributes: without
-    // the service the window stays as it is rather than vanish.
+    // Without the service the window stays as it is rather than vanish.
     if (!api.available()) return;
     SetLayeredStyle(window, true);
     api.set_layered_attributes(window, 0, alpha, LWA_ALPHA);
@@ -41,39 +39,25 @@ void MakeTranslucent(HWND window, uint8_t alpha, LayeredWindowApi& api) {
 
 void MakeOpaque(HWND window) { SetLayeredStyle(window, false); }
 
-void ApplyCutShape(HWND window, HRGN& window_region, HRGN& full_region, HRGN& cut_region,
-                   const MeterScale& scale) {
-    const int32_t height = 2 * scale.row_height;
-    window_region = CreateRectRgn(0, 0, 0, 0);
-    full_region = CreateRectRgn(0, 0, scale.width, height);
-    cut_region = CreateRectRgn(0, scale.row_height, scale.slot_width, height);
-    CombineRgn(window_region, full_region, cut_region, RGN_DIFF);
-    SetWindowRgn(window, window_region, TRUE);
+bool Translucency::on() const { return on_; }
+
+uint8_t Translucency::alpha() const { return alpha_; }
+
+void Translucency::set(bool on, uint8_t alpha) {
+    on_ = on;
+    alpha_ = alpha;
 }
 
-void DropCutShape(HWND window, HRGN& full_region, HRGN& cut_region) {
-    // The system deletes the window region it was given; only the sources are ours.
-    SetWindowRgn(window, nullptr, FALSE);
-    if (full_region != nullptr) DeleteObject(full_region);
-    if (cut_region != nullptr) DeleteObject(cut_region);
-    full_region = nullptr;
-    cut_region = nullptr;
+void Translucency::apply(HWND window, LayeredWindowApi& api) {
+    if (on_) MakeTranslucent(window, alpha_, api);
 }
 
-void MainWindow::apply_translucency(LayeredWindowApi& api) { MakeTranslucent(hwnd, alpha, api); }
-
-void MainWindow::toggle_translucency() {
-    translucent = !translucent;
-    if (!translucent) {
-        MakeOpaque(hwnd);
+void Translucency::toggle(HWND window) {
+    on_ = !on_;
+    if (!on_) {
+        MakeOpaque(window);
         return;
     }
     LayeredWindowApi api;
-    apply_translucency(api);
+    apply(window, api);
 }
-
-void MainWindow::apply_window_shape() {
-    ApplyCutShape(hwnd, window_region, full_region, cut_region, scale());
-}
-
-void MainWindow::drop_window_shape() { DropCutShape(hwnd, full_region, cut_region); }

@@ -91,8 +91,9 @@ TEST(MainWindow, StartsWithTheDefaultOptions) {
     EXPECT_EQ(window.frame_rate, 30);
     EXPECT_EQ(window.hwnd, nullptr);
     EXPECT_EQ(window.tray_level, 10);
-    EXPECT_EQ(window.alpha, 128);
-    EXPECT_FALSE(window.iconized || window.translucent || window.auto_hide || window.frame_late);
+    EXPECT_EQ(window.translucency.alpha(), 128);
+    EXPECT_FALSE(window.iconized || window.translucency.on() || window.auto_hide ||
+                 window.frame_late);
 }
 
 TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {

@@ -72,10 +72,10 @@ TEST(WindowMenu, ShowsTheFourCommandsAndExitWithTheOptionsChecked) {
     MainWindow& window = *harness.window;
     const HWND hwnd = window.hwnd;
     EXPECT_EQ(SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(30, 7)), 0);
-    window.translucent = true;
+    window.translucency.set(true, 128);
     window.auto_hide = true;
     SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(200, 20));
-    window.translucent = false;
+    window.translucency.set(false, 128);
     SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(0, 0));
 
     ASSERT_EQ(fakes.menus.size(), 3u);
@@ -186,10 +186,10 @@ TEST(Commands, TranslucentAutoHideAndTheMeasuringCommand) {
     const HWND hwnd = window.hwnd;
 
     SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
-    EXPECT_TRUE(window.translucent);
+    EXPECT_TRUE(window.translucency.on());
     EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
     SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
-    EXPECT_FALSE(window.translucent);
+    EXPECT_FALSE(window.translucency.on());
     EXPECT_FALSE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
 
     // Turning auto-hide off leaves an armed count to run out.
@@ -728,9 +728,8 @@ TEST(Window, ADisplayChangeThatLeavesTheWindowOnNoMonitorPutsItAtTheDefaultPlace
 }
 
 TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {
-    Harness harness;
+    Harness harness(0x0411, 1);
     MainWindow& window = *harness.window;
-    window.processor_count = 1;
     ASSERT_TRUE(harness.create());
     const HWND hwnd = window.hwnd;
     HRGN region = CreateRectRgn(0, 0, 0, 0);
@@ -741,8 +740,7 @@ TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {
     EXPECT_TRUE(PtInRegion(region, 10, 5));
     DeleteObject(region);
     SendMessageA(hwnd, WM_COMMAND, kExit, 0);
-    EXPECT_EQ(window.full_region, nullptr);
-    EXPECT_EQ(window.cut_region, nullptr);
+    EXPECT_FALSE(window.shape.cut());
 }
 
 TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {

@@ -1,8 +1,8 @@
-#include "app/win32_layered_window_api.h"
+#include "app/win32_translucency.h"
 
 #include <gtest/gtest.h>
 
-#include "app/win32_main_window.h"
+#include "app/win32_window_shape.h"
 
 namespace {
 
@@ -42,24 +42,25 @@ protected:
     HWND window_ = nullptr;
 };
 
-TEST_F(ShapedWindowTest, GadgetSwitchesTranslucencyAtItsStoredOpacity) {
-    MainWindow gadget;
-    gadget.hwnd = window_;
-    gadget.alpha = 255;  // layered, yet fully opaque
-    gadget.toggle_translucency();
-    EXPECT_TRUE(gadget.translucent);
+TEST_F(ShapedWindowTest, TranslucencySwitchesAtTheStoredOpacity) {
+    Translucency translucency;
+    translucency.set(false, 255);  // layered, yet fully opaque
+    LayeredWindowApi api;
+    translucency.apply(window_, api);
+    EXPECT_FALSE(Layered()) << "only when on";
+    translucency.toggle(window_);
+    EXPECT_TRUE(translucency.on());
     EXPECT_TRUE(Layered());
     EXPECT_EQ(ShownAlpha(), 255);
-    gadget.alpha = 128;
-    gadget.toggle_translucency();
-    EXPECT_FALSE(gadget.translucent);
+    translucency.set(true, 128);
+    translucency.toggle(window_);
+    EXPECT_FALSE(translucency.on());
     EXPECT_FALSE(Layered());
-    gadget.toggle_translucency();
+    translucency.toggle(window_);
     EXPECT_EQ(ShownAlpha(), 128);
     // The gadget's other extended styles survive both ways.
     EXPECT_NE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
     EXPECT_NE(GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-    gadget.hwnd = nullptr;  // the fixture's window
 }
 
 // A layered window without attributes is never drawn on Windows.
@@ -75,10 +76,9 @@ TEST_F(ShapedWindowTest, MissingServiceLeavesTheWindowUnlayeredAndReportsNothing
 }
 
 TEST_F(ShapedWindowTest, CutShapeDropsTheBottomLeftCellUntilItIsDropped) {
-    HRGN window_region = nullptr;
-    HRGN full_region = nullptr;
-    HRGN cut_region = nullptr;
-    ApplyCutShape(window_, window_region, full_region, cut_region);
+    WindowShape shape;
+    shape.apply(window_, kUnscaled);
+    EXPECT_TRUE(shape.cut());
     for (POINT kept : {POINT{0, 0}, POINT{239, 11}, POINT{0, 11}, POINT{120, 12}, POINT{239, 23}}) {
         EXPECT_EQ(RegionHolds(kept.x, kept.y), 1) << kept.x << "," << kept.y;
     }
@@ -96,10 +96,9 @@ TEST_F(ShapedWindowTest, CutShapeDropsTheBottomLeftCellUntilItIsDropped) {
     EXPECT_EQ(WindowFromPoint(POINT{place.left + 200, place.top + 5}), window_);
     EXPECT_NE(WindowFromPoint(in_cut_cell), window_);
 
-    DropCutShape(window_, full_region, cut_region);
+    shape.drop(window_);
     EXPECT_EQ(RegionHolds(5, 20), -1);
-    EXPECT_EQ(full_region, nullptr);
-    EXPECT_EQ(cut_region, nullptr);
+    EXPECT_FALSE(shape.cut());
     EXPECT_EQ(WindowFromPoint(in_cut_cell), window_);
 }
 

@@ -206,11 +206,11 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     EXPECT_TRUE(found);
     EXPECT_EQ(rect.bottom, 50 + WindowHeightForProcessors(gadget.processor_count));
     EXPECT_EQ(gadget.frame_rate, 30);
-    EXPECT_EQ(gadget.alpha, 255);
-    EXPECT_TRUE(gadget.auto_hide && gadget.translucent && gadget.iconized);
+    EXPECT_EQ(gadget.translucency.alpha(), 255);
+    EXPECT_TRUE(gadget.auto_hide && gadget.translucency.on() && gadget.iconized);
 
     gadget.hwnd = MakeWindow(rect.left, rect.top);
-    gadget.alpha = 128;
+    gadget.translucency.set(true, 128);
     gadget.auto_hide = gadget.iconized = false;
     gadget.save_settings();
     // The meter's own elements follow.
@@ -219,8 +219,8 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     DeleteFileW(path_.c_str());
     gadget.load_settings(path_, found);
     EXPECT_FALSE(found);
-    EXPECT_EQ(gadget.alpha, 128);
-    EXPECT_FALSE(gadget.translucent || gadget.auto_hide || gadget.iconized);
+    EXPECT_EQ(gadget.translucency.alpha(), 128);
+    EXPECT_FALSE(gadget.translucency.on() || gadget.auto_hide || gadget.iconized);
 }
 
 TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOver) {
