@@ -7,10 +7,6 @@
 
 namespace {
 
-// Frames with the cursor resting over the window before it hides, and the
-// count's cap, so that it cannot grow for ever.
-constexpr int32_t kHoverFramesToHide = 10;
-constexpr int32_t kHoverFramesCap = 1001;
 // Nobody reads the folded tray finer than the memory's hundredths of a
 // gigabyte, and a hidden window comes back within a tenth of a second.
 constexpr DWORD kFoldedRefreshMs = 1000;
@@ -58,47 +54,13 @@ void MainWindow::update_frame() {
     samplers.take(samples);
     const std::string text = ComposeFrameText(samples, processor_count, frame_late, skipped_frames);
     if (meter_form != nullptr) meter_form->handle_message(text);
-    check_auto_hide();
-}
-
-void MainWindow::check_auto_hide() {
-    if (hover_frames <= 0) return;
-
-    POINT cursor;
-    // Without an answer there is no telling where the cursor is: wait for the next look.
-    if (!platform.window_manager.cursor_pos(&cursor)) return;
-    // A hidden window does not move: its place is taken once, when it hides,
-    // so each look while hidden costs the system one question only.
-    RECT area = hidden_area;
-    if (!auto_hidden) {
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof placement;
-        if (!platform.window_manager.window_placement(hwnd, &placement)) return;
-        area = placement.rcNormalPosition;
-    }
-    if (cursor.x >= area.left && cursor.x <= area.right && cursor.y >= area.top &&
-        cursor.y <= area.bottom) {
-        if (hover_frames < kHoverFramesCap) ++hover_frames;
-        // A hidden window gets no hit tests, so the count only rises from here.
-        // It is hidden once: asking again each frame only keeps the system busy.
-        if (hover_frames >= kHoverFramesToHide && !auto_hidden && IsWindowVisible(hwnd)) {
-            platform.window_manager.show_window(hwnd, SW_HIDE);
-            auto_hidden = true;
-            hidden_area = area;
-        }
-    } else {
-        // Back without taking the focus from whatever the user is working in.
-        platform.window_manager.show_window(hwnd, SW_SHOWNA);
-        keep_on_top();
-        hover_frames = 0;
-        auto_hidden = false;
-    }
+    auto_hide.look(hwnd);
 }
 
 LoopMode MainWindow::loop_mode() const {
     if (unseen.unseen()) return LoopMode::kPaused;
     if (iconized) return LoopMode::kFolded;
-    if (auto_hidden && hover_frames > 0) return LoopMode::kHidden;
+    if (auto_hide.hiding()) return LoopMode::kHidden;
     return LoopMode::kFrames;
 }
 
@@ -119,7 +81,7 @@ DWORD MainWindow::rest(LoopMode mode) {
         if (mode == LoopMode::kFolded) {
             refresh_tray();
         } else {
-            check_auto_hide();
+            auto_hide.look(hwnd);
         }
         return period;
     }
@@ -144,15 +106,11 @@ bool MainWindow::pace_frame(int32_t frame_rate) {
     return frame_late;
 }
 
-void MainWindow::keep_on_top() {
-    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-}
-
 RECT MainWindow::load_settings(const std::wstring& path, bool& position_found) {
     std::string text;
     const StoredSettings stored = settings.load(path, processor_count, text);
     frame_rate = stored.frame_rate;
-    auto_hide = stored.auto_hide;
+    auto_hide.set_on(stored.auto_hide);
     translucency.set(stored.translucent, stored.alpha);
     iconized = stored.iconized;
     // The meter takes its font face and caption from the same text.
@@ -166,7 +124,7 @@ void MainWindow::save_settings() { settings.save(hwnd, stored_options(), meter_s
 StoredSettings MainWindow::stored_options() const {
     StoredSettings options;
     options.frame_rate = frame_rate;
-    options.auto_hide = auto_hide;
+    options.auto_hide = auto_hide.on();
     options.translucent = translucency.on();
     options.alpha = translucency.alpha();
     options.iconized = iconized;

@@ -10,6 +10,7 @@
 
 #include "app/face.h"
 #include "app/frame_pacing.h"
+#include "app/win32_auto_hide.h"
 #include "app/win32_translucency.h"
 #include "app/win32_tray_icon.h"
 #include "app/win32_unseen.h"
@@ -50,9 +51,6 @@ public:
     // The work of a mode without frames, when due; the milliseconds until the
     // next is due (INFINITE when none is).
     DWORD rest(LoopMode mode);
-    // The auto-hide's look at the cursor: hides the window after it rested over
-    // it for a while, shows it again once the cursor has left.
-    void check_auto_hide();
     // The lengths the window and its picture have at the meter's scale.
     const MeterScale& scale() const;
     // Draws at `dpi` from now on: the meter, the window's size (at `place`'s
@@ -72,7 +70,6 @@ public:
     // Saves at once, so a gadget that is killed or crashes later loses nothing
     // the user set.
     void save_settings();
-    void keep_on_top();
     // Puts a window that a display change left on no monitor at the default place.
     void keep_on_a_monitor();
 
@@ -82,12 +79,9 @@ public:
     WindowShape shape;
     uint32_t processor_count = 1;
     Translucency translucency;
-    bool auto_hide = false;
+    AutoHide auto_hide;
     Samplers samplers;
     Unseen unseen;
-    // The auto-hide has hidden the window, whose restored rectangle was then this.
-    bool auto_hidden = false;
-    RECT hidden_area = {};
     // When the work of a mode without frames was last done.
     DWORD rest_done_at = 0;
     LoopMode rest_mode = LoopMode::kFrames;
@@ -104,7 +98,6 @@ public:
     int32_t tray_level = 10;
     // The size, in pixels, of the tray's pictures: the shell's small icons.
     int32_t tray_icon_size = 16;
-    int32_t hover_frames = 0;
     bool ignore_next_close = false;
     bool iconized = false;
     // Started folded with no taskbar yet: folds when the taskbar's message comes.

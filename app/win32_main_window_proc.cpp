@@ -125,7 +125,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_NCHITTEST:
         // Every movement over the window restarts the auto-hide count.
-        if (auto_hide) hover_frames = 1;
+        auto_hide.hit_test();
         return DefWindowProcA(hwnd, message, wparam, lparam);
     case WM_KEYDOWN:
         if (wparam == VK_APPS) SendMessageA(hwnd, WM_RBUTTONUP, 0, 0);
@@ -154,7 +154,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_LBUTTONDOWN:
         PostMessageA(hwnd, WM_SYSCOMMAND, kDragMove, 0);
-        keep_on_top();
+        KeepOnTop(hwnd);
         SetForegroundWindow(hwnd);
         return 0;
     case WM_RBUTTONUP:
@@ -234,7 +234,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     if (processor_count == 1) shape.apply(hwnd, scale());
     if (meter_form != nullptr) meter_form->target_window = hwnd;
     InitCommonControls();
-    keep_on_top();
+    KeepOnTop(hwnd);
     SetForegroundWindow(hwnd);
     LayeredWindowApi api;
     translucency.apply(hwnd, api);
@@ -316,7 +316,7 @@ void MainWindow::on_command(WORD command) {
         break;
     case kAutoHide:
         // An armed count is left to run out: the window hides once more at most.
-        auto_hide = !auto_hide;
+        auto_hide.set_on(!auto_hide.on());
         save_settings();
         break;
     case kIconize: {
@@ -351,7 +351,7 @@ void MainWindow::set_iconized(bool on, int show_command) {
         // ended: it comes back where it was, whichever way the fold came.
         iconized = false;
         platform.window_manager.show_window(hwnd, show_command);
-        keep_on_top();
+        KeepOnTop(hwnd);
         return;
     }
     iconized = false;
@@ -372,10 +372,9 @@ LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
     if (key != settings.key()) return 0;
     if (iconized) switch_folded(false);
     // Hidden by auto-hide counts as well; the count starts anew.
-    hover_frames = 0;
-    auto_hidden = false;
+    auto_hide.forget();
     platform.window_manager.show_window(hwnd, SW_SHOW);
-    keep_on_top();
+    KeepOnTop(hwnd);
     SetForegroundWindow(hwnd);
     return kBroughtForward;
 }
@@ -428,7 +427,7 @@ void MainWindow::track_menu(WORD resource, POINT at) {
     checked.fMask = MIIM_STATE;
     checked.fState = MFS_CHECKED;
     if (translucency.on()) SetMenuItemInfoA(popup, kTranslucent, FALSE, &checked);
-    if (auto_hide) SetMenuItemInfoA(popup, kAutoHide, FALSE, &checked);
+    if (auto_hide.on()) SetMenuItemInfoA(popup, kAutoHide, FALSE, &checked);
     // Only a value naming this very copy counts: one left by a copy that was
     // moved elsewhere shows unchecked, and choosing the item points it here.
     if (resource == IDR_WINDOW_MENU && StartsWithWindows(ModuleFileName(instance))) {

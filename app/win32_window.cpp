@@ -127,6 +127,10 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
     return result;
 }
 
+void KeepOnTop(HWND window) {
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
 WindowRegistry::WindowRegistry() { InitializeCriticalSection(&lock); }
 
 WindowRegistry::~WindowRegistry() {

@@ -30,6 +30,10 @@ private:
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
+// Puts `window` back on top of the others, where and as large as it is,
+// without activating it.
+void KeepOnTop(HWND window);
+
 // The window whose create() last reached CreateWindowExA; its first messages
 // arrive before the handle is known.
 extern Window* creating_window;

@@ -92,7 +92,7 @@ TEST(MainWindow, StartsWithTheDefaultOptions) {
     EXPECT_EQ(window.hwnd, nullptr);
     EXPECT_EQ(window.tray_level, 10);
     EXPECT_EQ(window.translucency.alpha(), 128);
-    EXPECT_FALSE(window.iconized || window.translucency.on() || window.auto_hide ||
+    EXPECT_FALSE(window.iconized || window.translucency.on() || window.auto_hide.on() ||
                  window.frame_late);
 }
 

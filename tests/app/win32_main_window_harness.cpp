@@ -119,6 +119,13 @@ bool Harness::create(int32_t x, int32_t y) {
                           kGadgetStyle, kGadgetExStyle, nullptr, nullptr);
 }
 
+void ArmAutoHide(MainWindow& window) {
+    const bool was_on = window.auto_hide.on();
+    window.auto_hide.set_on(true);
+    window.auto_hide.hit_test();
+    window.auto_hide.set_on(was_on);
+}
+
 MSG TakePosted(HWND hwnd, UINT message) {
     MSG taken = {};
     if (!PeekMessageA(&taken, hwnd, message, message, PM_REMOVE)) taken.message = 0;

@@ -94,6 +94,10 @@ private:
     Harness& operator=(const Harness&) = delete;
 };
 
+// Arms the auto-hide's count as a hit test with the option on does, and leaves
+// the option as it was.
+void ArmAutoHide(MainWindow& window);
+
 // Removes and returns the first posted message of that kind for the window;
 // message 0 when there is none. Nothing is dispatched.
 MSG TakePosted(HWND hwnd, UINT message);

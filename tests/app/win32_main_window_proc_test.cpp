@@ -73,7 +73,7 @@ TEST(WindowMenu, ShowsTheFourCommandsAndExitWithTheOptionsChecked) {
     const HWND hwnd = window.hwnd;
     EXPECT_EQ(SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(30, 7)), 0);
     window.translucency.set(true, 128);
-    window.auto_hide = true;
+    window.auto_hide.set_on(true);
     SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(200, 20));
     window.translucency.set(false, 128);
     SendMessageA(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(0, 0));
@@ -193,13 +193,13 @@ TEST(Commands, TranslucentAutoHideAndTheMeasuringCommand) {
     EXPECT_FALSE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED);
 
     // Turning auto-hide off leaves an armed count to run out.
-    window.hover_frames = 5;
+    ArmAutoHide(window);
     SendMessageA(hwnd, WM_COMMAND, kAutoHide, 0);
-    EXPECT_TRUE(window.auto_hide);
-    EXPECT_EQ(window.hover_frames, 5);
+    EXPECT_TRUE(window.auto_hide.on());
+    EXPECT_EQ(window.auto_hide.hover_frames(), 1);
     SendMessageA(hwnd, WM_COMMAND, kAutoHide, 0);
-    EXPECT_FALSE(window.auto_hide);
-    EXPECT_EQ(window.hover_frames, 5);
+    EXPECT_FALSE(window.auto_hide.on());
+    EXPECT_EQ(window.auto_hide.hover_frames(), 1);
 
     // The meter is handed the text as it is and shows nothing new.
     RecordingForm& form = harness.form();
@@ -222,11 +222,16 @@ TEST(HitTest, ArmsTheHoverCountOnlyWithAutoHideOn) {
     ASSERT_TRUE(harness.create(100, 200));
     MainWindow& window = *harness.window;
     EXPECT_EQ(SendMessageA(window.hwnd, WM_NCHITTEST, 0, MAKELPARAM(110, 205)), HTCLIENT);
-    EXPECT_EQ(window.hover_frames, 0);
-    window.auto_hide = true;
-    window.hover_frames = 7;
+    EXPECT_EQ(window.auto_hide.hover_frames(), 0);
+    window.auto_hide.set_on(true);
     EXPECT_EQ(SendMessageA(window.hwnd, WM_NCHITTEST, 0, MAKELPARAM(110, 205)), HTCLIENT);
-    EXPECT_EQ(window.hover_frames, 1);
+    EXPECT_EQ(window.auto_hide.hover_frames(), 1);
+    // A count that has run up starts anew at the next movement.
+    fakes.cursor = {110, 205};
+    for (int frame = 0; frame < 6; ++frame) window.update_frame();
+    ASSERT_EQ(window.auto_hide.hover_frames(), 7);
+    EXPECT_EQ(SendMessageA(window.hwnd, WM_NCHITTEST, 0, MAKELPARAM(110, 205)), HTCLIENT);
+    EXPECT_EQ(window.auto_hide.hover_frames(), 1);
 }
 
 // The tooltip's one tool, with its text read back as UTF-16.
@@ -442,7 +447,7 @@ TEST(Tray, TheWindowComesBackWithoutTakingTheFocusUnlessAsked) {
     EXPECT_EQ(GetActiveWindow(), work);
 
     fakes.cursor = {150, 210};
-    window.hover_frames = 1;
+    ArmAutoHide(window);
     for (int frame = 0; frame < 10; ++frame) window.update_frame();
     ASSERT_FALSE(IsWindowVisible(window.hwnd));
     focus_on_work();
@@ -595,7 +600,7 @@ TEST(Session, ACancelledEndGoesOnAndOneThatGoesThroughSavesAndEnds) {
     DrainQueue();
     EXPECT_TRUE(IsWindow(hwnd));
     EXPECT_FALSE(ReadWholeFile(fakes.settings_path, saved));
-    harness.window->auto_hide = true;
+    harness.window->auto_hide.set_on(true);
     // The restart manager's close, like a real end, saves and ends the gadget.
     SendMessageA(hwnd, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));

@@ -128,34 +128,34 @@ TEST(UpdateFrame, AutoHideHidesAfterTenFramesOverTheWindowAndShowsWhenTheCursorL
 
     // The far corner of the restored rectangle counts as over the window.
     fakes.cursor = {340, bottom};
-    window.hover_frames = 1;
+    ArmAutoHide(window);
     for (int frame = 2; frame <= 9; ++frame) {
         window.update_frame();
-        EXPECT_EQ(window.hover_frames, frame);
+        EXPECT_EQ(window.auto_hide.hover_frames(), frame);
         EXPECT_TRUE(IsWindowVisible(hwnd)) << frame;
     }
     window.update_frame();
-    EXPECT_EQ(window.hover_frames, 10);
+    EXPECT_EQ(window.auto_hide.hover_frames(), 10);
     EXPECT_FALSE(IsWindowVisible(hwnd));
     for (int frame = 0; frame < 1500; ++frame) window.update_frame();
-    EXPECT_EQ(window.hover_frames, 1001);
+    EXPECT_EQ(window.auto_hide.hover_frames(), 1001);
     EXPECT_FALSE(IsWindowVisible(hwnd));
 
     // One pixel beyond the right edge is outside.
     fakes.cursor = {341, bottom};
     window.update_frame();
-    EXPECT_EQ(window.hover_frames, 0);
+    EXPECT_EQ(window.auto_hide.hover_frames(), 0);
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_TRUE(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
     // The left and top edges are inside too; one below the bottom is not.
     fakes.cursor = {100, 200};
-    window.hover_frames = 1;
+    ArmAutoHide(window);
     window.update_frame();
-    EXPECT_EQ(window.hover_frames, 2);
+    EXPECT_EQ(window.auto_hide.hover_frames(), 2);
     fakes.cursor = {100, bottom + 1};
     window.update_frame();
-    EXPECT_EQ(window.hover_frames, 0);
+    EXPECT_EQ(window.auto_hide.hover_frames(), 0);
 }
 
 TEST(UpdateFrame, AHiddenWindowIsHiddenOnceAndComesBackTheFirstFrameTheCursorLeaves) {
@@ -163,11 +163,11 @@ TEST(UpdateFrame, AHiddenWindowIsHiddenOnceAndComesBackTheFirstFrameTheCursorLea
     ASSERT_TRUE(harness.create(100, 200));
     MainWindow& window = *harness.window;
     fakes.cursor = {150, 210};
-    window.hover_frames = 1;
+    ArmAutoHide(window);
     fakes.show_commands.clear();
     for (int frame = 0; frame < 40; ++frame) window.update_frame();
     EXPECT_EQ(fakes.show_commands, std::vector<int>{SW_HIDE});
-    EXPECT_EQ(window.hover_frames, 41);  // still counting, still watching the cursor
+    EXPECT_EQ(window.auto_hide.hover_frames(), 41);  // still counting, still watching the cursor
     EXPECT_EQ(fakes.cursor_reads, 40);
     fakes.cursor = {99, 210};
     window.update_frame();
@@ -179,9 +179,9 @@ TEST(UpdateFrame, TheHoverCountRunsWhateverTheAutoHideOption) {
     Harness harness;
     ASSERT_TRUE(harness.create(100, 200));
     MainWindow& window = *harness.window;
-    window.auto_hide = false;
+    window.auto_hide.set_on(false);
     fakes.cursor = {150, 210};
-    window.hover_frames = 1;
+    ArmAutoHide(window);
     for (int frame = 0; frame < 9; ++frame) window.update_frame();
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
 }
@@ -220,7 +220,7 @@ TEST(Rest, TheFoldedTrayRefreshesOnceASecondAndAHiddenWindowLooksTenTimesASecond
 
     // Hidden under a resting cursor: looked at every 100 ms, not every frame.
     fakes.cursor = {150, 210};
-    window.hover_frames = 1;
+    ArmAutoHide(window);
     for (int frame = 0; frame < 10; ++frame) window.update_frame();
     ASSERT_EQ(window.loop_mode(), LoopMode::kHidden);
     const int hidden_reads = fakes.cursor_reads;

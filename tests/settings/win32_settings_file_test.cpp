@@ -207,11 +207,12 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     EXPECT_EQ(rect.bottom, 50 + WindowHeightForProcessors(gadget.processor_count));
     EXPECT_EQ(gadget.frame_rate, 30);
     EXPECT_EQ(gadget.translucency.alpha(), 255);
-    EXPECT_TRUE(gadget.auto_hide && gadget.translucency.on() && gadget.iconized);
+    EXPECT_TRUE(gadget.auto_hide.on() && gadget.translucency.on() && gadget.iconized);
 
     gadget.hwnd = MakeWindow(rect.left, rect.top);
     gadget.translucency.set(true, 128);
-    gadget.auto_hide = gadget.iconized = false;
+    gadget.auto_hide.set_on(false);
+    gadget.iconized = false;
     gadget.save_settings();
     // The meter's own elements follow.
     EXPECT_EQ(Get(path_).substr(0, kWindowPart.size()), kWindowPart);
@@ -220,7 +221,7 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     gadget.load_settings(path_, found);
     EXPECT_FALSE(found);
     EXPECT_EQ(gadget.translucency.alpha(), 128);
-    EXPECT_FALSE(gadget.translucency.on() || gadget.auto_hide || gadget.iconized);
+    EXPECT_FALSE(gadget.translucency.on() || gadget.auto_hide.on() || gadget.iconized);
 }
 
 TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOver) {
