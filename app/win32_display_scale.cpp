@@ -27,10 +27,7 @@ void MainWindow::apply_dpi(uint32_t dpi, const RECT* place) {
     SetWindowPos(hwnd, nullptr, rect.left, rect.top, now.width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (processor_count == 1) shape.apply(hwnd, now);
-    if (tooltip_window != nullptr) {
-        tool_info.rect = RECT{0, 0, now.slot_width, height};
-        SendMessageW(tooltip_window, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool_info));
-    }
+    tooltip.set_area(RECT{0, 0, now.slot_width, height});
     update_tray_icon_size();
     InvalidateRect(hwnd, nullptr, FALSE);
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdint>
 #include <string>
@@ -11,6 +10,7 @@
 #include "app/face.h"
 #include "app/frame_pacing.h"
 #include "app/win32_auto_hide.h"
+#include "app/win32_tooltip.h"
 #include "app/win32_translucency.h"
 #include "app/win32_tray_icon.h"
 #include "app/win32_unseen.h"
@@ -93,8 +93,7 @@ public:
     SettingsKeeper settings;
     // The restored rectangle when a move began, to tell a move from a click.
     RECT move_start = {};
-    TOOLINFOW tool_info = {};
-    HWND tooltip_window = nullptr;
+    Tooltip tooltip;
     int32_t tray_level = 10;
     // The size, in pixels, of the tray's pictures: the shell's small icons.
     int32_t tray_icon_size = 16;
@@ -104,8 +103,6 @@ public:
     bool fold_when_taskbar_comes = false;
     bool frame_late = false;
     FramePacer pacer;
-    // The tooltip's text; tool_info points at it for the window's lifetime.
-    std::wstring tooltip_text;
     // The language the window speaks, chosen once on construction.
     const Face* face = &kJapaneseFace;
 

@@ -3,13 +3,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstring>
-
-#include "app/frame_text.h"
 #include "app/win32_main_window.h"
 #include "app/win32_settings_claim.h"
 #include "app/win32_start_with_windows.h"
-#include "measure/processor_info.h"
 #include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
 #include "text/win32_module_directory.h"
@@ -25,7 +21,6 @@ constexpr WPARAM kDragMove = SC_MOVE + HTCAPTION;
 
 const char kCaption[] = VG_WINDOW_TITLE;
 // Values of headers newer than the oldest Windows the program runs on.
-constexpr WORD kAllProcessorGroups = 0xFFFF;
 constexpr DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW, per window
 constexpr DWORD kMessageFilterAdd = 1;    // MSGFLT_ADD, per process
 constexpr UINT kDpiChanged = 0x02E0;       // WM_DPICHANGED, Windows 8.1 on
@@ -45,22 +40,6 @@ HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
     return menu != nullptr ? LoadMenuIndirectW(menu) : nullptr;
 }
 
-// A 32-bit program is told of at most 32 processors; the machine may have more
-// (in one group, or in several from Windows 7 on).
-uint32_t MachineProcessorCount(uint32_t shown) {
-    const Platform::System& system = platform.system;
-    uint32_t count = shown;
-    if (system.active_processor_count != nullptr) {
-        const DWORD all = system.active_processor_count(kAllProcessorGroups);
-        if (all > count) count = all;
-    } else if (system.native_system_info != nullptr) {
-        SYSTEM_INFO native = {};
-        system.native_system_info(&native);
-        if (native.dwNumberOfProcessors > count) count = native.dwNumberOfProcessors;
-    }
-    return count;
-}
-
 // An elevated gadget gets no message from normal programs unless it lets it
 // through: the taskbar's restart and a second start's bring-forward among them.
 void LetThrough(HWND window, UINT message) {
@@ -71,12 +50,6 @@ void LetThrough(HWND window, UINT message) {
     } else if (windows.change_window_message_filter != nullptr) {
         windows.change_window_message_filter(message, kMessageFilterAdd);
     }
-}
-
-uint64_t InstalledMemory() {
-    MEMORYSTATUSEX status = {};
-    status.dwLength = sizeof status;
-    return platform.memory.status(&status) ? status.ullTotalPhys : 0;
 }
 
 }  // namespace
@@ -239,26 +212,11 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     LayeredWindowApi api;
     translucency.apply(hwnd, api);
 
-    tooltip_window = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                                     create.hInstance, nullptr);
-    const ProcessorInfo& processor = processor_info();
-    tooltip_text = WideFromShiftJis(ComposeTooltipText(
-        std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
-        processor_count, InstalledMemory(), *face, MachineProcessorCount(processor_count)));
-    tool_info = TOOLINFOW{};
-    tool_info.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool_info.uFlags = TTF_SUBCLASS;
-    tool_info.hwnd = hwnd;
-    GetClientRect(hwnd, &tool_info.rect);
+    RECT processor_column;
+    GetClientRect(hwnd, &processor_column);
     // Only over the processor column: the memory side has its own figures.
-    tool_info.rect.right = scale().slot_width;
-    tool_info.lpszText = &tooltip_text[0];
-    SendMessageW(tooltip_window, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool_info));
-    // Without a maximum width the common controls ignore the line break and put
-    // the processor and the memory on one line. As wide as the desktop: the
-    // text breaks at its line feed only, however long the processor's name.
-    SendMessageW(tooltip_window, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    processor_column.right = scale().slot_width;
+    tooltip.create(hwnd, create.hInstance, processor_count, *face, processor_column);
 
     taskbar_created_message = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
     bring_forward_message = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
@@ -290,6 +248,8 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 }
 
 void MainWindow::on_destroy() {
+    // The tooltip, an owned window, is already gone.
+    tooltip.forget();
     unseen.stop_watching();
     save_settings();
     if (shape.cut()) shape.drop(hwnd);

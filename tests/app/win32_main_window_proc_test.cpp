@@ -264,16 +264,16 @@ TEST(Tooltip, NamesTheProcessorAndMemoryOverTheLeftHalf) {
     Harness harness;
     ASSERT_TRUE(harness.create());
     MainWindow& window = *harness.window;
-    ASSERT_NE(window.tooltip_window, nullptr);
+    ASSERT_NE(window.tooltip.window(), nullptr);
     char class_name[64] = "";
-    GetClassNameA(window.tooltip_window, class_name, sizeof class_name);
+    GetClassNameA(window.tooltip.window(), class_name, sizeof class_name);
     EXPECT_STREQ(class_name, TOOLTIPS_CLASSA);
-    EXPECT_EQ(GetWindow(window.tooltip_window, GW_OWNER), window.hwnd);
-    EXPECT_TRUE(GetWindowLongA(window.tooltip_window, GWL_STYLE) & TTS_ALWAYSTIP);
-    ASSERT_EQ(SendMessageA(window.tooltip_window, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(GetWindow(window.tooltip.window(), GW_OWNER), window.hwnd);
+    EXPECT_TRUE(GetWindowLongA(window.tooltip.window(), GWL_STYLE) & TTS_ALWAYSTIP);
+    ASSERT_EQ(SendMessageA(window.tooltip.window(), TTM_GETTOOLCOUNT, 0, 0), 1);
 
     TOOLINFOW tool;
-    const std::wstring text = ToolText(window.tooltip_window, tool);
+    const std::wstring text = ToolText(window.tooltip.window(), tool);
     EXPECT_EQ(tool.hwnd, window.hwnd);
     EXPECT_TRUE(tool.uFlags & TTF_SUBCLASS);
     EXPECT_EQ(tool.rect.left, 0);
@@ -282,7 +282,7 @@ TEST(Tooltip, NamesTheProcessorAndMemoryOverTheLeftHalf) {
     EXPECT_EQ(tool.rect.bottom, WindowHeightForProcessors(window.processor_count));
     EXPECT_EQ(text, ExpectedTooltip(window, L" 物理メモリ:"));
     // Without a maximum width Windows would run both lines into one.
-    EXPECT_GE(SendMessageW(window.tooltip_window, TTM_GETMAXTIPWIDTH, 0, 0), 640);
+    EXPECT_GE(SendMessageW(window.tooltip.window(), TTM_GETMAXTIPWIDTH, 0, 0), 640);
 }
 
 DWORD WINAPI SixtyFourProcessors(WORD group) { return group == 0xFFFF ? 64 : 0; }
@@ -292,7 +292,7 @@ TEST(Tooltip, AMachineWithMoreProcessorsThanShownSaysSo) {
     platform.system.active_processor_count = SixtyFourProcessors;
     ASSERT_TRUE(harness.create());
     TOOLINFOW tool;
-    const std::wstring text = ToolText(harness.window->tooltip_window, tool);
+    const std::wstring text = ToolText(harness.window->tooltip.window(), tool);
     const std::wstring line = text.substr(0, text.find(L'\n'));
     const std::wstring shown =
         L" x64 (" + std::to_wstring(harness.window->processor_count) + L" shown)";
@@ -319,7 +319,7 @@ TEST(Window, AChangeOfScaleRedrawsAndResizesAtThePlaceWindowsSuggests) {
     EXPECT_EQ(rect(), (std::vector<LONG>{300, 250, 360, height}));
     EXPECT_EQ(window.meter_form->scale.dpi, 144u);
     TOOLINFOW tool;
-    ToolText(window.tooltip_window, tool);
+    ToolText(window.tooltip.window(), tool);
     EXPECT_EQ(tool.rect.right, 180);
     EXPECT_EQ(tool.rect.bottom, height);
     window.update_frame();
@@ -759,7 +759,7 @@ TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {
                                       L"The taskbar may not be running.");
     EXPECT_EQ(fakes.shell_calls[0].tip, L"Measuring...");
     TOOLINFOW tool;
-    EXPECT_EQ(ToolText(window.tooltip_window, tool), ExpectedTooltip(window, L"Physical memory: "));
+    EXPECT_EQ(ToolText(window.tooltip.window(), tool), ExpectedTooltip(window, L"Physical memory: "));
 
     SendMessageA(window.hwnd, WM_RBUTTONUP, 0, 0);
     SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_RBUTTONUP);
