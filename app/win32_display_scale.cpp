@@ -33,10 +33,5 @@ void MainWindow::apply_dpi(uint32_t dpi, const RECT* place) {
 }
 
 void MainWindow::update_tray_icon_size() {
-    const int32_t size = SmallIconSize();
-    if (size == tray_icon_size) return;
-    tray_icon_size = size;
-    // The next refresh loads the level's picture at the new size.
-    tray_level = 10;
-    if (iconized) refresh_tray();
+    if (tray.set_icon_size(SmallIconSize()) && iconized) tray.refresh();
 }

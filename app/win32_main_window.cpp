@@ -47,7 +47,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::update_frame() {
     if (iconized) {
-        refresh_tray();
+        tray.refresh();
         return;
     }
     UsageSample samples[kMaxProcessors] = {};
@@ -79,7 +79,7 @@ DWORD MainWindow::rest(LoopMode mode) {
         rest_mode = mode;
         rest_done_at = now;
         if (mode == LoopMode::kFolded) {
-            refresh_tray();
+            tray.refresh();
         } else {
             auto_hide.look(hwnd);
         }

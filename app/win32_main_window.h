@@ -12,7 +12,7 @@
 #include "app/win32_auto_hide.h"
 #include "app/win32_tooltip.h"
 #include "app/win32_translucency.h"
-#include "app/win32_tray_icon.h"
+#include "app/win32_tray.h"
 #include "app/win32_unseen.h"
 #include "app/win32_window.h"
 #include "app/win32_window_shape.h"
@@ -63,7 +63,6 @@ public:
     // without taking the focus, as a gadget coming back by itself should.
     void set_iconized(bool on, int show_command = SW_SHOWNA);
     void show_tray_menu();
-    void refresh_tray();
     // Takes the options from the settings in `path` (the meter its font and
     // caption); the stored window rectangle when position_found.
     RECT load_settings(const std::wstring& path, bool& position_found);
@@ -73,7 +72,7 @@ public:
     // Puts a window that a display change left on no monitor at the default place.
     void keep_on_a_monitor();
 
-    TrayIcon tray;
+    Tray tray;
     int32_t frame_rate = 30;
     uint32_t skipped_frames = 0;
     WindowShape shape;
@@ -94,9 +93,6 @@ public:
     // The restored rectangle when a move began, to tell a move from a click.
     RECT move_start = {};
     Tooltip tooltip;
-    int32_t tray_level = 10;
-    // The size, in pixels, of the tray's pictures: the shell's small icons.
-    int32_t tray_icon_size = 16;
     bool ignore_next_close = false;
     bool iconized = false;
     // Started folded with no taskbar yet: folds when the taskbar's message comes.

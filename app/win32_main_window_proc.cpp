@@ -14,8 +14,6 @@
 namespace {
 
 static_assert(kTrayMessage == WM_APP + 100, "the icon's callback message");
-constexpr int32_t kFoldAttempts = 5;
-constexpr DWORD kFoldPause = 500;
 // The system's move loop, entered as if the caption had been grabbed.
 constexpr WPARAM kDragMove = SC_MOVE + HTCAPTION;
 
@@ -224,12 +222,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     LetThrough(hwnd, bring_forward_message);
     unseen.watch(hwnd);
     platform.window_manager.show_window(hwnd, SW_HIDE);
-    tray_icon_size = SmallIconSize();
-    const HICON small_icon = static_cast<HICON>(LoadImageA(
-        instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, tray_icon_size, tray_icon_size, 0));
-    tray.configure(hwnd, kTrayId, kTrayMessage, small_icon, face->first_tray_tip);
-    // The tray owns the picture from now on and frees it when a level picture replaces it.
-    tray.adopt_icon(small_icon);
+    tray.prepare(hwnd, instance, *face, SmallIconSize());
 
     const bool wanted = iconized;
     iconized = false;
@@ -243,7 +236,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
         } else {
             fold_when_taskbar_comes = true;
         }
-        tray.remove();
+        tray.hide();
     }
 }
 
@@ -253,7 +246,7 @@ void MainWindow::on_destroy() {
     unseen.stop_watching();
     save_settings();
     if (shape.cut()) shape.drop(hwnd);
-    tray.remove();
+    tray.hide();
     PostQuitMessage(0);
 }
 
@@ -303,7 +296,7 @@ void MainWindow::on_command(WORD command) {
 void MainWindow::set_iconized(bool on, int show_command) {
     if (on) {
         iconized = true;
-        if (tray.add(kFoldAttempts, kFoldPause)) {
+        if (tray.show()) {
             platform.window_manager.show_window(hwnd, SW_HIDE);
             return;
         }
@@ -315,7 +308,7 @@ void MainWindow::set_iconized(bool on, int show_command) {
         return;
     }
     iconized = false;
-    tray.remove();
+    tray.hide();
     platform.window_manager.show_window(hwnd, show_command);
 }
 

@@ -54,11 +54,3 @@ private:
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 };
-
-// One frame of the folded window: the picture of the memory-load level (icon
-// resources 103 to 105 of `module` at `icon_size` pixels, loaded only when the
-// level changes) and the
-// free memory as the tip, labelled in the face's language, sent only when its
-// text changed or the shell missed it.
-void RefreshTray(TrayIcon& tray, int32_t& tray_level, HINSTANCE module,
-                 const Face& face = kJapaneseFace, int32_t icon_size = 16);

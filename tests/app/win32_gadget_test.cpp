@@ -90,7 +90,7 @@ TEST(MainWindow, StartsWithTheDefaultOptions) {
     EXPECT_EQ(window.processor_count, ClampProcessorCount(system.dwNumberOfProcessors));
     EXPECT_EQ(window.frame_rate, 30);
     EXPECT_EQ(window.hwnd, nullptr);
-    EXPECT_EQ(window.tray_level, 10);
+    EXPECT_EQ(window.tray.level(), Tray::kNoLevel);
     EXPECT_EQ(window.translucency.alpha(), 128);
     EXPECT_FALSE(window.iconized || window.translucency.on() || window.auto_hide.on() ||
                  window.frame_late);

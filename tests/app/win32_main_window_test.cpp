@@ -103,7 +103,7 @@ TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
     window.update_frame();
     // Folded, the frames only keep the tray icon current; the newest value waits.
     EXPECT_TRUE(harness.form().texts.empty());
-    EXPECT_NE(window.tray_level, 10);
+    EXPECT_NE(window.tray.level(), Tray::kNoLevel);
 
     window.iconized = false;
     window.update_frame();

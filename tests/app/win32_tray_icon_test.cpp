@@ -1,4 +1,4 @@
-#include "app/win32_tray_icon.h"
+#include "app/win32_tray.h"
 
 #include <gtest/gtest.h>
 
@@ -73,93 +73,96 @@ protected:
         pauses.clear();
         memory_readable = true;
         SetLoad(3, 4);  // load 0.25: green
-        tray_.configure(window_, kTrayId, kTrayMessage, nullptr, "tip");
+        tray_.prepare(window_, module_, kJapaneseFace, 16);
+        // A record without a picture yet, and a tip of the test's.
+        icon_.configure(window_, kTrayId, kTrayMessage, nullptr, "tip");
     }
     static void SetLoad(uint64_t available, uint64_t total) {
         memory.ullAvailPhys = available;
         memory.ullTotalPhys = total;
     }
     void Show() {
-        ASSERT_TRUE(tray_.add(5, 500));
+        ASSERT_TRUE(icon_.add(5, 500));
         calls.clear();
     }
-    std::wstring Tip() const { return tray_.data.szTip; }
+    std::wstring Tip() const { return icon_.data.szTip; }
 
     ScopedPlatform platform_;
     HWND window_ = reinterpret_cast<HWND>(uintptr_t{0x1234});
     HINSTANCE module_ = GetModuleHandleA(nullptr);
-    TrayIcon tray_;
+    Tray tray_;
+    TrayIcon& icon_ = tray_.icon();
 };
 
 TEST_F(TrayIconTest, AddMakesOneAttemptLessThanItsBudget) {
-    for (int32_t budget : {0, 1, -1}) EXPECT_FALSE(tray_.add(budget, 100)) << budget;
+    for (int32_t budget : {0, 1, -1}) EXPECT_FALSE(icon_.add(budget, 100)) << budget;
     EXPECT_TRUE(calls.empty());
 
     answers = {kTimeout, kFailed};
-    EXPECT_FALSE(tray_.add(2, 100));
+    EXPECT_FALSE(icon_.add(2, 100));
     EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
     EXPECT_EQ(pauses, std::vector<DWORD>{100});
 
     calls.clear();
     pauses.clear();
     answers.assign(8, kTimeout);
-    EXPECT_FALSE(tray_.add(5, 500));
+    EXPECT_FALSE(icon_.add(5, 500));
     EXPECT_EQ(calls.size(), 8u);
     EXPECT_EQ(pauses, std::vector<DWORD>(4, 500));
-    EXPECT_EQ(tray_.added, 0);
+    EXPECT_EQ(icon_.added, 0);
 }
 
 TEST_F(TrayIconTest, WithoutATaskbarARefusedAddFailsAtOnce) {
     taskbar = false;
     answers = {kFailed};
-    EXPECT_FALSE(tray_.add(5, 500));
-    EXPECT_EQ(tray_.added, 0);
+    EXPECT_FALSE(icon_.add(5, 500));
+    EXPECT_EQ(icon_.added, 0);
     EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_ADD});
     EXPECT_TRUE(pauses.empty());
 }
 
 TEST_F(TrayIconTest, AddSucceedsOnAnyErrorButATimeoutOrWhenTheModifyAnswersOne) {
     answers = {kFailed};
-    EXPECT_TRUE(tray_.add(5, 500));
-    EXPECT_EQ(tray_.added, 1);
+    EXPECT_TRUE(icon_.add(5, 500));
+    EXPECT_EQ(icon_.added, 1);
     EXPECT_EQ(calls.size(), 1u);
     EXPECT_TRUE(pauses.empty());
 
-    tray_.added = 0;
+    icon_.added = 0;
     calls.clear();
     answers = {kTimeout, kFailed, kTimeout, {2, 0}, kTimeout, {1, 0}};
-    EXPECT_TRUE(tray_.add(5, 500));
-    EXPECT_EQ(tray_.added, 1);
+    EXPECT_TRUE(icon_.add(5, 500));
+    EXPECT_EQ(icon_.added, 1);
     EXPECT_EQ(pauses.size(), 3u);
     EXPECT_EQ(calls.size(), 6u);
 }
 
 TEST_F(TrayIconTest, RecordChangesReachTheShellOnlyAsTold) {
-    EXPECT_EQ(tray_.data.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
-    EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE));
+    EXPECT_EQ(icon_.data.cbSize, static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE));
+    EXPECT_EQ(icon_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE));
     EXPECT_TRUE(calls.empty());
     Show();
     // A refused delete leaves the icon counted as shown; configure retries it.
     answers = {kFailed};
-    EXPECT_EQ(tray_.remove(), 0);
-    EXPECT_EQ(tray_.added, 1);
+    EXPECT_EQ(icon_.remove(), 0);
+    EXPECT_EQ(icon_.added, 1);
     const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
-    tray_.configure(window_, 7, 0, icon, "x");
-    EXPECT_EQ(tray_.added, 0);
-    EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_ICON));
+    icon_.configure(window_, 7, 0, icon, "x");
+    EXPECT_EQ(icon_.added, 0);
+    EXPECT_EQ(icon_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_ICON));
     EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_DELETE, NIM_DELETE}));
-    tray_.remove_if_added();
+    icon_.remove_if_added();
     EXPECT_EQ(calls.size(), 2u);
 }
 
 TEST_F(TrayIconTest, TipIsCutAtTheRecordsSizeWithoutSplittingACharacter) {
-    tray_.set_tip(std::string(100, 'a'), false);
+    icon_.set_tip(std::string(100, 'a'), false);
     EXPECT_EQ(Tip(), std::wstring(63, L'a'));
     // The record counts characters, not bytes: a two-byte one is one of 63.
-    tray_.set_tip(std::string(62, 'a') + kKatakanaMe + "b", false);
+    icon_.set_tip(std::string(62, 'a') + kKatakanaMe + "b", false);
     EXPECT_EQ(Tip(), std::wstring(62, L'a') + L"メ");
     // Half-width katakana are single bytes, read as code page 932 whatever the user's is.
-    tray_.configure(window_, 1, 0, nullptr, std::string(40, 'b') + std::string(30, '\xB1'));
+    icon_.configure(window_, 1, 0, nullptr, std::string(40, 'b') + std::string(30, '\xB1'));
     EXPECT_EQ(Tip(), std::wstring(40, L'b') + std::wstring(23, L'\xFF71'));
     // A pair of surrogates is kept whole or left out whole.
     wchar_t record[4];
@@ -172,10 +175,10 @@ TEST_F(TrayIconTest, TipIsCutAtTheRecordsSizeWithoutSplittingACharacter) {
 TEST_F(TrayIconTest, EmptyTipClearsTheFlagsButANullIconKeepsPictureAndCallback) {
     Show();
     const HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
-    EXPECT_EQ(tray_.set_icon(icon, true), nullptr);
-    EXPECT_EQ(tray_.set_icon(nullptr, true), icon);
-    EXPECT_EQ(tray_.data.hIcon, icon);
-    tray_.set_tip("", true);
+    EXPECT_EQ(icon_.set_icon(icon, true), nullptr);
+    EXPECT_EQ(icon_.set_icon(nullptr, true), icon);
+    EXPECT_EQ(icon_.data.hIcon, icon);
+    icon_.set_tip("", true);
     EXPECT_EQ(Tip(), L"tip");
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].flags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
@@ -186,16 +189,15 @@ TEST_F(TrayIconTest, EmptyTipClearsTheFlagsButANullIconKeepsPictureAndCallback) 
 
 TEST_F(TrayIconTest, RefreshShowsTheLevelPictureAndTheFreeMemory) {
     Show();
-    int32_t level = 10;
     SetLoad(1, 2);  // load exactly 0.5
-    RefreshTray(tray_, level, module_);
-    EXPECT_EQ(level, 1);
-    ASSERT_NE(tray_.data.hIcon, nullptr);
+    tray_.refresh();
+    EXPECT_EQ(tray_.level(), 1);
+    ASSERT_NE(icon_.data.hIcon, nullptr);
     EXPECT_EQ(Tip(), L"メモリ残量:" + Widened(FormatByteSize(1)));
     ASSERT_EQ(calls.size(), 2u);  // the picture, then the tip
-    EXPECT_EQ(calls[0].icon, tray_.data.hIcon);
+    EXPECT_EQ(calls[0].icon, icon_.data.hIcon);
     ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(tray_.data.hIcon, &info));
+    ASSERT_TRUE(GetIconInfo(icon_.data.hIcon, &info));
     BITMAP colour = {};
     GetObjectA(info.hbmColor, sizeof colour, &colour);
     EXPECT_EQ(colour.bmWidth, 16);
@@ -205,49 +207,54 @@ TEST_F(TrayIconTest, RefreshShowsTheLevelPictureAndTheFreeMemory) {
     // 0.8 as a double is still yellow: only the tip goes out.
     calls.clear();
     SetLoad(2, 10);
-    RefreshTray(tray_, level, module_);
-    EXPECT_EQ(level, 1);
+    tray_.refresh();
+    EXPECT_EQ(tray_.level(), 1);
     EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_MODIFY});
 
-    const HICON yellow = tray_.data.hIcon;
+    const HICON yellow = icon_.data.hIcon;
     SetLoad(19999998, 100000000);  // load 0.80000002
-    RefreshTray(tray_, level, module_);
-    EXPECT_EQ(level, 2);
-    EXPECT_NE(tray_.data.hIcon, yellow);
+    tray_.refresh();
+    EXPECT_EQ(tray_.level(), 2);
+    EXPECT_NE(icon_.data.hIcon, yellow);
     EXPECT_FALSE(GetIconInfo(yellow, &info));  // the replaced picture was freed
 }
 
 TEST_F(TrayIconTest, FoldingAgainWithTheSameLevelKeepsThePicture) {
     Show();
-    int32_t level = 10;
-    RefreshTray(tray_, level, module_);
-    const HICON green = tray_.data.hIcon;
-    EXPECT_EQ(level, 0);
-    tray_.remove();
+    tray_.refresh();
+    const HICON green = icon_.data.hIcon;
+    EXPECT_EQ(tray_.level(), 0);
+    icon_.remove();
     Show();
-    RefreshTray(tray_, level, module_);
-    EXPECT_EQ(tray_.data.hIcon, green);
+    tray_.refresh();
+    EXPECT_EQ(icon_.data.hIcon, green);
     EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_MODIFY});
 }
 
 TEST_F(TrayIconTest, PictureThatCannotBeLoadedKeepsTheOldOneAndIsNotRetriedUntilTheLevelChanges) {
     const HICON first = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
-    tray_.configure(window_, kTrayId, kTrayMessage, first, "tip");
+    // A module without the pictures.
+    tray_.prepare(window_, GetModuleHandleA("kernel32.dll"), kJapaneseFace, 16);
+    icon_.configure(window_, kTrayId, kTrayMessage, first, "tip");
     Show();
-    int32_t level = 10;
-    RefreshTray(tray_, level, GetModuleHandleA("kernel32.dll"));
-    EXPECT_EQ(level, 0);
-    EXPECT_EQ(tray_.data.hIcon, first);
-    EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
+    tray_.refresh();
+    EXPECT_EQ(tray_.level(), 0);
+    EXPECT_EQ(icon_.data.hIcon, first);
+    EXPECT_EQ(icon_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
     // Every record the shell saw could still be clicked.
     const UINT clickable = NIF_MESSAGE | NIF_ICON;
     ASSERT_FALSE(calls.empty());
     for (const Call& call : calls) EXPECT_EQ(call.flags & clickable, clickable);
-    RefreshTray(tray_, level, module_);
-    EXPECT_EQ(tray_.data.hIcon, first);
+    // The pictures there now, the level the same: nothing is loaded again.
+    tray_.prepare(window_, module_, kJapaneseFace, 16);
+    icon_.configure(window_, kTrayId, kTrayMessage, first, "tip");
+    Show();
+    tray_.refresh();
+    EXPECT_EQ(icon_.data.hIcon, first);
     SetLoad(0, 4);
-    RefreshTray(tray_, level, module_);
-    EXPECT_NE(tray_.data.hIcon, nullptr);
+    tray_.refresh();
+    EXPECT_NE(icon_.data.hIcon, first);
+    EXPECT_NE(icon_.data.hIcon, nullptr);
 }
 
 // The width of the colour bitmap of an icon.
@@ -286,25 +293,26 @@ TEST_F(TrayIconTest, EveryPictureHoldsEverySmallIconSizeAndTheRecordGetsTheOneAs
         }
     }
     Show();
-    int32_t level = 10;
-    RefreshTray(tray_, level, module_, kJapaneseFace, 24);
-    EXPECT_EQ(IconWidth(tray_.data.hIcon), 24);
-    level = 10;  // as after a change of scale
-    RefreshTray(tray_, level, module_, kJapaneseFace, 40);
-    EXPECT_EQ(IconWidth(tray_.data.hIcon), 40);
+    EXPECT_TRUE(tray_.set_icon_size(24));
+    tray_.refresh();
+    EXPECT_EQ(IconWidth(icon_.data.hIcon), 24);
+    EXPECT_FALSE(tray_.set_icon_size(24));
+    EXPECT_TRUE(tray_.set_icon_size(40));  // as after a change of scale
+    EXPECT_EQ(tray_.level(), Tray::kNoLevel);
+    tray_.refresh();
+    EXPECT_EQ(IconWidth(icon_.data.hIcon), 40);
 }
 
 TEST_F(TrayIconTest, RefreshSendsTheTipWhenItsTextChangesOrTheShellMayHaveMissedIt) {
     Show();
-    int32_t level = 10;
-    for (int frame = 0; frame < 30; ++frame) RefreshTray(tray_, level, module_);
+    for (int frame = 0; frame < 30; ++frame) tray_.refresh();
     EXPECT_EQ(Messages(), std::vector<DWORD>(2, NIM_MODIFY));  // the picture, the tip once
     calls.clear();
     SetLoad(30, 40);  // the same level, another amount: sent on its frame, alone
-    RefreshTray(tray_, level, module_);
+    tray_.refresh();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].flags, static_cast<UINT>(NIF_TIP));
-    EXPECT_EQ(tray_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
+    EXPECT_EQ(icon_.data.uFlags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
     EXPECT_EQ(Tip(), L"メモリ残量:" + Widened(FormatByteSize(30)));
 
     // A refused request is sent again, even when the amount is back to what
@@ -312,17 +320,17 @@ TEST_F(TrayIconTest, RefreshSendsTheTipWhenItsTextChangesOrTheShellMayHaveMissed
     calls.clear();
     answers = {kFailed, kTimeout};
     SetLoad(31, 40);
-    RefreshTray(tray_, level, module_);
+    tray_.refresh();
     SetLoad(30, 40);
-    for (int frame = 0; frame < 3; ++frame) RefreshTray(tray_, level, module_);
+    for (int frame = 0; frame < 3; ++frame) tray_.refresh();
     EXPECT_EQ(calls.size(), 3u);
     EXPECT_EQ(Tip(), L"メモリ残量:" + Widened(FormatByteSize(30)));
 
     // A taskbar restart or a second fold adds the icon anew; the shell may keep
     // an older record, so the next frame sends tip and picture all the same.
     calls.clear();
-    ASSERT_TRUE(tray_.add(5, 500));
-    for (int frame = 0; frame < 3; ++frame) RefreshTray(tray_, level, module_);
+    ASSERT_TRUE(icon_.add(5, 500));
+    for (int frame = 0; frame < 3; ++frame) tray_.refresh();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(calls[1].flags, static_cast<UINT>(NIF_TIP | NIF_MESSAGE | NIF_ICON));
@@ -330,13 +338,12 @@ TEST_F(TrayIconTest, RefreshSendsTheTipWhenItsTextChangesOrTheShellMayHaveMissed
 
 TEST_F(TrayIconTest, RefreshWithoutAMemoryReadingChangesNothing) {
     Show();
-    int32_t level = 10;
     memory_readable = false;
-    RefreshTray(tray_, level, module_);
+    tray_.refresh();
     SetLoad(0, 0);
     memory_readable = true;
-    RefreshTray(tray_, level, module_);
-    EXPECT_EQ(level, 10);
+    tray_.refresh();
+    EXPECT_EQ(tray_.level(), Tray::kNoLevel);
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(Tip(), L"tip");
 }

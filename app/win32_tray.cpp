@@ -1,0 +1,72 @@
+#include "app/win32_tray.h"
+
+#include "platform/win32_platform.h"
+#include "resources/resource_ids.h"
+#include "text/string_helpers.h"
+
+namespace {
+
+static_assert(IDI_TRAY_YELLOW == IDI_TRAY_GREEN + 1 && IDI_TRAY_RED == IDI_TRAY_GREEN + 2,
+              "the pictures follow the levels");
+
+// A fold may wait for a busy shell: up to four attempts, half a second apart.
+constexpr int32_t kFoldAttempts = 5;
+constexpr DWORD kFoldPause = 500;
+
+// 0 green, 1 yellow, 2 red. Red starts at 0.8 as a float, a hair above the
+// double 0.8.
+int32_t MemoryLoadLevel(double load) {
+    if (load >= static_cast<double>(0.8f)) return 2;
+    if (load >= 0.5) return 1;
+    return 0;
+}
+
+}  // namespace
+
+void Tray::prepare(HWND window, HINSTANCE module, const Face& face, int32_t icon_size) {
+    module_ = module;
+    face_ = &face;
+    icon_size_ = icon_size;
+    const HICON program = static_cast<HICON>(LoadImageA(
+        module, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, icon_size, icon_size, 0));
+    icon_.configure(window, kTrayId, kTrayMessage, program, face.first_tray_tip);
+    // The record owns the picture from now on and frees it when a level picture replaces it.
+    icon_.adopt_icon(program);
+}
+
+bool Tray::show() { return icon_.add(kFoldAttempts, kFoldPause); }
+
+bool Tray::hide() { return icon_.remove() != 0; }
+
+void Tray::refresh() {
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    // Without a reading the icon keeps its last picture and tip rather than
+    // claiming that no memory is free.
+    if (!platform.memory.status(&status) || status.ullTotalPhys == 0) return;
+    const double load = 1.0 - static_cast<double>(status.ullAvailPhys) /
+                                  static_cast<double>(status.ullTotalPhys);
+    const int32_t level = MemoryLoadLevel(load);
+    if (level != level_) {
+        const HANDLE picture = LoadImageA(module_, MAKEINTRESOURCEA(IDI_TRAY_GREEN + level),
+                                          IMAGE_ICON, icon_size_, icon_size_, 0);
+        icon_.show_owned_icon(static_cast<HICON>(picture));
+    }
+    level_ = level;
+    std::string tip = face_->free_memory_label + FormatByteSize(status.ullAvailPhys);
+    // Every request wakes the shell, so an unchanged tip is not sent again.
+    if (tip != icon_.shown_tip) icon_.set_tip(std::move(tip), true);
+}
+
+bool Tray::set_icon_size(int32_t size) {
+    if (size == icon_size_) return false;
+    icon_size_ = size;
+    level_ = kNoLevel;
+    return true;
+}
+
+int32_t Tray::level() const { return level_; }
+
+int32_t Tray::icon_size() const { return icon_size_; }
+
+TrayIcon& Tray::icon() { return icon_; }
