@@ -61,9 +61,9 @@ void RunFrames(MainWindow& main_window) {
         fine_timer.hold(mode == LoopMode::kFrames);
         if (mode == LoopMode::kFrames) {
             // Frames start afresh after a rest: the rest is no late frame.
-            if (previous != LoopMode::kFrames) main_window.pacer = FramePacer{};
+            if (previous != LoopMode::kFrames) main_window.restart_pacing();
             main_window.update_frame();
-            main_window.pace_frame(main_window.frame_rate);
+            main_window.pace_frame(main_window.frame_rate());
         } else {
             // Nothing to draw: wait for a message, or for the mode's own work.
             // Until a message comes that work is all there is to do, and the
@@ -106,7 +106,6 @@ int RunGadget(HINSTANCE instance) {
     bool position_found = false;
     const RECT stored = main_window->load_settings(
         SettingsFileToLoad(settings_path, program_folder), position_found);
-    main_window->frame_rate = ClampFrameRate(main_window->frame_rate);
     // The screen's scale until the window knows its monitor's (on creation);
     // the size always comes from the scale and the processor count, never
     // from the stored rectangle: only its corner is the user's.
@@ -115,7 +114,7 @@ int RunGadget(HINSTANCE instance) {
     StartPosition place =
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), scale);
     if (position_found) place = StartPosition{stored.left, stored.top, stored.right};
-    const int32_t height = WindowHeightForProcessors(main_window->processor_count, scale);
+    const int32_t height = WindowHeightForProcessors(main_window->processor_count(), scale);
     HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PROGRAM));
 
     // Without a window no quit message would ever come: end at once instead.

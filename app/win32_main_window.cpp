@@ -1,7 +1,11 @@
+// The main window's life: its parts put together and taken down, the frames and
+// the rests between them, the options it takes from and gives to the settings,
+// and the display scale it draws at.
 #include "app/win32_main_window.h"
 
 #include "app/frame_text.h"
 #include "meter/win32_meter_form.h"
+#include "platform/win32_monitors.h"
 #include "platform/win32_platform.h"
 #include "text/string_helpers.h"
 
@@ -29,13 +33,13 @@ uint32_t ProcessorsToShow(uint32_t requested) {
 
 }  // namespace
 
-MainWindow::MainWindow(std::wstring settings_file, uint32_t processor_count_)
-    : processor_count(ProcessorsToShow(processor_count_)),
-      samplers(processor_count),
-      settings(std::move(settings_file)) {
-    face = &FaceForUiLanguage(platform.window_manager.ui_language());
-    meter_form = new MeterForm(processor_count);
-    meter_form->default_caption = face->default_caption;
+MainWindow::MainWindow(std::wstring settings_file, uint32_t processor_count)
+    : samplers(ProcessorsToShow(processor_count)),
+      settings(std::move(settings_file)),
+      processor_count_(samplers.count()),
+      face_(&FaceForUiLanguage(platform.window_manager.ui_language())) {
+    meter_form = new MeterForm(processor_count_);
+    meter_form->default_caption = face_->default_caption;
 }
 
 MainWindow::~MainWindow() {
@@ -46,27 +50,27 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::update_frame() {
-    if (iconized) {
+    if (iconized_) {
         tray.refresh();
         return;
     }
     UsageSample samples[kMaxProcessors] = {};
     samplers.take(samples);
-    const std::string text = ComposeFrameText(samples, processor_count, frame_late, skipped_frames);
+    const std::string text = ComposeFrameText(samples, processor_count_, frame_late_, skipped_frames_);
     if (meter_form != nullptr) meter_form->handle_message(text);
     auto_hide.look(hwnd);
 }
 
 LoopMode MainWindow::loop_mode() const {
     if (unseen.unseen()) return LoopMode::kPaused;
-    if (iconized) return LoopMode::kFolded;
+    if (iconized_) return LoopMode::kFolded;
     if (auto_hide.hiding()) return LoopMode::kHidden;
     return LoopMode::kFrames;
 }
 
 DWORD MainWindow::rest(LoopMode mode) {
     if (mode == LoopMode::kFrames || mode == LoopMode::kPaused) {
-        rest_mode = mode;
+        rest_mode_ = mode;
         return mode == LoopMode::kPaused ? INFINITE : 0;
     }
     const DWORD period = mode == LoopMode::kFolded ? kFoldedRefreshMs : kHiddenCursorMs;
@@ -75,9 +79,9 @@ DWORD MainWindow::rest(LoopMode mode) {
     // follow the memory from the moment the window folds. A wait that ends a
     // little early counts as due: another wake-up for the last millisecond or
     // two would double the wake-ups of a resting gadget.
-    if (mode != rest_mode || ElapsedTicks(rest_done_at, now) + period / kEarlyShare >= period) {
-        rest_mode = mode;
-        rest_done_at = now;
+    if (mode != rest_mode_ || ElapsedTicks(rest_done_at_, now) + period / kEarlyShare >= period) {
+        rest_mode_ = mode;
+        rest_done_at_ = now;
         if (mode == LoopMode::kFolded) {
             tray.refresh();
         } else {
@@ -85,7 +89,7 @@ DWORD MainWindow::rest(LoopMode mode) {
         }
         return period;
     }
-    return period - ElapsedTicks(rest_done_at, now);
+    return period - ElapsedTicks(rest_done_at_, now);
 }
 
 void MainWindow::follow_unseen() {
@@ -97,23 +101,25 @@ void MainWindow::follow_unseen() {
 }
 
 bool MainWindow::pace_frame(int32_t frame_rate) {
-    const PaceDecision decision = PaceFrame(pacer, platform.clock.time(), frame_rate);
+    const PaceDecision decision = PaceFrame(pacer_, platform.clock.time(), frame_rate);
     if (decision.sleep_ms > 0) {
         platform.clock.sleep(decision.sleep_ms);
-        FrameStarted(pacer, platform.clock.time());
+        FrameStarted(pacer_, platform.clock.time());
     }
-    frame_late = decision.late;
-    return frame_late;
+    frame_late_ = decision.late;
+    return frame_late_;
 }
+
+void MainWindow::restart_pacing() { pacer_ = FramePacer{}; }
 
 RECT MainWindow::load_settings(const std::wstring& path, bool& position_found) {
     std::string text;
-    const StoredSettings stored = settings.load(path, processor_count, text);
-    frame_rate = stored.frame_rate;
+    const StoredSettings stored = settings.load(path, processor_count_, text);
+    frame_rate_ = ClampFrameRate(stored.frame_rate);
     auto_hide.set_on(stored.auto_hide);
     translucency.set(stored.translucent, stored.alpha);
-    iconized = stored.iconized;
-    // The meter takes its font face and caption from the same text.
+    iconized_ = stored.iconized;
+    // The meter takes its font face_ and caption from the same text.
     if (meter_form != nullptr) meter_form->apply_settings(text);
     position_found = stored.position_found;
     return RECT{stored.left, stored.top, stored.right, stored.bottom};
@@ -123,14 +129,61 @@ void MainWindow::save_settings() { settings.save(hwnd, stored_options(), meter_s
 
 StoredSettings MainWindow::stored_options() const {
     StoredSettings options;
-    options.frame_rate = frame_rate;
+    options.frame_rate = frame_rate_;
     options.auto_hide = auto_hide.on();
     options.translucent = translucency.on();
     options.alpha = translucency.alpha();
-    options.iconized = iconized;
+    options.iconized = iconized_;
     return options;
 }
 
 std::string MainWindow::meter_settings() const {
     return meter_form != nullptr ? meter_form->settings_text() : std::string();
 }
+
+// The display's scale: the meter's picture, the window's size and shape, the
+// tooltip's area and the tray's pictures follow a move to a monitor of another
+// scale, or a new setting.
+const MeterScale& MainWindow::scale() const {
+    return meter_form != nullptr ? meter_form->scale : kUnscaled;
+}
+
+void MainWindow::apply_dpi(uint32_t dpi, const RECT* place) {
+    // During a drag across monitors the message may come again and again: only
+    // a real change of scale rebuilds anything.
+    if (meter_form == nullptr || ScaleForDpi(dpi).dpi == meter_form->scale.dpi) return;
+    meter_form->set_dpi(dpi);
+    const MeterScale& now = meter_form->scale;
+    const int32_t height = WindowHeightForProcessors(processor_count_, now);
+    RECT rect = {};
+    if (place != nullptr) {
+        rect = *place;
+    } else {
+        GetWindowRect(hwnd, &rect);
+    }
+    // The size always comes from the scale, whatever size the rectangle has.
+    SetWindowPos(hwnd, nullptr, rect.left, rect.top, now.width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (processor_count_ == 1) shape.apply(hwnd, now);
+    tooltip.set_area(RECT{0, 0, now.slot_width, height});
+    update_tray_icon_size();
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void MainWindow::update_tray_icon_size() {
+    if (tray.set_icon_size(SmallIconSize()) && iconized_) tray.refresh();
+}
+
+uint32_t MainWindow::processor_count() const { return processor_count_; }
+
+int32_t MainWindow::frame_rate() const { return frame_rate_; }
+
+bool MainWindow::iconized() const { return iconized_; }
+
+bool MainWindow::frame_late() const { return frame_late_; }
+
+uint32_t MainWindow::skipped_frames() const { return skipped_frames_; }
+
+bool MainWindow::ignores_next_close() const { return ignore_next_close_; }
+
+UINT MainWindow::taskbar_created_message() const { return taskbar_created_message_; }

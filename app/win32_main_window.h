@@ -1,5 +1,7 @@
-// The one application object: the gadget's window, its samplers, its tray icon,
-// its options and the meter it shows.
+// The one application object: the gadget's window, composed of the parts that
+// own its state (the tray, the samplers, the settings keeper, why nobody sees
+// it, the shape, the auto-hide, the tooltip, the translucency and the meter),
+// and the paced loop that runs it.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +39,8 @@ enum class LoopMode {
     kPaused,  // nobody can see anything (locked, disconnected, display off, asleep)
 };
 
+// The window procedure and dispatcher of the gadget: it composes the parts,
+// hands each message to the part it is about, and runs the frames.
 class MainWindow : public Window {
 public:
     // Saves to `settings_file` (none: saves nothing), and shows `processor_count`
@@ -45,71 +49,72 @@ public:
     ~MainWindow() override;
     LRESULT handle_message(UINT message, WPARAM wparam, LPARAM lparam) override;
 
+    // One frame: the new samples and the frame commands to the meter (or, while
+    // folded, the tray's refresh), then the auto-hide's look at the cursor.
     void update_frame();
+    // Sleeps out the rest of the frame's budget at `frame_rate`; true when the
+    // frame had used it all (the next frame then sheds its drawing).
     bool pace_frame(int32_t frame_rate);
+    // Frames start afresh: the time since the last one was no late frame.
+    void restart_pacing();
     LoopMode loop_mode() const;
     // The work of a mode without frames, when due; the milliseconds until the
     // next is due (INFINITE when none is).
     DWORD rest(LoopMode mode);
-    // The lengths the window and its picture have at the meter's scale.
-    const MeterScale& scale() const;
-    // Draws at `dpi` from now on: the meter, the window's size (at `place`'s
-    // corner when given), the one-processor shape, the tooltip's rectangle and
-    // the tray pictures follow. Nothing happens when the scale stays.
-    void apply_dpi(uint32_t dpi, const RECT* place);
-    // Loads the tray pictures again when the size the shell draws them at changed.
-    void update_tray_icon_size();
-    // Whenever the window ends up shown, `show_command` shows it: by default
-    // without taking the focus, as a gadget coming back by itself should.
+    // Folds into the tray icon or back. Whenever the window ends up shown,
+    // `show_command` shows it: by default without taking the focus, as a gadget
+    // coming back by itself should.
     void set_iconized(bool on, int show_command = SW_SHOWNA);
-    void show_tray_menu();
     // Takes the options from the settings in `path` (the meter its font and
     // caption); the stored window rectangle when position_found.
     RECT load_settings(const std::wstring& path, bool& position_found);
     // Saves at once, so a gadget that is killed or crashes later loses nothing
     // the user set.
     void save_settings();
-    // Puts a window that a display change left on no monitor at the default place.
-    void keep_on_a_monitor();
 
+    // The lengths the window and its picture have at the meter's scale.
+    const MeterScale& scale() const;
+    uint32_t processor_count() const;
+    int32_t frame_rate() const;
+    bool iconized() const;
+    bool frame_late() const;
+    // Frames in a row whose drawing was shed after late frames.
+    uint32_t skipped_frames() const;
+    // A close now would be swallowed (one follows a released Applications key).
+    bool ignores_next_close() const;
+    // 0 until the window is created: no message is taken for it before.
+    UINT taskbar_created_message() const;
+
+    // The parts, each owning its state.
     Tray tray;
-    int32_t frame_rate = 30;
-    uint32_t skipped_frames = 0;
-    WindowShape shape;
-    uint32_t processor_count = 1;
-    Translucency translucency;
-    AutoHide auto_hide;
     Samplers samplers;
-    Unseen unseen;
-    // When the work of a mode without frames was last done.
-    DWORD rest_done_at = 0;
-    LoopMode rest_mode = LoopMode::kFrames;
-    MeterForm* meter_form = nullptr;
-    UINT taskbar_created_message = 0;
-    // A second start asks with this message whether the gadget uses its
-    // settings file (the file's key); 0 until registered.
-    UINT bring_forward_message = 0;
     SettingsKeeper settings;
-    // The restored rectangle when a move began, to tell a move from a click.
-    RECT move_start = {};
+    Unseen unseen;
+    WindowShape shape;
+    AutoHide auto_hide;
     Tooltip tooltip;
-    bool ignore_next_close = false;
-    bool iconized = false;
-    // Started folded with no taskbar yet: folds when the taskbar's message comes.
-    bool fold_when_taskbar_comes = false;
-    bool frame_late = false;
-    FramePacer pacer;
-    // The language the window speaks, chosen once on construction.
-    const Face* face = &kJapaneseFace;
+    Translucency translucency;
+    // The meter's content, owned.
+    MeterForm* meter_form = nullptr;
 
 private:
     void on_create(const CREATESTRUCTA& create);
     void on_destroy();
+    void on_command(WORD command);
     // Rests and pauses the samplers while nobody can see the meter, and
     // resumes both once someone can.
     void follow_unseen();
-    void on_command(WORD command);
+    // Draws at `dpi` from now on: the meter, the window's size (at `place`'s
+    // corner when given), the one-processor shape, the tooltip's rectangle and
+    // the tray pictures follow. Nothing happens when the scale stays.
+    void apply_dpi(uint32_t dpi, const RECT* place);
+    // Loads the tray pictures again when the size the shell draws them at changed.
+    void update_tray_icon_size();
+    // Puts a window that a display change left on no monitor at the default place.
+    void keep_on_a_monitor();
     void show_window_menu(LPARAM point);
+    void show_tray_menu();
+    void track_menu(WORD resource, POINT point);
     void show_fold_failure();
     // set_iconized, and a save when the window folded or unfolded.
     void switch_folded(bool on);
@@ -118,7 +123,27 @@ private:
     // The options as the settings file stores them, and the meter's own part of it.
     StoredSettings stored_options() const;
     std::string meter_settings() const;
-    void track_menu(WORD resource, POINT point);
+
+    const uint32_t processor_count_;
+    // The language the window speaks, chosen once on construction.
+    const Face* face_;
+    int32_t frame_rate_ = 30;
+    bool iconized_ = false;
+    // Started folded with no taskbar yet: folds when the taskbar's message comes.
+    bool fold_when_taskbar_comes_ = false;
+    bool ignore_next_close_ = false;
+    FramePacer pacer_;
+    bool frame_late_ = false;
+    uint32_t skipped_frames_ = 0;
+    // When the work of a mode without frames was last done.
+    DWORD rest_done_at_ = 0;
+    LoopMode rest_mode_ = LoopMode::kFrames;
+    UINT taskbar_created_message_ = 0;
+    // A second start asks with this message whether the gadget uses its
+    // settings file (the file's key); 0 until registered.
+    UINT bring_forward_message_ = 0;
+    // The restored rectangle when a move began, to tell a move from a click.
+    RECT move_start_ = {};
 };
 
 // Takes at most one message: 0 when none was waiting, -1 for WM_QUIT (not

@@ -28,7 +28,7 @@ bool IsDeviceContext(HDC dc) {
     return type == OBJ_DC || type == OBJ_MEMDC || type == OBJ_METADC || type == OBJ_ENHMETADC;
 }
 
-// The menu in the face's language, so that menus and texts always agree; the
+// The menu in the face_'s language, so that menus and texts always agree; the
 // resource loader's own choice only when that language is missing.
 HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
     const HRSRC found = FindResourceExA(instance, RT_MENU, MAKEINTRESOURCEA(resource), language);
@@ -68,8 +68,8 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         return result;
     }
     case WM_CLOSE:
-        if (!ignore_next_close) DestroyWindow(hwnd);
-        ignore_next_close = false;
+        if (!ignore_next_close_) DestroyWindow(hwnd);
+        ignore_next_close_ = false;
         return 0;
     case WM_QUERYENDSESSION:
         // Only a question: another program may still veto the end, or the user
@@ -103,7 +103,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     case WM_KEYUP:
         // The system's close that follows a released Applications key is not the user's.
-        if (wparam == VK_APPS) ignore_next_close = true;
+        if (wparam == VK_APPS) ignore_next_close_ = true;
         return 0;
     case WM_TIMER:
         if (wparam == kSaveRetryTimer) {
@@ -114,13 +114,13 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
     case WM_ENTERSIZEMOVE:
-        move_start = restored_rect();
+        move_start_ = restored_rect();
         return 0;
     case WM_EXITSIZEMOVE: {
         // Both the drag and the menu's keyboard move end here; a click that
         // moved nothing is not worth a write.
         const RECT end = restored_rect();
-        if (!EqualRect(&end, &move_start)) save_settings();
+        if (!EqualRect(&end, &move_start_)) save_settings();
         return 0;
     }
     case WM_LBUTTONDOWN:
@@ -171,7 +171,7 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         // The meter paints every pixel; an erased background would only flash.
         return 0;
     case kTrayMessage:
-        if (wparam == kTrayId && lparam == WM_LBUTTONDBLCLK) switch_folded(!iconized);
+        if (wparam == kTrayId && lparam == WM_LBUTTONDBLCLK) switch_folded(!iconized_);
         if (wparam == kTrayId && lparam == WM_RBUTTONUP) show_tray_menu();
         return 0;
     case WM_COMMAND:
@@ -180,15 +180,15 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
         // A restarted taskbar has forgotten the icon: put it back. A first one
         // takes the fold the gadget was started with.
-        if (taskbar_created_message != 0 && message == taskbar_created_message) {
+        if (taskbar_created_message_ != 0 && message == taskbar_created_message_) {
             // A new taskbar may draw at another scale.
             update_tray_icon_size();
-            if (iconized || fold_when_taskbar_comes) {
-                fold_when_taskbar_comes = false;
+            if (iconized_ || fold_when_taskbar_comes_) {
+                fold_when_taskbar_comes_ = false;
                 switch_folded(true);
             }
         }
-        if (bring_forward_message != 0 && message == bring_forward_message) {
+        if (bring_forward_message_ != 0 && message == bring_forward_message_) {
             return bring_forward(wparam, lparam);
         }
         return DefWindowProcA(hwnd, message, wparam, lparam);
@@ -200,9 +200,9 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     // created with came from the screen's.
     if (meter_form != nullptr) meter_form->set_dpi(WindowDpi(hwnd));
     SetWindowPos(hwnd, nullptr, 0, 0, scale().width,
-                 WindowHeightForProcessors(processor_count, scale()),
+                 WindowHeightForProcessors(processor_count_, scale()),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (processor_count == 1) shape.apply(hwnd, scale());
+    if (processor_count_ == 1) shape.apply(hwnd, scale());
     if (meter_form != nullptr) meter_form->target_window = hwnd;
     InitCommonControls();
     KeepOnTop(hwnd);
@@ -214,27 +214,27 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     GetClientRect(hwnd, &processor_column);
     // Only over the processor column: the memory side has its own figures.
     processor_column.right = scale().slot_width;
-    tooltip.create(hwnd, create.hInstance, processor_count, *face, processor_column);
+    tooltip.create(hwnd, create.hInstance, processor_count_, *face_, processor_column);
 
-    taskbar_created_message = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
-    bring_forward_message = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
-    LetThrough(hwnd, taskbar_created_message);
-    LetThrough(hwnd, bring_forward_message);
+    taskbar_created_message_ = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
+    bring_forward_message_ = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
+    LetThrough(hwnd, taskbar_created_message_);
+    LetThrough(hwnd, bring_forward_message_);
     unseen.watch(hwnd);
     platform.window_manager.show_window(hwnd, SW_HIDE);
-    tray.prepare(hwnd, instance, *face, SmallIconSize());
+    tray.prepare(hwnd, instance, *face_, SmallIconSize());
 
-    const bool wanted = iconized;
-    iconized = false;
+    const bool wanted = iconized_;
+    iconized_ = false;
     // Started by the user, the gadget comes up active.
     set_iconized(wanted, SW_SHOW);
-    if (wanted && !iconized) {
+    if (wanted && !iconized_) {
         // Started with Windows before Explorer, the gadget has no taskbar to
         // fold into yet: no message then, and the fold follows the taskbar.
         if (platform.shell.taskbar_exists()) {
             show_fold_failure();
         } else {
-            fold_when_taskbar_comes = true;
+            fold_when_taskbar_comes_ = true;
         }
         tray.hide();
     }
@@ -253,7 +253,7 @@ void MainWindow::on_destroy() {
 void MainWindow::on_command(WORD command) {
     switch (command) {
     case kExit:
-        ignore_next_close = false;
+        ignore_next_close_ = false;
         SendMessageA(hwnd, WM_CLOSE, 0, 0);
         break;
     case kTranslucent:
@@ -273,9 +273,9 @@ void MainWindow::on_command(WORD command) {
         save_settings();
         break;
     case kIconize: {
-        const bool wanted = !iconized;
+        const bool wanted = !iconized_;
         switch_folded(wanted);
-        if (wanted && !iconized) show_fold_failure();
+        if (wanted && !iconized_) show_fold_failure();
         break;
     }
     case kMove:
@@ -295,27 +295,27 @@ void MainWindow::on_command(WORD command) {
 
 void MainWindow::set_iconized(bool on, int show_command) {
     if (on) {
-        iconized = true;
+        iconized_ = true;
         if (tray.show()) {
             platform.window_manager.show_window(hwnd, SW_HIDE);
             return;
         }
         // Hidden without an icon the gadget could be neither reached nor
         // ended: it comes back where it was, whichever way the fold came.
-        iconized = false;
+        iconized_ = false;
         platform.window_manager.show_window(hwnd, show_command);
         KeepOnTop(hwnd);
         return;
     }
-    iconized = false;
+    iconized_ = false;
     tray.hide();
     platform.window_manager.show_window(hwnd, show_command);
 }
 
 void MainWindow::switch_folded(bool on) {
-    const bool was = iconized;
+    const bool was = iconized_;
     set_iconized(on);
-    if (iconized != was) save_settings();
+    if (iconized_ != was) save_settings();
 }
 
 LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
@@ -323,7 +323,7 @@ LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
                          static_cast<uint32_t>(key_low);
     // Other gadgets' files are not this one's business.
     if (key != settings.key()) return 0;
-    if (iconized) switch_folded(false);
+    if (iconized_) switch_folded(false);
     // Hidden by auto-hide counts as well; the count starts anew.
     auto_hide.forget();
     platform.window_manager.show_window(hwnd, SW_SHOW);
@@ -349,7 +349,7 @@ RECT MainWindow::restored_rect() {
 }
 
 void MainWindow::show_fold_failure() {
-    platform.window_manager.message_box(hwnd, WideFromShiftJis(face->fold_failed).c_str(),
+    platform.window_manager.message_box(hwnd, WideFromShiftJis(face_->fold_failed).c_str(),
                              WideFromShiftJis(kCaption).c_str(), MB_ICONEXCLAMATION);
 }
 
@@ -371,7 +371,7 @@ void MainWindow::show_tray_menu() {
 }
 
 void MainWindow::track_menu(WORD resource, POINT at) {
-    const HMENU menu = LoadFaceMenu(instance, resource, face->menu_language);
+    const HMENU menu = LoadFaceMenu(instance, resource, face_->menu_language);
     if (menu == nullptr) return;
     const HMENU popup = GetSubMenu(menu, 0);
     // Loaded fresh each time, so only the options that are on get a mark.

@@ -87,13 +87,13 @@ TEST(MainWindow, StartsWithTheDefaultOptions) {
     MainWindow window;
     SYSTEM_INFO system;
     GetSystemInfo(&system);
-    EXPECT_EQ(window.processor_count, ClampProcessorCount(system.dwNumberOfProcessors));
-    EXPECT_EQ(window.frame_rate, 30);
+    EXPECT_EQ(window.processor_count(), ClampProcessorCount(system.dwNumberOfProcessors));
+    EXPECT_EQ(window.frame_rate(), 30);
     EXPECT_EQ(window.hwnd, nullptr);
     EXPECT_EQ(window.tray.level(), Tray::kNoLevel);
     EXPECT_EQ(window.translucency.alpha(), 128);
-    EXPECT_FALSE(window.iconized || window.translucency.on() || window.auto_hide.on() ||
-                 window.frame_late);
+    EXPECT_FALSE(window.iconized() || window.translucency.on() || window.auto_hide.on() ||
+                 window.frame_late());
 }
 
 TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {
@@ -129,10 +129,10 @@ TEST(MainWindow, PacesFramesWithTheInjectedClock) {
     EXPECT_FALSE(window.pace_frame(30));
     fake_now += 40;
     EXPECT_TRUE(window.pace_frame(30));
-    EXPECT_TRUE(window.frame_late);
+    EXPECT_TRUE(window.frame_late());
     fake_now += 5;
     EXPECT_FALSE(window.pace_frame(0));  // an unusable rate paces at 30
-    EXPECT_FALSE(window.frame_late);
+    EXPECT_FALSE(window.frame_late());
     EXPECT_EQ(fake_sleeps, (std::vector<DWORD>{23, 1, 28}));
 }
 

@@ -98,7 +98,7 @@ Harness::Harness(LANGID ui_language, uint32_t processor_count) {
     window = new MainWindow(fakes.settings_path, processor_count);
     const std::string caption = window->meter_form->default_caption;
     delete window->meter_form;
-    window->meter_form = new RecordingForm(window->processor_count);
+    window->meter_form = new RecordingForm(window->processor_count());
     window->meter_form->default_caption = caption;
 }
 
@@ -115,8 +115,19 @@ bool Harness::create(int32_t x, int32_t y) {
     char* name = class_names[created_windows++ % 64];
     std::snprintf(name, 32, "GadgetUnderTest%d", created_windows);
     return window->create(GetModuleHandleA(nullptr), nullptr, name, x, y, kMeterWidth,
-                          WindowHeightForProcessors(window->processor_count), VG_WINDOW_TITLE,
+                          WindowHeightForProcessors(window->processor_count()), VG_WINDOW_TITLE,
                           kGadgetStyle, kGadgetExStyle, nullptr, nullptr);
+}
+
+void StartFolded(MainWindow& window) {
+    const HANDLE file = CreateFileW(fakes.settings_path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char text[] = "<ICON>1</ICON>";
+    DWORD written = 0;
+    WriteFile(file, text, sizeof text - 1, &written, nullptr);
+    CloseHandle(file);
+    bool position_found = false;
+    window.load_settings(fakes.settings_path, position_found);
 }
 
 void ArmAutoHide(MainWindow& window) {

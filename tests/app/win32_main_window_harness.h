@@ -94,6 +94,10 @@ private:
     Harness& operator=(const Harness&) = delete;
 };
 
+// The window starts folded, as the settings file says: to be called before
+// the harness creates the window.
+void StartFolded(MainWindow& window);
+
 // Arms the auto-hide's count as a hit test with the option on does, and leaves
 // the option as it was.
 void ArmAutoHide(MainWindow& window);

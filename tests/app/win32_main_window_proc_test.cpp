@@ -151,12 +151,12 @@ TEST(WindowMenu, TheApplicationsKeyOpensItAtTheCornerAndSwallowsTheNextClose) {
 
     // Other keys arm nothing.
     SendMessageA(hwnd, WM_KEYUP, 'A', 0);
-    EXPECT_FALSE(window.ignore_next_close);
+    EXPECT_FALSE(window.ignores_next_close());
     EXPECT_EQ(SendMessageA(hwnd, WM_KEYUP, VK_APPS, 0), 0);
-    EXPECT_TRUE(window.ignore_next_close);
+    EXPECT_TRUE(window.ignores_next_close());
     SendMessageA(hwnd, WM_CLOSE, 0, 0);
     EXPECT_TRUE(IsWindow(hwnd));
-    EXPECT_FALSE(window.ignore_next_close);
+    EXPECT_FALSE(window.ignores_next_close());
     SendMessageA(hwnd, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(window.hwnd, nullptr);
@@ -255,7 +255,7 @@ std::wstring ExpectedTooltip(const MainWindow& window, const wchar_t* label) {
     const ProcessorInfo& processor = processor_info();
     const std::string text = ComposeTooltipText(
         std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
-        window.processor_count, memory.ullTotalPhys, kEnglishFace);
+        window.processor_count(), memory.ullTotalPhys, kEnglishFace);
     return Widened(text.substr(0, text.find('\n') + 1)) + label +
            Widened(FormatByteSize(memory.ullTotalPhys));
 }
@@ -279,7 +279,7 @@ TEST(Tooltip, NamesTheProcessorAndMemoryOverTheLeftHalf) {
     EXPECT_EQ(tool.rect.left, 0);
     EXPECT_EQ(tool.rect.top, 0);
     EXPECT_EQ(tool.rect.right, 120);
-    EXPECT_EQ(tool.rect.bottom, WindowHeightForProcessors(window.processor_count));
+    EXPECT_EQ(tool.rect.bottom, WindowHeightForProcessors(window.processor_count()));
     EXPECT_EQ(text, ExpectedTooltip(window, L" 物理メモリ:"));
     // Without a maximum width Windows would run both lines into one.
     EXPECT_GE(SendMessageW(window.tooltip.window(), TTM_GETMAXTIPWIDTH, 0, 0), 640);
@@ -295,7 +295,7 @@ TEST(Tooltip, AMachineWithMoreProcessorsThanShownSaysSo) {
     const std::wstring text = ToolText(harness.window->tooltip.window(), tool);
     const std::wstring line = text.substr(0, text.find(L'\n'));
     const std::wstring shown =
-        L" x64 (" + std::to_wstring(harness.window->processor_count) + L" shown)";
+        L" x64 (" + std::to_wstring(harness.window->processor_count()) + L" shown)";
     ASSERT_GE(line.size(), shown.size());
     EXPECT_EQ(line.substr(line.size() - shown.size()), shown);
 }
@@ -310,7 +310,7 @@ TEST(Window, AChangeOfScaleRedrawsAndResizesAtThePlaceWindowsSuggests) {
         GetWindowRect(hwnd, &r);
         return std::vector<LONG>{r.left, r.top, r.right - r.left, r.bottom - r.top};
     };
-    const uint32_t count = window.processor_count;
+    const uint32_t count = window.processor_count();
     RECT suggested = {300, 250, 301, 251};  // its size is not taken: the scale decides
     EXPECT_EQ(SendMessageA(hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
                            reinterpret_cast<LPARAM>(&suggested)),
@@ -344,7 +344,7 @@ TEST(Window, MaximizingKeepsPlaceAndSizeAndNothingErasesTheBackground) {
     EXPECT_EQ(limits.ptMaxPosition.x, 100);
     EXPECT_EQ(limits.ptMaxPosition.y, 200);
     EXPECT_EQ(limits.ptMaxSize.x, 240);
-    EXPECT_EQ(limits.ptMaxSize.y, WindowHeightForProcessors(harness.window->processor_count));
+    EXPECT_EQ(limits.ptMaxSize.y, WindowHeightForProcessors(harness.window->processor_count()));
     EXPECT_EQ(limits.ptMinTrackSize.x, 0x5A5A5A5A);
     EXPECT_EQ(limits.ptMaxTrackSize.y, 0x5A5A5A5A);
 
@@ -398,10 +398,10 @@ TEST(Window, PaintsTheMetersPictureAndIgnoresForeignDeviceContexts) {
 TEST(Tray, CreationFoldsWhenTheSettingsSaySoAndADoubleClickUnfolds) {
     Harness harness;
     MainWindow& window = *harness.window;
-    window.iconized = true;
+    StartFolded(window);
     ASSERT_TRUE(harness.create());
     const HWND hwnd = window.hwnd;
-    EXPECT_TRUE(window.iconized);
+    EXPECT_TRUE(window.iconized());
     EXPECT_FALSE(IsWindowVisible(hwnd));
     ASSERT_FALSE(fakes.shell_calls.empty());
     const ShellCall& add = fakes.shell_calls.back();
@@ -415,13 +415,13 @@ TEST(Tray, CreationFoldsWhenTheSettingsSaySoAndADoubleClickUnfolds) {
     // Other events and other icons' messages are not for the window.
     SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDOWN);
     SendMessageA(hwnd, kTrayMessage, kTrayId + 1, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(window.iconized);
+    EXPECT_TRUE(window.iconized());
     EXPECT_EQ(SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK), 0);
-    EXPECT_FALSE(window.iconized);
+    EXPECT_FALSE(window.iconized());
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_EQ(fakes.shell_calls.back().message, static_cast<DWORD>(NIM_DELETE));
     SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(window.iconized);
+    EXPECT_TRUE(window.iconized());
     EXPECT_FALSE(IsWindowVisible(hwnd));
 }
 
@@ -440,7 +440,7 @@ TEST(Tray, TheWindowComesBackWithoutTakingTheFocusUnlessAsked) {
         ASSERT_EQ(GetActiveWindow(), work);
     };
     SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
-    ASSERT_TRUE(window.iconized);
+    ASSERT_TRUE(window.iconized());
     focus_on_work();
     SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
@@ -482,19 +482,19 @@ TEST(Tray, ARestartedTaskbarGetsTheIconBackOnlyWhenFolded) {
     ASSERT_TRUE(harness.create());
     MainWindow& window = *harness.window;
     const UINT taskbar_created = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
-    EXPECT_EQ(window.taskbar_created_message, taskbar_created);
+    EXPECT_EQ(window.taskbar_created_message(), taskbar_created);
     const size_t before = fakes.shell_calls.size();
     SendMessageA(window.hwnd, taskbar_created, 0, 0);
     EXPECT_EQ(fakes.shell_calls.size(), before);
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
 
     SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
-    ASSERT_TRUE(window.iconized);
+    ASSERT_TRUE(window.iconized());
     fakes.shell_calls.clear();
     SendMessageA(window.hwnd, taskbar_created, 0, 0);
     ASSERT_EQ(fakes.shell_calls.size(), 1u);
     EXPECT_EQ(fakes.shell_calls[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_TRUE(window.iconized);
+    EXPECT_TRUE(window.iconized());
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
 }
 
@@ -516,7 +516,7 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
     fakes.shell_result = FALSE;
     fakes.shell_error = ERROR_TIMEOUT;
     SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
-    EXPECT_FALSE(window.iconized);
+    EXPECT_FALSE(window.iconized());
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
     ExpectFoldFailureBox(window.hwnd);
 
@@ -529,7 +529,7 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
     GetWindowRect(window.hwnd, &before);
     fakes.shell_result = FALSE;
     SendMessageA(window.hwnd, RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE), 0, 0);
-    EXPECT_FALSE(window.iconized);
+    EXPECT_FALSE(window.iconized());
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
     EXPECT_TRUE(GetWindowLongA(window.hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
     RECT after;
@@ -541,11 +541,11 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
 // Creates the window with the settings asking for the fold while the shell
 // refuses the icon with `error`: it comes up shown, unfolded.
 HWND CreateFoldedWhileTheShellRefuses(Harness& harness, DWORD error) {
-    harness.window->iconized = true;
+    StartFolded(*harness.window);
     fakes.shell_result = FALSE;
     fakes.shell_error = error;
     if (!harness.create()) return nullptr;
-    EXPECT_FALSE(harness.window->iconized);
+    EXPECT_FALSE(harness.window->iconized());
     EXPECT_TRUE(IsWindowVisible(harness.window->hwnd));
     return harness.window->hwnd;
 }
@@ -559,19 +559,19 @@ TEST(Tray, StartedFoldedBeforeAnyTaskbarItShowsWithoutAMessageAndFoldsWhenTheTas
     EXPECT_TRUE(fakes.message_boxes.empty());
     // Folding by hand without a taskbar fails as any failed fold does.
     SendMessageA(hwnd, WM_COMMAND, kIconize, 0);
-    EXPECT_FALSE(window.iconized);
+    EXPECT_FALSE(window.iconized());
     EXPECT_TRUE(IsWindowVisible(hwnd));
     EXPECT_EQ(fakes.message_boxes.size(), 1u);
 
     fakes.shell_result = TRUE;
     fakes.taskbar = true;
     SendMessageA(hwnd, RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE), 0, 0);
-    EXPECT_TRUE(window.iconized);
+    EXPECT_TRUE(window.iconized());
     EXPECT_FALSE(IsWindowVisible(hwnd));
     // Only the first taskbar takes the fold the gadget was started with.
     SendMessageA(hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
     SendMessageA(hwnd, RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE), 0, 0);
-    EXPECT_FALSE(window.iconized);
+    EXPECT_FALSE(window.iconized());
 }
 
 TEST(Tray, StartingFoldedWithoutATaskbarShowsTheWindowAndSavesItUnfolded) {
@@ -678,7 +678,7 @@ TEST(Session, SettingsAreSavedWhenAnOptionOrTheFoldChangesOrAMoveEndsElsewhere) 
 TEST(SecondStart, OnlyTheGadgetOfTheSameSettingsFileComesForwardUnfolded) {
     Harness harness;
     MainWindow& window = *harness.window;
-    window.iconized = true;
+    StartFolded(window);
     ASSERT_TRUE(harness.create());
     const UINT ask = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     const auto asked = [&](uint64_t key) {
@@ -687,9 +687,9 @@ TEST(SecondStart, OnlyTheGadgetOfTheSameSettingsFileComesForwardUnfolded) {
     };
     const uint64_t key = SettingsFileKey(fakes.settings_path);
     EXPECT_EQ(asked(key ^ (uint64_t{1} << 40)), 0);
-    EXPECT_TRUE(window.iconized);
+    EXPECT_TRUE(window.iconized());
     EXPECT_EQ(asked(key), kBroughtForward);
-    EXPECT_FALSE(window.iconized);
+    EXPECT_FALSE(window.iconized());
     EXPECT_TRUE(IsWindowVisible(window.hwnd));
 
     // The key ignores the case of the path, of letters beyond ASCII too, but not
@@ -751,7 +751,7 @@ TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {
 TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {
     Harness harness(0x0409);
     MainWindow& window = *harness.window;
-    window.iconized = true;
+    StartFolded(window);
     fakes.shell_result = FALSE;
     fakes.shell_error = ERROR_TIMEOUT;
     ASSERT_TRUE(harness.create());

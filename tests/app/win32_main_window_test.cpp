@@ -38,7 +38,7 @@ TEST(MainWindowConstruction, RealSamplersReachTheMeter) {
     harness.window = new MainWindow();
     MainWindow& window = *harness.window;
     delete window.meter_form;
-    window.meter_form = new RecordingForm(window.processor_count);
+    window.meter_form = new RecordingForm(window.processor_count());
     // A first sample after about a second; generously longer on a busy machine,
     // where another processor's sampler may well be heard from first.
     bool heard = false;
@@ -79,15 +79,22 @@ TEST(UpdateFrame, HandsOverEachFreshSampleOnceInAscendingProcessorOrder) {
     EXPECT_EQ(usage, 98.0);
 }
 
+DWORD late_now = 0;
+DWORD WINAPI LateClock() { return late_now; }
+
 TEST(UpdateFrame, TheMeterHearsFromEveryFrameEvenASkippedOneWithoutSamples) {
     Harness harness;
     MainWindow& window = *harness.window;
-    window.frame_late = true;
+    // A frame that took longer than its budget.
+    platform.clock.time = LateClock;
+    window.pace_frame(30);
+    late_now += 40;
+    ASSERT_TRUE(window.pace_frame(30));
     for (int frame = 0; frame < 11; ++frame) window.update_frame();
     ASSERT_EQ(harness.form().texts.size(), 11u);
     for (int frame = 0; frame < 10; ++frame) EXPECT_EQ(harness.form().texts[frame], "") << frame;
     EXPECT_EQ(harness.form().texts[10], kFrame);
-    EXPECT_EQ(window.skipped_frames, 0u);
+    EXPECT_EQ(window.skipped_frames(), 0u);
 }
 
 TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
@@ -95,7 +102,7 @@ TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
     ASSERT_TRUE(harness.create());
     MainWindow& window = *harness.window;
     SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
-    ASSERT_TRUE(window.iconized);
+    ASSERT_TRUE(window.iconized());
     harness.form().texts.clear();
     Publish(window, 0, 12.5);
     window.update_frame();
@@ -105,7 +112,8 @@ TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
     EXPECT_TRUE(harness.form().texts.empty());
     EXPECT_NE(window.tray.level(), Tray::kNoLevel);
 
-    window.iconized = false;
+    SendMessageA(window.hwnd, kTrayMessage, kTrayId, WM_LBUTTONDBLCLK);
+    ASSERT_FALSE(window.iconized());
     window.update_frame();
     ASSERT_EQ(harness.form().texts.size(), 1u);
     EXPECT_EQ(harness.form().texts[0],
@@ -120,7 +128,7 @@ TEST(UpdateFrame, AutoHideHidesAfterTenFramesOverTheWindowAndShowsWhenTheCursorL
     ASSERT_TRUE(harness.create(100, 200));
     MainWindow& window = *harness.window;
     const HWND hwnd = window.hwnd;
-    const int32_t bottom = 200 + WindowHeightForProcessors(window.processor_count);
+    const int32_t bottom = 200 + WindowHeightForProcessors(window.processor_count());
 
     // Idle: the cursor is not even looked at.
     window.update_frame();

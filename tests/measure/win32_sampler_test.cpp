@@ -186,6 +186,9 @@ TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
 
 TEST_F(SamplerTest, WithoutAStopEventTheStopEndsTheThreadAfterOneMoreSample) {
     platform.threads.create_event = NoEvent;
+    // Every turn a whole interval after the one before, however early a sleep
+    // ends by the tick count: the last turn has a new reading to publish.
+    platform.clock.ticks = JumpingTicks;
     SamplerShared& shared = block(1000);
     start(shared, 0);
     double usage;

@@ -204,24 +204,28 @@ TEST_F(SettingsFileTest, GadgetTakesItsOptionsFromTheFileAndWritesThemBack) {
     bool found = false;
     const RECT rect = gadget.load_settings(path_, found);
     EXPECT_TRUE(found);
-    EXPECT_EQ(rect.bottom, 50 + WindowHeightForProcessors(gadget.processor_count));
-    EXPECT_EQ(gadget.frame_rate, 30);
+    EXPECT_EQ(rect.bottom, 50 + WindowHeightForProcessors(gadget.processor_count()));
+    EXPECT_EQ(gadget.frame_rate(), 30);
     EXPECT_EQ(gadget.translucency.alpha(), 255);
-    EXPECT_TRUE(gadget.auto_hide.on() && gadget.translucency.on() && gadget.iconized);
+    EXPECT_TRUE(gadget.auto_hide.on() && gadget.translucency.on() && gadget.iconized());
 
+    // Written back as taken: flags as 0 or 1, the opacity clamped, the meter's
+    // own elements after them.
     gadget.hwnd = MakeWindow(rect.left, rect.top);
-    gadget.translucency.set(true, 128);
-    gadget.auto_hide.set_on(false);
-    gadget.iconized = false;
     gadget.save_settings();
-    // The meter's own elements follow.
-    EXPECT_EQ(Get(path_).substr(0, kWindowPart.size()), kWindowPart);
+    const std::string written =
+        "<POSITION><x1>100</x1><x2>340</x2><y1>50</y1><y2>74</y2></POSITION>"
+        "<FRAME_RATE>30</FRAME_RATE><AUTO_HIDE>1</AUTO_HIDE><TRANS>1</TRANS>"
+        "<TRANSRATE>255</TRANSRATE><ICON>1</ICON>";
+    EXPECT_EQ(Get(path_).substr(0, written.size()), written);
+    DestroyWindow(gadget.hwnd);
+    gadget.hwnd = nullptr;
 
     DeleteFileW(path_.c_str());
     gadget.load_settings(path_, found);
     EXPECT_FALSE(found);
     EXPECT_EQ(gadget.translucency.alpha(), 128);
-    EXPECT_FALSE(gadget.translucency.on() || gadget.auto_hide.on() || gadget.iconized);
+    EXPECT_FALSE(gadget.translucency.on() || gadget.auto_hide.on() || gadget.iconized());
 }
 
 TEST_F(SettingsFileTest, AFileHeldOpenIsReadAndOneThatCannotBeReadIsNeverSavedOver) {
