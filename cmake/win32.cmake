@@ -5,7 +5,7 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=
 # No DLL beyond the system's: the C and C++ run-times are linked in.
 add_link_options(-static -static-libgcc -static-libstdc++)
 # Every other library the program uses is loaded at run time from the system
-# folder (text/win32_system_libraries.h): the import table names only libraries
+# folder (platform/win32_system_libraries.h): the import table names only libraries
 # that the system itself protects from look-alikes in the program's folder.
 
 # Win32 code: everything of the program but WinMain.

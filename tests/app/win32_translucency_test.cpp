@@ -96,6 +96,10 @@ TEST_F(ShapedWindowTest, CutShapeDropsTheBottomLeftCellUntilItIsDropped) {
     EXPECT_EQ(WindowFromPoint(POINT{place.left + 200, place.top + 5}), window_);
     EXPECT_NE(WindowFromPoint(in_cut_cell), window_);
 
+    // At twice the scale the cell is cut anew, twice as large.
+    shape.apply(window_, ScaleForDpi(192));
+    EXPECT_EQ(RegionHolds(200, 30), 0);
+    EXPECT_EQ(RegionHolds(300, 10), 1);
     shape.drop(window_);
     EXPECT_EQ(RegionHolds(5, 20), -1);
     EXPECT_FALSE(shape.cut());

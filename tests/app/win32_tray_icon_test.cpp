@@ -155,6 +155,17 @@ TEST_F(TrayIconTest, RecordChangesReachTheShellOnlyAsTold) {
     EXPECT_EQ(calls.size(), 2u);
 }
 
+TEST_F(TrayIconTest, AnIconStillShownGoesWithItsRecord) {
+    {
+        TrayIcon shown;
+        shown.configure(window_, kTrayId, kTrayMessage, nullptr, "tip");
+        ASSERT_TRUE(shown.add(5, 500));
+        TrayIcon never_shown;
+        calls.clear();
+    }
+    EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_DELETE});
+}
+
 TEST_F(TrayIconTest, TipIsCutAtTheRecordsSizeWithoutSplittingACharacter) {
     icon_.set_tip(std::string(100, 'a'), false);
     EXPECT_EQ(Tip(), std::wstring(63, L'a'));

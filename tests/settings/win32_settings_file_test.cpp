@@ -313,6 +313,26 @@ TEST_F(SettingsFileTest, AProgramFolderThatCannotBeWrittenKeepsItsSettingsInTheA
     }
 }
 
+TEST_F(SettingsFileTest, AKeeperWithoutAFileKeepsNothing) {
+    // As for a window made without settings: not even a temporary file appears.
+    ASSERT_TRUE(SetCurrentDirectoryW(directory_.c_str()));
+    SettingsKeeper keeper;
+    StoredSettings options;
+    options.translucent = true;
+    keeper.save(nullptr, options, "<MSG00>x</MSG00>");
+    EXPECT_FALSE(keeper.pending() || keeper.retrying());
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((directory_ + L"\\*.*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    int entries = 0;
+    do {
+        ++entries;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    EXPECT_EQ(entries, 2) << "only . and ..";
+    SetCurrentDirectoryW(L"..");
+}
+
 TEST(SettingsPlace, AFolderBeyondTheClassicPathLimitIsNamedInItsExtendedForm) {
     const std::wstring deep = L"\\" + std::wstring(MAX_PATH - 64, L'\uac8c') + L"\\";
     EXPECT_EQ(RoomyFolder(L"C:" + deep), L"\\\\?\\C:" + deep);
