@@ -18,10 +18,6 @@ constexpr DWORD kHiddenCursorMs = 100;
 // What of a rest's period a wait may end early by and still count as due.
 constexpr DWORD kEarlyShare = 20;
 
-}  // namespace
-
-namespace {
-
 uint32_t ProcessorsToShow(uint32_t requested) {
     if (requested == 0) {
         SYSTEM_INFO system;
@@ -56,7 +52,8 @@ void MainWindow::update_frame() {
     }
     UsageSample samples[kMaxProcessors] = {};
     samplers.take(samples);
-    const std::string text = ComposeFrameText(samples, processor_count_, frame_late_, skipped_frames_);
+    const std::string text =
+        ComposeFrameText(samples, processor_count_, frame_late_, skipped_frames_);
     if (meter_form != nullptr) meter_form->handle_message(text);
     auto_hide.look(hwnd);
 }
@@ -119,7 +116,7 @@ RECT MainWindow::load_settings(const std::wstring& path, bool& position_found) {
     auto_hide.set_on(stored.auto_hide);
     translucency.set(stored.translucent, stored.alpha);
     iconized_ = stored.iconized;
-    // The meter takes its font face_ and caption from the same text.
+    // The meter takes its font face and caption from the same text.
     if (meter_form != nullptr) meter_form->apply_settings(text);
     position_found = stored.position_found;
     return RECT{stored.left, stored.top, stored.right, stored.bottom};

@@ -28,7 +28,7 @@ bool IsDeviceContext(HDC dc) {
     return type == OBJ_DC || type == OBJ_MEMDC || type == OBJ_METADC || type == OBJ_ENHMETADC;
 }
 
-// The menu in the face_'s language, so that menus and texts always agree; the
+// The menu in the face's language, so that menus and texts always agree; the
 // resource loader's own choice only when that language is missing.
 HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
     const HRSRC found = FindResourceExA(instance, RT_MENU, MAKEINTRESOURCEA(resource), language);

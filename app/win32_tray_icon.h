@@ -1,7 +1,8 @@
-// The notification-area icon that stands in for the folded window: the shell's
-// icon record, whether it is shown, and an add that retries a busy shell. Tips
-// are given as Shift-JIS and reach the shell as UTF-16 (the wide record), so
-// they read right on every code page.
+// The shell's record of the notification-area icon (see app/win32_tray.h for
+// what the folded gadget shows in it): whether it is shown, and an add that
+// retries a busy shell. Tips are given as Shift-JIS and reach the shell as
+// UTF-16 (the wide record), so they read right on every code page. Every shell
+// request goes through the platform table (platform.shell).
 #pragma once
 
 #include <windows.h>
@@ -9,8 +10,6 @@
 
 #include <cstdint>
 #include <string>
-
-#include "app/face.h"
 
 class TrayIcon {
 public:

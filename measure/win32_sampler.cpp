@@ -210,7 +210,9 @@ SamplerShared::SamplerShared(DWORD interval_ms) : interval_(interval_ms), turn_(
         if (running_event_ != nullptr) CloseHandle(running_event_);
         paused_event_ = running_event_ = nullptr;
     }
-    for (uint32_t i = 0; i < kMaxProcessors; ++i) slots_[i] = SamplerSlot{this, static_cast<int32_t>(i)};
+    for (uint32_t i = 0; i < kMaxProcessors; ++i) {
+        slots_[i] = SamplerSlot{this, static_cast<int32_t>(i)};
+    }
 }
 
 SamplerShared::~SamplerShared() {
@@ -318,8 +320,8 @@ unsigned __stdcall sampler_main(void* argument) {
             continue;
         }
         double usage = 0.0;
-        const bool stop = reader.next(usage) ? shared.publish(slot.index, usage) : shared.stop_asked();
-        if (stop) break;
+        const bool measured = reader.next(usage);
+        if (measured ? shared.publish(slot.index, usage) : shared.stop_asked()) break;
     }
     return 0;
 }

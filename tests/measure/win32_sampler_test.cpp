@@ -90,7 +90,9 @@ HANDLE WINAPI NoEvent(LPSECURITY_ATTRIBUTES, BOOL, BOOL, LPCWSTR) { return nullp
 // A tick count that jumps a second at every look: no reading is ever still the
 // current turn's, so a lone sampler collects at every turn however late it runs.
 volatile LONG jumping_ticks = 0;
-DWORD WINAPI JumpingTicks() { return static_cast<DWORD>(InterlockedExchangeAdd(&jumping_ticks, 1000)); }
+DWORD WINAPI JumpingTicks() {
+    return static_cast<DWORD>(InterlockedExchangeAdd(&jumping_ticks, 1000));
+}
 
 // Sampler threads on the slots of blocks of the test's, joined and cleaned up by the fixture.
 class SamplerTest : public ::testing::Test {
@@ -144,7 +146,8 @@ protected:
     }
 
     void start(SamplerShared& shared, uint32_t index) {
-        const uintptr_t thread = _beginthreadex(nullptr, 0, sampler_main, shared.slot(index), 0, nullptr);
+        const uintptr_t thread =
+            _beginthreadex(nullptr, 0, sampler_main, shared.slot(index), 0, nullptr);
         ASSERT_NE(thread, 0u);
         threads_.push_back(reinterpret_cast<HANDLE>(thread));
     }
