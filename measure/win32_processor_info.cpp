@@ -7,8 +7,8 @@
 
 #include "measure/processor_info.h"
 #include "platform/win32_clock.h"
+#include "platform/win32_platform.h"
 
-void(WINAPI* debug_output)(LPCSTR text) = OutputDebugStringA;
 
 namespace {
 
@@ -93,5 +93,5 @@ void debug_print(const char* format, ...) {
     va_start(arguments, format);
     wvsprintfA(buffer, format, arguments);
     va_end(arguments);
-    debug_output(buffer);
+    platform.debugger.output(buffer);
 }

@@ -10,8 +10,6 @@ void identify_processor();
 void measure_clock();
 // Identifies, measures and writes the 18-line report through debug_print.
 void report_processor();
-// Formats with wvsprintfA into 1024 bytes and sends the text to debug_output.
+// Formats with wvsprintfA into 1024 bytes and sends the text to the debugger
+// output (platform.debugger.output).
 void debug_print(const char* format, ...);
-
-// Where debug_print's text goes: OutputDebugStringA, unless a test listens.
-extern void(WINAPI* debug_output)(LPCSTR text);

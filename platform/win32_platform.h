@@ -93,6 +93,11 @@ struct Platform {
         BOOL(WINAPI* status)(LPMEMORYSTATUSEX status) = GlobalMemoryStatusEx;
     };
 
+    // The debugger output, the one diagnostic the program writes (the processor report).
+    struct Debugger {
+        void(WINAPI* output)(LPCSTR text) = OutputDebugStringA;
+    };
+
     // Threads and the kernel objects they wait on.
     struct Threads {
         uintptr_t(__cdecl* begin_thread)(void* security, unsigned stack_size,
@@ -149,6 +154,7 @@ struct Platform {
     Registry registry;
     Clock clock;
     Memory memory;
+    Debugger debugger;
     Threads threads;
     Performance performance;
     Sessions sessions;

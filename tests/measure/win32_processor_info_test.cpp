@@ -8,6 +8,7 @@
 
 #include "measure/processor_info.h"
 #include "platform/win32_clock.h"
+#include "platform/win32_platform.h"
 
 namespace {
 
@@ -18,14 +19,13 @@ void WINAPI Capture(LPCSTR text) { g_output.push_back(text); }
 // Sends debug_print's text to g_output for the life of the object.
 class CapturedOutput {
 public:
-    CapturedOutput() : previous_(debug_output) {
+    CapturedOutput() {
         g_output.clear();
-        debug_output = Capture;
+        platform.debugger.output = Capture;
     }
-    ~CapturedOutput() { debug_output = previous_; }
 
 private:
-    void(WINAPI* previous_)(LPCSTR);
+    ScopedPlatform platform_;
 };
 
 TEST(ReportProcessor, IdentifiesThisProcessorAndWritesTheReportAsFormatted) {
