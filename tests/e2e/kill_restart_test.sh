@@ -25,7 +25,9 @@ start_gadget
 probe info
 expect_eq "after a kill: the dragged place" "$(probe_value left),$(probe_value top)" \
     "$((left + 100)),$((top + 50))"
-expect_eq "after a kill: translucent" "$(probe_value alpha)" 200
+# The window is found as soon as it exists, before its creation has made it
+# translucent: looked at again until it has.
+expect_soon "after a kill: translucent" 200 info_value alpha
 close_gadget 5000
 
 # Another program holds the file while an option is switched (a sync client
