@@ -25,6 +25,8 @@ const Face kJapaneseFace = {
     "\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8",
     // "表示" (shown)
     "\x95\x5C\x8E\xA6",
+    // "メモリ使用率:" (memory load)
+    "\x83\x81\x83\x82\x83\x8A\x8E\x67\x97\x70\x97\xA6:",
 };
 
 const Face kEnglishFace = {
@@ -38,6 +40,7 @@ const Face kEnglishFace = {
     // right-aligned in the same 120 pixels, it still does not overlap.
     "Free",
     "shown",
+    "Memory load: ",
 };
 
 const Face& FaceForUiLanguage(uint16_t language) {

@@ -15,6 +15,7 @@ struct Face {
     const char* fold_failed;     // the message after a failed fold
     const char* default_caption;  // beside the free memory in the picture
     const char* shown_word;       // "(32 shown)" where the machine has more processors
+    const char* memory_load_label;  // what a screen reader hears before the load in percent
 };
 
 extern const Face kJapaneseFace;

@@ -41,14 +41,22 @@ std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool fr
     return text;
 }
 
+std::string ProcessorCountText(uint32_t processor_count, const Face& face,
+                               uint32_t machine_count) {
+    if (machine_count < processor_count) machine_count = processor_count;
+    if (machine_count <= 1) return std::string();
+    std::string text = "x" + IntToString(static_cast<int32_t>(machine_count));
+    if (machine_count > processor_count) {
+        text += " (" + IntToString(static_cast<int32_t>(processor_count)) + " " + face.shown_word + ")";
+    }
+    return text;
+}
+
 std::string ComposeTooltipText(const std::string& brand, uint32_t processor_count,
                                uint64_t total_memory, const Face& face, uint32_t machine_count) {
     std::string text = Trim(brand);
     if (text.empty()) text = "CPU";
-    if (machine_count < processor_count) machine_count = processor_count;
-    if (machine_count > 1) text += " x" + IntToString(static_cast<int32_t>(machine_count));
-    if (machine_count > processor_count) {
-        text += " (" + IntToString(static_cast<int32_t>(processor_count)) + " " + face.shown_word + ")";
-    }
+    const std::string count = ProcessorCountText(processor_count, face, machine_count);
+    if (!count.empty()) text += " " + count;
     return text + "\n" + face.memory_label + FormatByteSize(total_memory);
 }

@@ -19,6 +19,11 @@ int32_t WholePercent(double usage);
 std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool frame_late,
                              uint32_t& skipped_frames);
 
+// How many processors there are: "" for one, "x8" for eight, and where the
+// machine has more than are shown (`machine_count`), "x64 (32 shown)".
+std::string ProcessorCountText(uint32_t processor_count, const Face& face,
+                               uint32_t machine_count = 0);
+
 // The hover tooltip: processor name (or "CPU"), " xN" for more than one
 // processor, and the installed memory on a second line, labelled in the face's
 // language. N is the machine's count (`machine_count`, when more than the
