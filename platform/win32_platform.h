@@ -24,6 +24,8 @@
 #include "platform/win32_monitors.h"
 #include "platform/win32_registry.h"
 
+struct IUnknown;
+
 // The kernel's own system information query (NtQuerySystemInformation).
 using QuerySystemInformationFunction = LONG(WINAPI*)(ULONG kind, PVOID buffer, ULONG size,
                                                      PULONG length);
@@ -148,6 +150,21 @@ struct Platform {
         void(WINAPI* native_system_info)(SYSTEM_INFO* info) = nullptr;
     };
 
+    // Screen readers and UI Automation, at run time: the accessibility library
+    // (oleacc.dll) that hands the gadget's own object over, the strings the
+    // object answers in (oleaut32.dll) and COM on the window's thread
+    // (ole32.dll). All or none.
+    struct Accessibility {
+        LRESULT(WINAPI* lresult_from_object)(const GUID& interface_id, WPARAM wparam,
+                                             IUnknown* object) = nullptr;
+        HRESULT(WINAPI* object_from_window)(HWND window, DWORD object_id, const GUID& interface_id,
+                                            void** object) = nullptr;
+        wchar_t*(WINAPI* alloc_string)(const wchar_t* text) = nullptr;
+        void(WINAPI* free_string)(wchar_t* text) = nullptr;
+        HRESULT(WINAPI* initialize_com)(void* reserved, DWORD model) = nullptr;
+        void(WINAPI* uninitialize_com)() = nullptr;
+    };
+
     WindowManager window_manager;
     Shell shell;
     Files files;
@@ -159,6 +176,7 @@ struct Platform {
     Performance performance;
     Sessions sessions;
     System system;
+    Accessibility accessibility;
 };
 
 extern Platform platform;

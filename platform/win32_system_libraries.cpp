@@ -9,6 +9,7 @@ SystemLibraries system_libraries = {};
 namespace {
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+constexpr DWORD kApartmentThreaded = 0x2;  // COINIT_APARTMENTTHREADED
 
 template <typename Function>
 void Find(HMODULE module, const char* name, Function& function) {
@@ -63,6 +64,29 @@ void LoadWtsapi(HMODULE module, Platform::Sessions& sessions) {
     Find(module, "WTSUnRegisterSessionNotification", sessions.unregister_notification);
     // A registration that could not be undone would outlive the window.
     BothOrNeither(sessions.register_notification, sessions.unregister_notification);
+}
+
+void LoadAccessibility(HMODULE (*load)(const char* name), Platform::Accessibility& accessibility) {
+    system_libraries.oleacc = load("oleacc.dll");
+    system_libraries.oleaut32 = load("oleaut32.dll");
+    system_libraries.ole32 = load("ole32.dll");
+    Find(system_libraries.oleacc, "LresultFromObject", accessibility.lresult_from_object);
+    Find(system_libraries.oleacc, "AccessibleObjectFromWindow", accessibility.object_from_window);
+    Find(system_libraries.oleaut32, "SysAllocString", accessibility.alloc_string);
+    Find(system_libraries.oleaut32, "SysFreeString", accessibility.free_string);
+    Find(system_libraries.ole32, "CoInitializeEx", accessibility.initialize_com);
+    Find(system_libraries.ole32, "CoUninitialize", accessibility.uninitialize_com);
+    // Without any one of them the window keeps the system's default object.
+    if (accessibility.lresult_from_object == nullptr || accessibility.object_from_window == nullptr ||
+        accessibility.alloc_string == nullptr || accessibility.free_string == nullptr ||
+        accessibility.initialize_com == nullptr || accessibility.uninitialize_com == nullptr) {
+        accessibility = {};
+    }
+}
+
+void Unload(HMODULE& module) {
+    if (module != nullptr) FreeLibrary(module);
+    module = nullptr;
 }
 
 // From libraries mapped in every process already, and never freed.
@@ -120,10 +144,20 @@ void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
     LoadPdh(system_libraries.pdh, platform.performance);
     system_libraries.wtsapi = load("wtsapi32.dll");
     LoadWtsapi(system_libraries.wtsapi, platform.sessions);
+    LoadAccessibility(load, platform.accessibility);
     FindNewerEntryPoints();
 }
 
 void FreeSystemLibraries() {
+    // Ending COM lets go of what screen readers still hold of the gadget's object.
+    if (system_libraries.com_started && platform.accessibility.uninitialize_com != nullptr) {
+        platform.accessibility.uninitialize_com();
+    }
+    system_libraries.com_started = false;
+    platform.accessibility = {};
+    Unload(system_libraries.oleacc);
+    Unload(system_libraries.oleaut32);
+    Unload(system_libraries.ole32);
     WinmmLibrary& winmm = system_libraries.winmm;
     if (winmm.module != nullptr) FreeLibrary(winmm.module);
     winmm = {};
@@ -135,4 +169,17 @@ void FreeSystemLibraries() {
     platform.performance = {};
     if (system_libraries.pdh != nullptr) FreeLibrary(system_libraries.pdh);
     system_libraries.pdh = nullptr;
+}
+
+bool PrepareAccessibility() {
+    const Platform::Accessibility& accessibility = platform.accessibility;
+    if (accessibility.lresult_from_object == nullptr || accessibility.initialize_com == nullptr) {
+        return false;
+    }
+    if (system_libraries.com_started) return true;
+    // S_FALSE (already started on this thread) counts as well and is ended the
+    // same way; a thread in the other model cannot host the object.
+    system_libraries.com_started =
+        SUCCEEDED(accessibility.initialize_com(nullptr, kApartmentThreaded));
+    return system_libraries.com_started;
 }

@@ -1,5 +1,6 @@
 // The system libraries the program uses beyond those it imports (the multimedia
-// timer, the performance-data helper and the session notifications), and the
+// timer, the performance-data helper, the session notifications and what
+// answers screen readers), and the
 // entry points that only newer versions of the libraries every process has
 // mapped offer. They are loaded from the system folder only, in one place, and
 // freed in one place, so that a library of the same name beside the program
@@ -7,12 +8,14 @@
 //
 // Contract: LoadSystemLibraries runs once, first thing at start, and fills the
 // run-time entries of the platform table (platform/win32_platform.h): those of
-// the performance data, the sessions, the system and the newer window manager.
+// the performance data, the sessions, the system, the accessibility and the
+// newer window manager.
 // Each is null where its library or entry point is missing, and entries that
 // only work as a pair are both null when one is. FreeSystemLibraries, once at
 // the very end, frees the libraries and empties those entries again, but keeps
 // the performance-data helper (entries and code) when a sampler may still be
-// inside it (platform.performance.still_used).
+// inside it (platform.performance.still_used), and ends COM on its thread
+// when PrepareAccessibility started it.
 #pragma once
 
 #include <windows.h>
@@ -32,6 +35,11 @@ struct SystemLibraries {
     WinmmLibrary winmm;
     HMODULE pdh;
     HMODULE wtsapi;
+    HMODULE oleacc;
+    HMODULE oleaut32;
+    HMODULE ole32;
+    // COM was started on the window's thread by PrepareAccessibility.
+    bool com_started;
 };
 extern SystemLibraries system_libraries;
 
@@ -44,3 +52,9 @@ HMODULE LoadFromSystemFolder(const char* name);
 // pass one that refuses a library).
 void LoadSystemLibraries(HMODULE (*load)(const char* name) = LoadFromSystemFolder);
 void FreeSystemLibraries();
+
+// On the window's thread, when a screen reader first asks: starts COM there,
+// single-threaded, so the accessible object's calls come in through the
+// message loop. False when the accessibility entries are missing or COM would
+// not start.
+bool PrepareAccessibility();

@@ -13,6 +13,7 @@ TEST(SystemLibraries, FillTheTablesRunTimeEntriesAndEmptyThemAgainWhenFreed) {
     EXPECT_NE(platform.performance.open_query, nullptr);
     EXPECT_NE(platform.performance.close_query, nullptr);
     EXPECT_NE(platform.system.query_system_information, nullptr);
+    EXPECT_NE(platform.accessibility.lresult_from_object, nullptr);
     // Pairs come both or neither.
     EXPECT_EQ(platform.sessions.register_notification == nullptr,
               platform.sessions.unregister_notification == nullptr);
@@ -25,6 +26,8 @@ TEST(SystemLibraries, FillTheTablesRunTimeEntriesAndEmptyThemAgainWhenFreed) {
     EXPECT_EQ(platform.sessions.register_notification, nullptr);
     EXPECT_EQ(platform.system.query_system_information, nullptr);
     EXPECT_EQ(platform.window_manager.dpi_for_window, nullptr);
+    EXPECT_EQ(platform.accessibility.alloc_string, nullptr);
+    EXPECT_EQ(system_libraries.oleacc, nullptr);
     // The entries the program imports stay as they are.
     EXPECT_NE(platform.memory.status, nullptr);
 
@@ -36,6 +39,21 @@ TEST(SystemLibraries, FillTheTablesRunTimeEntriesAndEmptyThemAgainWhenFreed) {
     EXPECT_NE(platform.performance.collect_query_data, nullptr);
     EXPECT_EQ(platform.system.query_system_information, nullptr);
     platform.performance.still_used = false;
+    FreeSystemLibraries();
+}
+
+HMODULE RefuseOleacc(const char* name) {
+    return lstrcmpiA(name, "oleacc.dll") == 0 ? nullptr : LoadFromSystemFolder(name);
+}
+
+TEST(SystemLibraries, AccessibilityComesWholeOrNotAtAll) {
+    ScopedPlatform scoped;
+    LoadSystemLibraries(RefuseOleacc);
+    // The strings and COM are there, but without oleacc they hand nothing over.
+    EXPECT_NE(system_libraries.oleaut32, nullptr);
+    EXPECT_EQ(platform.accessibility.alloc_string, nullptr);
+    EXPECT_EQ(platform.accessibility.initialize_com, nullptr);
+    EXPECT_FALSE(PrepareAccessibility());
     FreeSystemLibraries();
 }
 
