@@ -42,6 +42,9 @@ struct Platform {
         BOOL(WINAPI* show_window)(HWND window, int command) = ShowWindow;
         BOOL(WINAPI* monitor_info)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
         LANGID(WINAPI* ui_language)() = GetUserDefaultUILanguage;
+        // What screen readers are told of the window's accessible parts.
+        void(WINAPI* notify_win_event)(DWORD event, HWND window, LONG object_id,
+                                       LONG child) = NotifyWinEvent;
 
         // Newer user32 only, at run time:
         // Windows 7: lets one message from less privileged programs reach a window.
