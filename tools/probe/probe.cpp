@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "resources/resource_ids.h"
+#include "tools/probe/probe_accessible.h"
 #include "tools/probe/probe_load.h"
 
 #include <cstdio>
@@ -351,6 +352,8 @@ const Subcommand kSubcommands[] = {
     {"storm", true, StormSubcommand, "storm SEED COUNT (random messages; fails when one hangs)"},
     {"stats", true, StatsSubcommand, "stats (memory and handle figures of the gadget's process)"},
     {"terminate", true, TerminateSubcommand, "terminate (ends the gadget at once, exit code 9)"},
+    {"accessible", true, AccessibleSubcommand,
+     "accessible (the client object and its children as a screen reader reads them)"},
 };
 
 int Usage() {
