@@ -1,5 +1,5 @@
 /* A stand-in for a system library dropped beside the gadget: built as
- * winmm.dll and as pdh.dll, it exports the entry points the gadget looks up,
+ * winmm.dll, pdh.dll and oleacc.dll, it exports the entry points the gadget looks up,
  * which all fail, and leaves NAME.loaded beside itself when a process loads it. */
 #define WIN32_LEAN_AND_MEAN /* no declarations of the entry points this file defines */
 #include <windows.h>
@@ -40,3 +40,10 @@ __declspec(dllexport) LONG WINAPI PdhCalculateCounterFromRawValue(HANDLE c, DWOR
     (void)c; (void)f; (void)n; (void)o; (void)v; return FAILED_CALL;
 }
 __declspec(dllexport) LONG WINAPI PdhCloseQuery(HANDLE q) { (void)q; return FAILED_CALL; }
+__declspec(dllexport) LRESULT WINAPI LresultFromObject(const GUID* i, WPARAM w, void* o) {
+    (void)i; (void)w; (void)o; return (LRESULT)E_FAIL;
+}
+__declspec(dllexport) HRESULT WINAPI AccessibleObjectFromWindow(HWND h, DWORD d, const GUID* i,
+                                                                void** o) {
+    (void)h; (void)d; (void)i; (void)o; return E_FAIL;
+}

@@ -1,8 +1,8 @@
-# Libraries dropped beside the gadget never run in it. A winmm.dll and a
-# pdh.dll planted in its folder, which leave a marker file when loaded, stay
+# Libraries dropped beside the gadget never run in it. A winmm.dll, a pdh.dll
+# and an oleacc.dll planted in its folder, which leave a marker file when loaded, stay
 # unloaded while Wine is told to search as Windows does, and the gadget still
 # measures; without that override it behaves as ever. A program that imports
-# both the ordinary way shows first that the markers do appear when loaded.
+# all three the ordinary way shows first that the markers do appear when loaded.
 #   planted_library_test.sh C_COMPILER   (the mingw compiler of the build under test)
 source "$(dirname "$0")/lib.sh"
 
@@ -13,10 +13,10 @@ processors=$(nproc)
 busy=""
 trap '[ -z "$busy" ] || kill "$busy" 2>/dev/null; e2e_cleanup' EXIT
 
-for name in winmm pdh; do
+for name in winmm pdh oleacc; do
     "$cc" -shared -O2 -Wall -Wextra -Wl,--kill-at -o "$E2E_DIR/$name.dll" "$here/planted_library.c"
 done
-"$cc" -O2 -o "$E2E_DIR/control.exe" "$here/planted_control.c" -lpdh -lwinmm
+"$cc" -O2 -o "$E2E_DIR/control.exe" "$here/planted_control.c" -lpdh -lwinmm -loleacc -luuid
 
 # The markers present, in lower case (a library takes the name it was asked for).
 markers() { (cd "$E2E_DIR" && ls -- *.loaded 2>/dev/null | tr 'A-Z' 'a-z' | LC_ALL=C sort | tr '\n' ' ') || true; }
@@ -40,14 +40,14 @@ busy_bar_grows() {  # label
     expect_eq "$1: the busy processor's bar reaches 80 % (96 pixels)" "$high" 1
 }
 
-# The control: searched for the ordinary way, both planted libraries are loaded.
-(cd "$E2E_DIR" && WINEDLLOVERRIDES="winmm,pdh=n,b" "$WINE_RUN" "$E2E_DIR/control.exe") \
+# The control: searched for the ordinary way, every planted library is loaded.
+(cd "$E2E_DIR" && WINEDLLOVERRIDES="winmm,pdh,oleacc=n,b" "$WINE_RUN" "$E2E_DIR/control.exe") \
     >"$E2E_DIR/control.log" 2>&1 || true
-expect_eq "markers left by the control program" "$(markers)" "pdh.dll.loaded winmm.dll.loaded "
+expect_eq "markers left by the control program" "$(markers)" "oleacc.dll.loaded pdh.dll.loaded winmm.dll.loaded "
 rm -f "$E2E_DIR"/*.loaded
 
 # The gadget, searching as Windows does.
-export WINEDLLOVERRIDES="winmm,pdh=n,b"
+export WINEDLLOVERRIDES="winmm,pdh,oleacc=n,b"
 start_gadget
 busy_bar_grows planted_override
 close_gadget 5000
