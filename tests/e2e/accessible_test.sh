@@ -22,6 +22,7 @@ for locale in ja_JP.UTF-8 en_US.UTF-8; do
     e2e_log "--- $locale"
     printf '<POSITION><x1>100</x1><y1>100</y1></POSITION>' >"$E2E_DIR/Pollstate.txt"
     start_gadget
+    expect_soon "$locale: visible" 1 info_value visible
     probe info
     left=$(probe_value left); top=$(probe_value top)
     # The first samples come after a second's baseline, and each takes a second to settle.
