@@ -55,6 +55,8 @@ void MainWindow::update_frame() {
     const std::string text =
         ComposeFrameText(samples, processor_count_, frame_late_, skipped_frames_);
     if (meter_form != nullptr) meter_form->handle_message(text);
+    // A frame whose drawing was shed showed nothing new to announce.
+    if (skipped_frames_ == 0) accessibility.frame_drawn(platform.clock.time());
     auto_hide.look(hwnd);
 }
 
@@ -164,6 +166,7 @@ void MainWindow::apply_dpi(uint32_t dpi, const RECT* place) {
     if (processor_count_ == 1) shape.apply(hwnd, now);
     tooltip.set_area(RECT{0, 0, now.slot_width, height});
     update_tray_icon_size();
+    accessibility.location_changed();
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 

@@ -1,6 +1,7 @@
 // The one application object: the gadget's window, composed of the parts that
 // own its state (the tray, the samplers, the settings keeper, why nobody sees
-// it, the shape, the auto-hide, the tooltip, the translucency and the meter),
+// it, the shape, the auto-hide, the tooltip, the translucency, what screen
+// readers read and the meter),
 // and the paced loop that runs it.
 #pragma once
 
@@ -11,6 +12,7 @@
 
 #include "app/face.h"
 #include "app/frame_pacing.h"
+#include "app/win32_accessibility.h"
 #include "app/win32_auto_hide.h"
 #include "app/win32_tooltip.h"
 #include "app/win32_translucency.h"
@@ -94,6 +96,8 @@ public:
     AutoHide auto_hide;
     Tooltip tooltip;
     Translucency translucency;
+    // What screen readers and UI Automation read of the meter.
+    Accessibility accessibility;
     // The meter's content, owned.
     MeterForm* meter_form = nullptr;
 

@@ -67,6 +67,13 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         hwnd = nullptr;
         return result;
     }
+    case WM_GETOBJECT: {
+        // The window's client is the gadget's own object; everything else, and
+        // a system without the accessibility libraries, gets the default.
+        LRESULT object = 0;
+        if (accessibility.answer(wparam, lparam, object)) return object;
+        return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
     case WM_CLOSE:
         if (!ignore_next_close_) DestroyWindow(hwnd);
         ignore_next_close_ = false;
@@ -120,7 +127,10 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         // Both the drag and the menu's keyboard move end here; a click that
         // moved nothing is not worth a write.
         const RECT end = restored_rect();
-        if (!EqualRect(&end, &move_start_)) save_settings();
+        if (!EqualRect(&end, &move_start_)) {
+            save_settings();
+            accessibility.location_changed();
+        }
         return 0;
     }
     case WM_LBUTTONDOWN:
@@ -203,7 +213,10 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
                  WindowHeightForProcessors(processor_count_, scale()),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (processor_count_ == 1) shape.apply(hwnd, scale());
-    if (meter_form != nullptr) meter_form->target_window = hwnd;
+    if (meter_form != nullptr) {
+        meter_form->target_window = hwnd;
+        accessibility.attach(hwnd, meter_form, face_, MachineProcessorCount(processor_count_));
+    }
     InitCommonControls();
     KeepOnTop(hwnd);
     SetForegroundWindow(hwnd);
@@ -241,6 +254,8 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 }
 
 void MainWindow::on_destroy() {
+    // A screen reader may hold the object longer than the window and its meter live.
+    accessibility.detach();
     // The tooltip, an owned window, is already gone.
     tooltip.forget();
     unseen.stop_watching();
@@ -339,6 +354,7 @@ void MainWindow::keep_on_a_monitor() {
         DefaultWindowRect(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), scale());
     SetWindowPos(hwnd, nullptr, start.left, start.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    accessibility.location_changed();
 }
 
 RECT MainWindow::restored_rect() {

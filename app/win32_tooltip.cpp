@@ -13,6 +13,14 @@ namespace {
 // program runs on.
 constexpr WORD kAllProcessorGroups = 0xFFFF;
 
+uint64_t InstalledMemory() {
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    return platform.memory.status(&status) ? status.ullTotalPhys : 0;
+}
+
+}  // namespace
+
 // A 32-bit program is told of at most 32 processors; the machine may have more
 // (in one group, or in several from Windows 7 on).
 uint32_t MachineProcessorCount(uint32_t shown) {
@@ -28,14 +36,6 @@ uint32_t MachineProcessorCount(uint32_t shown) {
     }
     return count;
 }
-
-uint64_t InstalledMemory() {
-    MEMORYSTATUSEX status = {};
-    status.dwLength = sizeof status;
-    return platform.memory.status(&status) ? status.ullTotalPhys : 0;
-}
-
-}  // namespace
 
 void Tooltip::create(HWND owner, HINSTANCE instance, uint32_t processor_count, const Face& face,
                      const RECT& area) {

@@ -15,6 +15,10 @@
 
 #include "app/face.h"
 
+// The processors of the whole machine: a 32-bit program is told of at most 32,
+// and the machine may have more (in one group, or in several from Windows 7 on).
+uint32_t MachineProcessorCount(uint32_t shown);
+
 class Tooltip {
 public:
     Tooltip() = default;

@@ -12,6 +12,7 @@
 #include "app/win32_settings_claim.h"
 #include "measure/processor_info.h"
 #include "platform/win32_platform.h"
+#include "platform/win32_system_libraries.h"
 #include "raster/win32_dib_surface.h"
 #include "resources/resource_ids.h"
 #include "settings/win32_settings_file.h"
@@ -332,6 +333,68 @@ TEST(Window, AChangeOfScaleRedrawsAndResizesAtThePlaceWindowsSuggests) {
     SendMessageA(hwnd, 0x02E0, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&elsewhere));
     EXPECT_EQ(rect(), (std::vector<LONG>{0, 0, 240, WindowHeightForProcessors(count)}));
     EXPECT_EQ(window.meter_form->content->width, 240);
+}
+
+std::vector<std::pair<DWORD, LONG>> win_events;
+void WINAPI RecordWinEvent(DWORD event, HWND, LONG, LONG child) {
+    win_events.push_back({event, child});
+}
+uint32_t fake_now = 0;
+DWORD WINAPI FakeNow() { return fake_now; }
+// Steady, so that only the processor's change is told.
+BOOL WINAPI SteadyMemory(LPMEMORYSTATUSEX status) {
+    status->ullTotalPhys = uint64_t{8} << 30;
+    status->ullAvailPhys = uint64_t{3} << 30;
+    return TRUE;
+}
+
+TEST(ScreenReaders, TheClientIsTheMetersOwnAndItsChangesAreToldOnlyWhileShown) {
+    Harness harness(0x0409, 2);
+    LoadSystemLibraries();
+    platform.window_manager.notify_win_event = RecordWinEvent;
+    platform.clock.time = FakeNow;
+    platform.memory.status = SteadyMemory;
+    win_events.clear();
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    IAccessible* object = nullptr;
+    platform.accessibility.object_from_window(window.hwnd, static_cast<DWORD>(OBJID_CLIENT),
+                                              __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&object));
+    ASSERT_NE(object, nullptr);
+    long children = 0;
+    object->get_accChildCount(&children);
+    EXPECT_EQ(children, 3);
+    // A processor that moved to another whole percent is told of once its second is up.
+    const auto frame_at = [&](uint32_t now, double usage) {
+        window.meter_form->usage_start[0] = usage;
+        window.meter_form->usage_delta[0] = 0.0;
+        fake_now = now;
+        window.update_frame();
+    };
+    frame_at(1000, 10);
+    frame_at(2500, 40);
+    EXPECT_EQ(win_events, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_VALUECHANGE, 1}}));
+    // Folded, nothing of it is drawn, and nothing is told.
+    window.set_iconized(true);
+    frame_at(5000, 90);
+    EXPECT_EQ(win_events.size(), 1u);
+    window.set_iconized(false);
+    RECT suggested = {300, 250, 301, 251};
+    SendMessageA(window.hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(win_events.back(), (std::pair<DWORD, LONG>{EVENT_OBJECT_LOCATIONCHANGE, 0}));
+    long left = 0, top = 0, width = 0, height = 0;
+    VARIANT processor = {};
+    processor.vt = VT_I4;
+    processor.lVal = 2;
+    object->accLocation(&left, &top, &width, &height, processor);
+    EXPECT_EQ((std::vector<long>{left, top, width, height}), (std::vector<long>{300, 268, 180, 18}));
+    // Gone, the window leaves the client's reference answering as disconnected.
+    DestroyWindow(window.hwnd);
+    EXPECT_EQ(object->get_accChildCount(&children), RPC_E_DISCONNECTED);
+    object->Release();
+    FreeSystemLibraries();
 }
 
 TEST(Window, MaximizingKeepsPlaceAndSizeAndNothingErasesTheBackground) {
