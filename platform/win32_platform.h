@@ -154,18 +154,15 @@ struct Platform {
     };
 
     // Screen readers and UI Automation, at run time: the accessibility library
-    // (oleacc.dll) that hands the gadget's own object over, the strings the
-    // object answers in (oleaut32.dll) and COM on the window's thread
-    // (ole32.dll). All or none.
+    // (oleacc.dll) that hands the gadget's own object over and the strings the
+    // object answers in (oleaut32.dll); COM for it (ole32.dll) is the loader's
+    // own (PrepareAccessibility). All or none.
     struct Accessibility {
         LRESULT(WINAPI* lresult_from_object)(const GUID& interface_id, WPARAM wparam,
                                              IUnknown* object) = nullptr;
         HRESULT(WINAPI* object_from_window)(HWND window, DWORD object_id, const GUID& interface_id,
                                             void** object) = nullptr;
         wchar_t*(WINAPI* alloc_string)(const wchar_t* text) = nullptr;
-        void(WINAPI* free_string)(wchar_t* text) = nullptr;
-        HRESULT(WINAPI* initialize_com)(void* reserved, DWORD model) = nullptr;
-        void(WINAPI* uninitialize_com)() = nullptr;
     };
 
     WindowManager window_manager;

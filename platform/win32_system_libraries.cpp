@@ -73,14 +73,15 @@ void LoadAccessibility(HMODULE (*load)(const char* name), Platform::Accessibilit
     Find(system_libraries.oleacc, "LresultFromObject", accessibility.lresult_from_object);
     Find(system_libraries.oleacc, "AccessibleObjectFromWindow", accessibility.object_from_window);
     Find(system_libraries.oleaut32, "SysAllocString", accessibility.alloc_string);
-    Find(system_libraries.oleaut32, "SysFreeString", accessibility.free_string);
-    Find(system_libraries.ole32, "CoInitializeEx", accessibility.initialize_com);
-    Find(system_libraries.ole32, "CoUninitialize", accessibility.uninitialize_com);
+    Find(system_libraries.ole32, "CoInitializeEx", system_libraries.initialize_com);
+    Find(system_libraries.ole32, "CoUninitialize", system_libraries.uninitialize_com);
     // Without any one of them the window keeps the system's default object.
     if (accessibility.lresult_from_object == nullptr || accessibility.object_from_window == nullptr ||
-        accessibility.alloc_string == nullptr || accessibility.free_string == nullptr ||
-        accessibility.initialize_com == nullptr || accessibility.uninitialize_com == nullptr) {
+        accessibility.alloc_string == nullptr || system_libraries.initialize_com == nullptr ||
+        system_libraries.uninitialize_com == nullptr) {
         accessibility = {};
+        system_libraries.initialize_com = nullptr;
+        system_libraries.uninitialize_com = nullptr;
     }
 }
 
@@ -150,10 +151,10 @@ void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
 
 void FreeSystemLibraries() {
     // Ending COM lets go of what screen readers still hold of the gadget's object.
-    if (system_libraries.com_started && platform.accessibility.uninitialize_com != nullptr) {
-        platform.accessibility.uninitialize_com();
-    }
+    if (system_libraries.com_started) system_libraries.uninitialize_com();
     system_libraries.com_started = false;
+    system_libraries.initialize_com = nullptr;
+    system_libraries.uninitialize_com = nullptr;
     platform.accessibility = {};
     Unload(system_libraries.oleacc);
     Unload(system_libraries.oleaut32);
@@ -172,14 +173,14 @@ void FreeSystemLibraries() {
 }
 
 bool PrepareAccessibility() {
-    const Platform::Accessibility& accessibility = platform.accessibility;
-    if (accessibility.lresult_from_object == nullptr || accessibility.initialize_com == nullptr) {
+    if (platform.accessibility.lresult_from_object == nullptr ||
+        system_libraries.initialize_com == nullptr) {
         return false;
     }
     if (system_libraries.com_started) return true;
     // S_FALSE (already started on this thread) counts as well and is ended the
     // same way; a thread in the other model cannot host the object.
     system_libraries.com_started =
-        SUCCEEDED(accessibility.initialize_com(nullptr, kApartmentThreaded));
+        SUCCEEDED(system_libraries.initialize_com(nullptr, kApartmentThreaded));
     return system_libraries.com_started;
 }

@@ -38,7 +38,10 @@ struct SystemLibraries {
     HMODULE oleacc;
     HMODULE oleaut32;
     HMODULE ole32;
-    // COM was started on the window's thread by PrepareAccessibility.
+    // COM for the accessible object, started on the window's thread by
+    // PrepareAccessibility; null without the rest of the accessibility entries.
+    HRESULT(WINAPI* initialize_com)(void* reserved, DWORD model);
+    void(WINAPI* uninitialize_com)();
     bool com_started;
 };
 extern SystemLibraries system_libraries;

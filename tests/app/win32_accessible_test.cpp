@@ -2,6 +2,9 @@
 // oleacc from a window that shows a real meter.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <oleauto.h>
+
 #include <string>
 #include <vector>
 
@@ -73,7 +76,7 @@ protected:
         BSTR text = nullptr;
         const HRESULT result = (object->*get)(Child(child), &text);
         std::wstring copy = text != nullptr ? text : result == S_FALSE ? L"(none)" : L"(failed)";
-        free_string(text);
+        SysFreeString(text);
         return copy;
     }
     std::wstring Name(long child) { return Text(&IAccessible::get_accName, child); }
@@ -92,8 +95,6 @@ protected:
     // Kept aside: a test may empty the table's entries.
     const decltype(platform.accessibility.object_from_window) object_from_window =
         platform.accessibility.object_from_window;
-    const decltype(platform.accessibility.free_string) free_string =
-        platform.accessibility.free_string;
     HWND window = nullptr;
     std::unique_ptr<Accessibility> accessibility;
     IAccessible* object = nullptr;

@@ -52,7 +52,7 @@ TEST(SystemLibraries, AccessibilityComesWholeOrNotAtAll) {
     // The strings and COM are there, but without oleacc they hand nothing over.
     EXPECT_NE(system_libraries.oleaut32, nullptr);
     EXPECT_EQ(platform.accessibility.alloc_string, nullptr);
-    EXPECT_EQ(platform.accessibility.initialize_com, nullptr);
+    EXPECT_EQ(system_libraries.initialize_com, nullptr);
     EXPECT_FALSE(PrepareAccessibility());
     FreeSystemLibraries();
 }
