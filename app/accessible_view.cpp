@@ -1,6 +1,7 @@
 #include "app/accessible_view.h"
 
-#include <cmath>
+#include <cstdio>
+#include <cstring>
 
 #include "app/frame_text.h"
 #include "text/string_helpers.h"
@@ -35,8 +36,11 @@ bool NodeForChild(int32_t child, uint32_t processors, AccessibleNode& node) {
 
 std::string AccessibleName(const AccessibleNode& node, const AccessibleReadings& readings) {
     switch (node.kind) {
-    case AccessibleKind::kProcessor:
-        return "CPU " + IntToString(static_cast<int32_t>(node.processor + 1));
+    case AccessibleKind::kProcessor: {
+        char name[16];
+        std::snprintf(name, sizeof name, "CPU %lu", static_cast<unsigned long>(node.processor + 1));
+        return name;
+    }
     case AccessibleKind::kMemory:
         return readings.memory_caption();
     case AccessibleKind::kClient:
@@ -65,10 +69,12 @@ bool AccessibleDescription(const AccessibleNode& node, const AccessibleReadings&
                            std::string& description) {
     if (node.kind == AccessibleKind::kMemory) {
         const double load = readings.memory_load();
-        // A load that compares with nothing reads as none rather than as garbage.
-        const double percent = load > 0.0 ? std::floor(load * 100.0 + 0.5) : 0.0;
-        description = readings.face().memory_load_label +
-                      IntToString(static_cast<int32_t>(percent > 100.0 ? 100.0 : percent)) + "%";
+        // Rounded; a load that compares with nothing reads as none rather than as garbage.
+        const int percent =
+            load >= 1.0 ? 100 : load > 0.0 ? static_cast<int>(load * 100.0 + 0.5) : 0;
+        char text[64];
+        std::snprintf(text, sizeof text, "%s%d%%", readings.face().memory_load_label, percent);
+        description = text;
         return true;
     }
     if (node.kind == AccessibleKind::kClient &&
@@ -132,16 +138,14 @@ bool ChangeAnnouncer::due(int32_t child, const std::string& value, uint32_t now_
         return false;
     }
     Announced& announced = children_[child];
-    if (!announced.seen) {
-        // What a reader finds when it first looks is no change.
-        announced = Announced{value, now_ms, true};
-        return false;
+    // What a reader finds when it first looks is no change. The difference is
+    // modular: the millisecond clock wraps every 49.7 days.
+    const bool due = announced.seen && std::strcmp(value.c_str(), announced.value) != 0 &&
+                     now_ms - announced.at >= kAnnouncePause;
+    if (due || !announced.seen) {
+        std::snprintf(announced.value, sizeof announced.value, "%s", value.c_str());
+        announced.at = now_ms;
+        announced.seen = true;
     }
-    // Modular: the millisecond clock wraps every 49.7 days.
-    if (value == announced.value || now_ms - announced.at < kAnnouncePause) {
-        return false;
-    }
-    announced.value = value;
-    announced.at = now_ms;
-    return true;
+    return due;
 }

@@ -76,7 +76,9 @@ ScreenBox AccessibleBox(const AccessibleNode& node, const AccessibleReadings& re
 // but in no child; -1 off the picture.
 int32_t AccessibleChildAt(int32_t x, int32_t y, const AccessibleReadings& readings);
 
-enum class Navigation { kNext, kPrevious, kFirstChild, kLastChild };
+// Numbered as accessibility numbers these directions (NAVDIR_*), so the
+// object hands them on as they come.
+enum class Navigation { kNext = 5, kPrevious = 6, kFirstChild = 7, kLastChild = 8 };
 // The child reached from `from` in reading order; -1 where there is none
 // (past the ends, or first/last child asked of a child, which has none).
 int32_t NavigateChildren(int32_t from, Navigation direction, uint32_t processors);
@@ -93,8 +95,9 @@ public:
     bool due(int32_t child, const std::string& value, uint32_t now_ms);
 
 private:
+    // Every value the meter prints fits («100%», «1023.99GB»).
     struct Announced {
-        std::string value;
+        char value[24] = "";
         uint32_t at = 0;
         bool seen = false;
     };

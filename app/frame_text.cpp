@@ -1,6 +1,7 @@
 #include "app/frame_text.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "text/string_helpers.h"
 
@@ -45,9 +46,12 @@ std::string ProcessorCountText(uint32_t processor_count, const Face& face,
                                uint32_t machine_count) {
     if (machine_count < processor_count) machine_count = processor_count;
     if (machine_count <= 1) return std::string();
-    std::string text = "x" + IntToString(static_cast<int32_t>(machine_count));
+    char text[64];
     if (machine_count > processor_count) {
-        text += " (" + IntToString(static_cast<int32_t>(processor_count)) + " " + face.shown_word + ")";
+        std::snprintf(text, sizeof text, "x%lu (%lu %s)", static_cast<unsigned long>(machine_count),
+                      static_cast<unsigned long>(processor_count), face.shown_word);
+    } else {
+        std::snprintf(text, sizeof text, "x%lu", static_cast<unsigned long>(machine_count));
     }
     return text;
 }

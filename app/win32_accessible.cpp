@@ -3,6 +3,12 @@
 #include "platform/win32_platform.h"
 #include "text/win32_wide_text.h"
 
+static_assert(static_cast<long>(Navigation::kNext) == NAVDIR_NEXT &&
+                  static_cast<long>(Navigation::kPrevious) == NAVDIR_PREVIOUS &&
+                  static_cast<long>(Navigation::kFirstChild) == NAVDIR_FIRSTCHILD &&
+                  static_cast<long>(Navigation::kLastChild) == NAVDIR_LASTCHILD,
+              "directions are handed on as they come");
+
 namespace {
 
 void SetEmpty(VARIANT& variant) { variant.vt = VT_EMPTY; }
@@ -21,7 +27,8 @@ bool DescriptionOf(const AccessibleNode& node, const AccessibleReadings& reading
     return AccessibleDescription(node, readings, text);
 }
 
-// The meter offers no help, no shortcut and no action to any of its parts.
+// The meter offers no help, no shortcut and no action to any of its parts
+// (get_accHelp answers for all three).
 bool Nothing(const AccessibleNode&, const AccessibleReadings&, std::string&) { return false; }
 
 }  // namespace
@@ -204,7 +211,7 @@ HRESULT GadgetAccessible::get_accHelpTopic(BSTR* file, VARIANT child, long* topi
 }
 
 HRESULT GadgetAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
-    return answer_optional_text(child, shortcut, Nothing);
+    return get_accHelp(child, shortcut);
 }
 
 HRESULT GadgetAccessible::get_accFocus(VARIANT* focus) {
@@ -223,9 +230,10 @@ HRESULT GadgetAccessible::get_accSelection(VARIANT* selection) {
 }
 
 HRESULT GadgetAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
-    return answer_optional_text(child, action, Nothing);
+    return get_accHelp(child, action);
 }
 
+// Nothing of the meter can be selected or acted on.
 HRESULT GadgetAccessible::accSelect(long, VARIANT child) {
     AccessibleNode node;
     const HRESULT found = resolve(child, node);
@@ -253,23 +261,11 @@ HRESULT GadgetAccessible::accNavigate(long direction, VARIANT from, VARIANT* end
     AccessibleNode node;
     const HRESULT found = start(from, end, node);
     if (found != S_OK) return found;
-    Navigation navigation;
-    switch (direction) {
-    case NAVDIR_NEXT: navigation = Navigation::kNext; break;
-    case NAVDIR_PREVIOUS: navigation = Navigation::kPrevious; break;
-    case NAVDIR_FIRSTCHILD: navigation = Navigation::kFirstChild; break;
-    case NAVDIR_LASTCHILD: navigation = Navigation::kLastChild; break;
-    case NAVDIR_UP:
-    case NAVDIR_DOWN:
-    case NAVDIR_LEFT:
-    case NAVDIR_RIGHT:
-        // The slots are read in order; there is no finer map of them.
-        return S_FALSE;
-    default:
-        return E_INVALIDARG;
-    }
-    const int32_t reached =
-        NavigateChildren(from.lVal, navigation, readings_->shown_processors());
+    if (direction <= NAVDIR_MIN || direction >= NAVDIR_MAX) return E_INVALIDARG;
+    // Up, down, left and right: the slots are read in order, with no finer map of them.
+    if (direction < static_cast<long>(Navigation::kNext)) return S_FALSE;
+    const int32_t reached = NavigateChildren(from.lVal, static_cast<Navigation>(direction),
+                                             readings_->shown_processors());
     if (reached < 0) return S_FALSE;
     SetChild(*end, reached);
     return S_OK;
@@ -285,11 +281,7 @@ HRESULT GadgetAccessible::accHitTest(long x, long y, VARIANT* child) {
     return S_OK;
 }
 
-HRESULT GadgetAccessible::accDoDefaultAction(VARIANT child) {
-    AccessibleNode node;
-    const HRESULT found = resolve(child, node);
-    return found != S_OK ? found : DISP_E_MEMBERNOTFOUND;
-}
+HRESULT GadgetAccessible::accDoDefaultAction(VARIANT child) { return accSelect(0, child); }
 
 HRESULT GadgetAccessible::put_accName(VARIANT, BSTR) {
     return readings_ == nullptr ? RPC_E_DISCONNECTED : E_NOTIMPL;
