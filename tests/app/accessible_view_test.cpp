@@ -27,52 +27,12 @@ struct FakeReadings final : AccessibleReadings {
     bool shown() const override { return true; }
 };
 
-std::string Value(int32_t child, const FakeReadings& readings) {
-    AccessibleNode node;
-    std::string value = "(no node)";
-    if (NodeForChild(child, readings.processors, node) && !AccessibleValue(node, readings, value)) {
-        value = "(none)";
-    }
-    return value;
-}
-
 std::string Description(int32_t child, const FakeReadings& readings) {
     AccessibleNode node;
     std::string text = "(none)";
     NodeForChild(child, readings.processors, node);
     AccessibleDescription(node, readings, text);
     return text;
-}
-
-TEST(AccessibleView, ChildrenAreTheShownProcessorsThenTheMemory) {
-    FakeReadings readings;
-    for (uint32_t count : {1u, 2u, 8u, 32u}) {
-        readings.processors = count;
-        const int32_t memory = static_cast<int32_t>(count) + 1;
-        EXPECT_EQ(AccessibleChildCount(count), memory);
-        AccessibleNode node;
-        ASSERT_TRUE(NodeForChild(static_cast<int32_t>(count), count, node));
-        EXPECT_EQ(AccessibleName(node, readings), "CPU " + std::to_string(count));
-        ASSERT_TRUE(NodeForChild(memory, count, node));
-        EXPECT_EQ(node.kind, AccessibleKind::kMemory);
-        EXPECT_EQ(AccessibleName(node, readings), "Free");
-        for (int32_t stranger : {-1, memory + 1, 0x7FFFFFFF}) {
-            EXPECT_FALSE(NodeForChild(stranger, count, node)) << stranger;
-        }
-    }
-    AccessibleNode client;
-    ASSERT_TRUE(NodeForChild(kClientChild, 2, client));
-    EXPECT_EQ(AccessibleName(client, readings), "Vornelt Gauge");
-}
-
-TEST(AccessibleView, ValuesReadAsShownWithoutTheAlignmentBlanks) {
-    FakeReadings readings;
-    readings.processors = 3;
-    EXPECT_EQ(Value(1, readings), "5%");
-    EXPECT_EQ(Value(2, readings), "30%");
-    EXPECT_EQ(Value(3, readings), "100%");
-    EXPECT_EQ(Value(4, readings), "23.17GB");
-    EXPECT_EQ(Value(kClientChild, readings), "(none)");
 }
 
 TEST(AccessibleView, DescriptionsGiveTheMemoryLoadAndAMachineBeyondTheShown) {
