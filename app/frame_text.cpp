@@ -13,7 +13,7 @@ constexpr uint32_t kMaxSkippedFrames = 10;
 
 int32_t WholePercent(double usage) {
     if (std::isnan(usage)) return 0;
-    const double magnitude = std::fabs(std::trunc(usage));
+    const double magnitude = std::fabs(TruncateNearlyWhole(usage));
     if (magnitude >= 2147483647.0) return 2147483647;
     return static_cast<int32_t>(magnitude);
 }

@@ -8,8 +8,9 @@
 #include "app/face.h"
 #include "measure/processor_usage.h"
 
-// The whole percent the meter is told: truncated toward zero, then made
-// non-negative. Values no integer can hold (NaN, huge) are pinned instead of
+// The whole percent the meter is told: truncated toward zero (a hair short of a
+// whole percent counts as it, so a processor busy exactly 10 % of the interval
+// says 10), then made non-negative. Values no integer can hold (NaN, huge) are pinned instead of
 // being left to an undefined conversion.
 int32_t WholePercent(double usage);
 

@@ -48,7 +48,8 @@ double TransitionValue(double start, double delta, uint32_t elapsed_ms) {
 }
 
 int32_t UsageBarLength(double usage, const MeterScale& scale) {
-    return static_cast<int32_t>(ClampPercent(usage) * 1.2000000476837158 * SlotFactor(scale));
+    return static_cast<int32_t>(
+        TruncateNearlyWhole(ClampPercent(usage) * 1.2000000476837158 * SlotFactor(scale)));
 }
 
 int32_t UsageStrip(double usage) {
@@ -75,7 +76,7 @@ int32_t ShadingOffset(uint32_t ticks, const MeterScale& scale) {
 
 std::string PercentText(double usage) {
     char text[8];
-    std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(ClampPercent(usage)));
+    std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(TruncateNearlyWhole(ClampPercent(usage))));
     return text;
 }
 

@@ -49,6 +49,9 @@ int32_t MemoryStrip(double load);
 int32_t ShadingOffset(uint32_t ticks, const MeterScale& scale = kUnscaled);
 
 // The printed percentage: whole percent, right-aligned in three characters.
+// Like the bar's length it treats a value a hair short of a whole number as
+// that number: the transition lands there, a second after the sample, only to
+// within rounding.
 std::string PercentText(double usage);
 
 struct MemoryFigures {

@@ -1,5 +1,6 @@
 #include "text/string_helpers.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -99,4 +100,11 @@ void CutToDirectory(wchar_t* buffer, size_t length) {
         if (i == 0) return;
         --i;
     }
+}
+
+double TruncateNearlyWhole(double value) {
+    const double toward_zero = std::trunc(value);
+    if (toward_zero == value || !std::isfinite(value)) return toward_zero;
+    const double away = toward_zero + (value < 0.0 ? -1.0 : 1.0);
+    return std::fabs(away - value) <= 1e-9 * std::fabs(away) ? away : toward_zero;
 }

@@ -12,6 +12,13 @@ bool TextToFlag(std::string text);
 std::string TrimLeft(std::string text);
 std::string TrimRight(std::string text);
 std::string Trim(std::string text);
+// Truncates toward zero, but a value short of the next whole number away from
+// zero by at most a relative 1e-9 counts as that number: arithmetic that should
+// land on a whole number (a share of an interval, a sine at its peak) lands a
+// hair short of it in doubles, and plain truncation would then show one less.
+// Values really below keep truncating (37.9 gives 37); NaN and the infinities
+// come back unchanged.
+double TruncateNearlyWhole(double value);
 // Milliseconds from `earlier` to `later` of a 32-bit tick counter that may wrap.
 uint32_t ElapsedTicks(uint32_t earlier, uint32_t later);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <cwchar>
 
@@ -63,6 +64,19 @@ TEST(ElapsedTicks, CountsAcrossTheWrapOneShort) {
     EXPECT_EQ(ElapsedTicks(25, 25), 0u);
     EXPECT_EQ(ElapsedTicks(0xFFFFFFF0u, 0x10), 0x1Fu);
     EXPECT_EQ(ElapsedTicks(0xFFFFFFFFu, 0), 0u);
+}
+
+TEST(TruncateNearlyWhole, CountsOnlyAHairShortOfAWholeNumberAsIt) {
+    const struct { double value, whole; } cases[] = {
+        {100.0 * (1.0 - 0.9), 10.0},  // 9.999999999999998
+        {100.0 * std::sin(1.5707963705062866), 100.0},
+        {-100.0 * (1.0 - 0.9), -10.0},
+        {37.9, 37.0},   {79.5, 79.0},   {79.9999, 79.0},  {0.0, 0.0},
+        {5.0, 5.0},     {-0.5, -0.0},   {1e9, 1e9},
+    };
+    for (const auto& c : cases) EXPECT_EQ(TruncateNearlyWhole(c.value), c.whole) << c.value;
+    EXPECT_TRUE(std::isnan(TruncateNearlyWhole(NAN)));
+    EXPECT_EQ(TruncateNearlyWhole(-INFINITY), -INFINITY);
 }
 
 TEST(CutToDirectory, KeepsTheLastBackslashAndNeverWalksBeforeTheBuffer) {
