@@ -2,7 +2,8 @@
 """Reads a screenshot of the gadget's window and checks what must hold in any
 frame: the grey panel, a dark grey track where no bar covers the slot, a white
 percentage in every processor slot, the black memory texts and the memory bar.
-Prints one line per finding and each processor's bar length as `bar<k>=<pixels>`;
+Prints one line per finding, each processor's bar length as `bar<k>=<pixels>`
+and the width of its percentage as `text<k>=<pixels>` (more digits, wider);
 exit code 1 when a check fails.
 
     meter_pixels.py SHOT.png PROCESSORS
@@ -58,6 +59,24 @@ def track(r, g, b):
     return grey(r, g, b) and 0x30 <= r <= 0x70
 
 
+def neutral_white(r, g, b):
+    """A text pixel the glyph covers fully: white without the tint every bar
+    colour keeps even where its shading is brightest."""
+    return min(r, g, b) > 0xB0 and max(r, g, b) - min(r, g, b) <= 12
+
+
+def text_width(shot, x, y, bar):
+    """From the leftmost fully covered text pixel to the text's right edge, 4
+    pixels inside the slot. Looked for right of a short bar (the brightest
+    shading of the lowest band is white too) and in the slot's right half, where
+    any text stands, over a long one."""
+    right = x + 116
+    for column in range(x + min(bar, 60), right):
+        if any(neutral_white(*shot.at(column, y + row)) for row in range(12)):
+            return right - column
+    return 0
+
+
 def bar_length(shot, x, y):
     """Columns from the slot's left edge along its middle row up to the first
     one that shows the bare track (the bar's shading runs from white through
@@ -98,6 +117,7 @@ def main():
         x, y = slot_of(k)
         length = bar_length(shot, x, y)
         print(f"bar{k}={length}")
+        print(f"text{k}={text_width(shot, x, y, length)}")
         text = shot.count(x + 60, y, x + 117, y + 12, white)
         check(text > 10, f"processor {k}: white percentage, {text} pixels")
         if length < 110:
