@@ -6,14 +6,7 @@
 # namespaces skips this with a line saying so.
 source "$(dirname "$0")/lib.sh"
 
-machine="$SOURCE_DIR/tools/scripted_machine/scripted-machine"
-code=0
-"$machine" 1 0 -- true 2>"$E2E_DIR/machine.err" || code=$?
-if [ "$code" -eq 77 ]; then
-    e2e_log "skipped: $(cat "$E2E_DIR/machine.err")"
-    exit 0
-fi
-[ "$code" -eq 0 ] || { fail "the scripted machine does not start: $(cat "$E2E_DIR/machine.err")"; finish; }
+scripted_machine_or_skip
 
 # Loads that tell the bars apart, repeating every eight processors.
 pattern=(0 100 25 50 75 10 90 60)
@@ -22,7 +15,7 @@ xdotool mousemove 5 5
 for count in 1 3 8 12 32; do
     loads=()
     for ((k = 0; k < count; k++)); do loads+=("${pattern[k % 8]}"); done
-    GADGET_LAUNCHER=("$machine" "$count" "$(IFS=,; echo "${loads[*]}")" --)
+    GADGET_LAUNCHER=("$MACHINE" "$count" "$(IFS=,; echo "${loads[*]}")" --)
     printf '<POSITION><x1>100</x1><y1>100</y1></POSITION>' >"$E2E_DIR/Pollstate.txt"
     start_gadget
     probe info

@@ -5,15 +5,9 @@
 # kept as steady_load.png. A machine without mount namespaces skips this.
 source "$(dirname "$0")/lib.sh"
 
-machine="$SOURCE_DIR/tools/scripted_machine/scripted-machine"
-code=0
-"$machine" 1 0 -- true 2>"$E2E_DIR/machine.err" || code=$?
-if [ "$code" -eq 77 ]; then
-    e2e_log "skipped: $(cat "$E2E_DIR/machine.err")"
-    exit 0
-fi
+scripted_machine_or_skip
 
-GADGET_LAUNCHER=("$machine" 3 100,10,5 --)
+GADGET_LAUNCHER=("$MACHINE" 3 100,10,5 --)
 printf '<POSITION><x1>100</x1><y1>100</y1></POSITION>' >"$E2E_DIR/Pollstate.txt"
 xdotool mousemove 5 5
 start_gadget
