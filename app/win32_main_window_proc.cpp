@@ -300,7 +300,7 @@ void MainWindow::on_command(WORD command) {
         // Asked afresh: the value may have changed since the menu was drawn. A
         // refusal leaves it as it was; the next menu shows what is there.
         const std::wstring program = ModuleFileName(instance);
-        SetStartWithWindows(program, !StartsWithWindows(program));
+        ChooseStartWithWindows(program);
         break;
     }
     default:

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win32_clock.h"
 #include "platform/win32_files.h"
@@ -75,11 +76,14 @@ struct Platform {
         bool (*writable_beside)(const std::wstring& file) = WritableBeside;
     };
 
-    // The gadget's value under the user's Run key.
+    // The gadget's value under the user's Run key, and the Startup page's record of it.
     struct Registry {
         bool (*read_run_value)(std::wstring& data) = ReadRunValue;
         bool (*write_run_value)(const std::wstring& data) = WriteRunValue;
         bool (*remove_run_value)() = RemoveRunValue;
+        bool (*read_startup_record)(DWORD& type, std::vector<uint8_t>& data) = ReadStartupRecord;
+        bool (*write_startup_record)(DWORD type, const std::vector<uint8_t>& data) = WriteStartupRecord;
+        bool (*remove_startup_record)() = RemoveStartupRecord;
     };
 
     // Time and waiting. `time` runs the frames and the meter's movements;

@@ -73,6 +73,23 @@ bool FakeRemoveRunValue() {
     return true;
 }
 
+bool FakeReadRecord(DWORD& type, std::vector<uint8_t>& data) {
+    type = fakes.startup_record_type;
+    data = fakes.startup_record;
+    return fakes.startup_record_present;
+}
+bool FakeWriteRecord(DWORD type, const std::vector<uint8_t>& data) {
+    fakes.startup_record_present = true;
+    fakes.startup_record_type = type;
+    fakes.startup_record = data;
+    return true;
+}
+bool FakeRemoveRecord() {
+    if (!fakes.startup_record_removable) return false;
+    fakes.startup_record_present = false;
+    return true;
+}
+
 int created_windows = 0;
 
 }  // namespace
@@ -93,7 +110,8 @@ Harness::Harness(LANGID ui_language, uint32_t processor_count) {
     windows.show_window = RecordShow;
     platform.shell = {RecordShell, Taskbar};
     platform.clock.sleep = NoPause;  // the shell's pauses between attempts
-    platform.registry = {FakeReadRunValue, FakeWriteRunValue, FakeRemoveRunValue};
+    platform.registry = {FakeReadRunValue, FakeWriteRunValue, FakeRemoveRunValue,
+                         FakeReadRecord,   FakeWriteRecord,   FakeRemoveRecord};
     platform.threads.begin_thread = StartEndingAtOnce;
     window = new MainWindow(fakes.settings_path, processor_count);
     const std::string caption = window->meter_form->default_caption;

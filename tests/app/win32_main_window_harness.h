@@ -70,6 +70,11 @@ struct Fakes {
     bool run_value_present = false;
     std::wstring run_value;
     bool run_key_writable = true;
+    // The Startup page's record of it, and whether the registry lets it go.
+    bool startup_record_present = false;
+    DWORD startup_record_type = REG_BINARY;
+    std::vector<uint8_t> startup_record;
+    bool startup_record_removable = true;
     bool taskbar = true;
 };
 extern Fakes fakes;

@@ -91,12 +91,17 @@ TEST(WindowMenu, ShowsTheFourCommandsAndExitWithTheOptionsChecked) {
     EXPECT_EQ(fakes.menus[0].owner, hwnd);
 }
 
+std::wstring ThisProgram() {
+    std::wstring program(MAX_PATH, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, &program[0], MAX_PATH));
+    return program;
+}
+
 TEST(WindowMenu, StartWithWindowsFollowsTheRunValueNamingThisVeryProgram) {
     Harness harness;
     ASSERT_TRUE(harness.create());
     const HWND hwnd = harness.window->hwnd;
-    std::wstring program(MAX_PATH, L'\0');
-    program.resize(GetModuleFileNameW(nullptr, &program[0], MAX_PATH));
+    const std::wstring program = ThisProgram();
     std::wstring lower = program, upper = program;
     CharLowerBuffW(&lower[0], static_cast<DWORD>(lower.size()));
     CharUpperBuffW(&upper[0], static_cast<DWORD>(upper.size()));
@@ -136,6 +141,38 @@ TEST(WindowMenu, StartWithWindowsFollowsTheRunValueNamingThisVeryProgram) {
     fakes.run_value = quoted;
     SendMessageA(hwnd, kTrayMessage, kTrayId, WM_RBUTTONUP);
     ExpectItems(fakes.menus.back(), {{kIconize, kShowForm, false}, {0, nullptr, false}, {kExit, kExitText, false}});
+}
+
+TEST(WindowMenu, StartWithWindowsHeedsTheStartupPagesSwitch) {
+    Harness harness;
+    ASSERT_TRUE(harness.create());
+    const HWND hwnd = harness.window->hwnd;
+    const std::wstring program = ThisProgram();
+    const std::vector<uint8_t> disabled = {0x03, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8};
+    auto shown_checked = [&]() {
+        SendMessageA(hwnd, WM_RBUTTONUP, 0, 0);
+        return fakes.menus.back().items[4].checked;
+    };
+    fakes.run_value_present = true;
+    fakes.run_value = L"\"" + program + L"\"";
+    fakes.startup_record_present = true;
+    fakes.startup_record = disabled;
+    EXPECT_FALSE(shown_checked()) << "switched off on the Startup page";
+    // A refused Run value puts the record it deleted back as it was.
+    fakes.run_key_writable = false;
+    SendMessageA(hwnd, WM_COMMAND, kStartWithWindows, 0);
+    EXPECT_EQ(fakes.startup_record, disabled);
+    EXPECT_FALSE(shown_checked());
+    // Chosen, Windows really starts it; chosen again, only the Run value goes.
+    fakes.run_key_writable = true;
+    SendMessageA(hwnd, WM_COMMAND, kStartWithWindows, 0);
+    EXPECT_FALSE(fakes.startup_record_present);
+    EXPECT_TRUE(shown_checked());
+    fakes.startup_record_present = true;
+    fakes.startup_record = {0x02};
+    SendMessageA(hwnd, WM_COMMAND, kStartWithWindows, 0);
+    EXPECT_FALSE(fakes.run_value_present);
+    EXPECT_TRUE(fakes.startup_record_present);
 }
 
 TEST(WindowMenu, TheApplicationsKeyOpensItAtTheCornerAndSwallowsTheNextClose) {
