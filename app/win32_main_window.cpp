@@ -47,7 +47,7 @@ MainWindow::~MainWindow() {
 
 void MainWindow::update_frame() {
     if (iconized_) {
-        tray.refresh();
+        if (!tray.refresh()) fold_again();
         return;
     }
     UsageSample samples[kMaxProcessors] = {};
@@ -82,7 +82,7 @@ DWORD MainWindow::rest(LoopMode mode) {
         rest_mode_ = mode;
         rest_done_at_ = now;
         if (mode == LoopMode::kFolded) {
-            tray.refresh();
+            if (!tray.refresh()) fold_again();
         } else {
             auto_hide.look(hwnd);
         }
@@ -132,7 +132,8 @@ StoredSettings MainWindow::stored_options() const {
     options.auto_hide = auto_hide.on();
     options.translucent = translucency.on();
     options.alpha = translucency.alpha();
-    options.iconized = iconized_;
+    // A fold that waits for the shell is the user's choice all the same.
+    options.iconized = iconized_ || tray.trying();
     return options;
 }
 
@@ -171,7 +172,7 @@ void MainWindow::apply_dpi(uint32_t dpi, const RECT* place) {
 }
 
 void MainWindow::update_tray_icon_size() {
-    if (tray.set_icon_size(SmallIconSize()) && iconized_) tray.refresh();
+    if (tray.set_icon_size(SmallIconSize()) && iconized_ && !tray.refresh()) fold_again();
 }
 
 uint32_t MainWindow::processor_count() const { return processor_count_; }

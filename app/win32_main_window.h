@@ -122,6 +122,9 @@ private:
     void show_fold_failure();
     // set_iconized, and a save when the window folded or unfolded.
     void switch_folded(bool on);
+    // The icon put back (a restarted taskbar, one that lost it, a fold that
+    // waits): without a confirmed icon the window shows, and the tray keeps trying.
+    void fold_again();
     LRESULT bring_forward(WPARAM key_low, LPARAM key_high);
     RECT restored_rect();
     // The options as the settings file stores them, and the meter's own part of it.
@@ -132,9 +135,8 @@ private:
     // The language the window speaks, chosen once on construction.
     const Face* face_;
     int32_t frame_rate_ = 30;
+    // Folded: hidden, and the shell confirmed the icon.
     bool iconized_ = false;
-    // Started folded with no taskbar yet: folds when the taskbar's message comes.
-    bool fold_when_taskbar_comes_ = false;
     bool ignore_next_close_ = false;
     FramePacer pacer_;
     bool frame_late_ = false;

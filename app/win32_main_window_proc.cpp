@@ -117,6 +117,15 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             settings.retry(hwnd, stored_options(), meter_settings());
             return 0;
         }
+        if (wparam == kFoldRetryTimer) {
+            // In at last: the window folds now. A failed try changes nothing
+            // on screen (an auto-hidden window stays hidden).
+            if (tray.retry()) {
+                iconized_ = true;
+                platform.window_manager.show_window(hwnd, SW_HIDE);
+            }
+            return 0;
+        }
         update_frame();
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
@@ -189,14 +198,11 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     default:
         // A restarted taskbar has forgotten the icon: put it back. A first one
-        // takes the fold the gadget was started with.
+        // takes a fold that waits for it.
         if (taskbar_created_message_ != 0 && message == taskbar_created_message_) {
             // A new taskbar may draw at another scale.
             update_tray_icon_size();
-            if (iconized_ || fold_when_taskbar_comes_) {
-                fold_when_taskbar_comes_ = false;
-                switch_folded(true);
-            }
+            if (iconized_ || tray.trying()) fold_again();
         }
         if (bring_forward_message_ != 0 && message == bring_forward_message_) {
             return bring_forward(wparam, lparam);
@@ -242,14 +248,11 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     // Started by the user, the gadget comes up active.
     set_iconized(wanted, SW_SHOW);
     if (wanted && !iconized_) {
-        // Started with Windows before Explorer, the gadget has no taskbar to
-        // fold into yet: no message then, and the fold follows the taskbar.
-        if (platform.shell.taskbar_exists()) {
-            show_fold_failure();
-        } else {
-            fold_when_taskbar_comes_ = true;
-        }
+        // Started with Windows, the gadget may come before the taskbar or before
+        // its notification area takes icons: shown meanwhile, without a
+        // message, it folds as soon as the icon is in.
         tray.hide();
+        tray.keep_trying();
     }
 }
 
@@ -261,6 +264,7 @@ void MainWindow::on_destroy() {
     unseen.stop_watching();
     save_settings();
     if (shape.cut()) shape.drop(hwnd);
+    tray.stop_trying();
     tray.hide();
     PostQuitMessage(0);
 }
@@ -312,6 +316,7 @@ void MainWindow::set_iconized(bool on, int show_command) {
     if (on) {
         iconized_ = true;
         if (tray.show()) {
+            tray.stop_trying();
             platform.window_manager.show_window(hwnd, SW_HIDE);
             return;
         }
@@ -323,14 +328,20 @@ void MainWindow::set_iconized(bool on, int show_command) {
         return;
     }
     iconized_ = false;
+    tray.stop_trying();
     tray.hide();
     platform.window_manager.show_window(hwnd, show_command);
 }
 
+void MainWindow::fold_again() {
+    set_iconized(true);
+    if (!iconized_) tray.keep_trying();
+}
+
 void MainWindow::switch_folded(bool on) {
-    const bool was = iconized_;
+    const bool was = iconized_ || tray.trying();
     set_iconized(on);
-    if (iconized_ != was) save_settings();
+    if ((iconized_ || tray.trying()) != was) save_settings();
 }
 
 LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
@@ -338,7 +349,8 @@ LRESULT MainWindow::bring_forward(WPARAM key_low, LPARAM key_high) {
                          static_cast<uint32_t>(key_low);
     // Other gadgets' files are not this one's business.
     if (key != settings.key()) return 0;
-    if (iconized_) switch_folded(false);
+    // Asked to come forward, the gadget no longer waits to fold either.
+    if (iconized_ || tray.trying()) switch_folded(false);
     // Hidden by auto-hide counts as well; the count starts anew.
     auto_hide.forget();
     platform.window_manager.show_window(hwnd, SW_SHOW);

@@ -12,6 +12,7 @@ static_assert(IDI_TRAY_YELLOW == IDI_TRAY_GREEN + 1 && IDI_TRAY_RED == IDI_TRAY_
 // A fold may wait for a busy shell: up to four attempts, half a second apart.
 constexpr int32_t kFoldAttempts = 5;
 constexpr DWORD kFoldPause = 500;
+constexpr UINT kFoldRetryMs = 1000;
 
 // 0 green, 1 yellow, 2 red. Red starts at 0.8 as a float, a hair above the
 // double 0.8.
@@ -34,28 +35,62 @@ void Tray::prepare(HWND window, HINSTANCE module, const Face& face, int32_t icon
     icon_.adopt_icon(program);
 }
 
-bool Tray::show() { return icon_.add(kFoldAttempts, kFoldPause); }
+bool Tray::show() {
+    refused_updates_ = 0;
+    return icon_.add(kFoldAttempts, kFoldPause);
+}
+
+void Tray::keep_trying() {
+    if (trying_ || icon_.data.hWnd == nullptr) return;
+    trying_ = SetTimer(icon_.data.hWnd, kFoldRetryTimer, kFoldRetryMs, nullptr) != 0;
+}
+
+void Tray::stop_trying() {
+    if (trying_) KillTimer(icon_.data.hWnd, kFoldRetryTimer);
+    trying_ = false;
+}
+
+bool Tray::trying() const { return trying_; }
+
+bool Tray::retry() {
+    if (!trying_ || !platform.shell.taskbar_exists() || !show()) return false;
+    stop_trying();
+    return true;
+}
 
 bool Tray::hide() { return icon_.remove() != 0; }
 
-void Tray::refresh() {
+bool Tray::refresh() {
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
     // Without a reading the icon keeps its last picture and tip rather than
     // claiming that no memory is free.
-    if (!platform.memory.status(&status) || status.ullTotalPhys == 0) return;
+    if (!platform.memory.status(&status) || status.ullTotalPhys == 0) return true;
     const double load = 1.0 - static_cast<double>(status.ullAvailPhys) /
                                   static_cast<double>(status.ullTotalPhys);
     const int32_t level = MemoryLoadLevel(load);
+    bool sent = false, accepted = true;
     if (level != level_) {
         const HANDLE picture = LoadImageA(module_, MAKEINTRESOURCEA(IDI_TRAY_GREEN + level),
                                           IMAGE_ICON, icon_size_, icon_size_, 0);
-        icon_.show_owned_icon(static_cast<HICON>(picture));
+        sent = true;
+        accepted = icon_.show_owned_icon(static_cast<HICON>(picture));
     }
     level_ = level;
     std::string tip = face_->free_memory_label + FormatByteSize(status.ullAvailPhys);
     // Every request wakes the shell, so an unchanged tip is not sent again.
-    if (tip != icon_.shown_tip) icon_.set_tip(std::move(tip), true);
+    if (tip != icon_.shown_tip) {
+        sent = true;
+        accepted = icon_.set_tip(std::move(tip), true) != 0 && accepted;
+    }
+    if (!sent) return true;
+    refused_updates_ = accepted ? 0 : refused_updates_ + 1;
+    if (refused_updates_ < kLostAfterRefusals) return true;
+    // A shell that refuses every update has most likely lost the icon (one
+    // that restarted without telling, say).
+    refused_updates_ = 0;
+    icon_.added = 0;
+    return false;
 }
 
 bool Tray::set_icon_size(int32_t size) {

@@ -7,8 +7,11 @@
 // loaded (at the shell's small-icon size) and sent only when the load's level
 // changes, the tip only when its text changes or the shell may have missed it;
 // without a memory reading nothing changes. The picture of a level stays across
-// unfolding and folding again. The record's shell calls go through the
-// platform table, as does the memory reading.
+// unfolding and folding again. A fold the shell did not take is kept trying
+// (keep_trying) until it is in: once a second, through the VG_FOLD_RETRY_TIMER
+// of the record's window, and whenever the window asks (a taskbar that
+// starts). The record's shell calls go through the platform table, as does the
+// memory reading.
 #pragma once
 
 #include <windows.h>
@@ -26,13 +29,24 @@ public:
     // `icon_size` pixels and the first tip in `face`'s language; the level
     // pictures come from `module`.
     void prepare(HWND window, HINSTANCE module, const Face& face, int32_t icon_size);
-    // Shows the icon for a fold: false when the shell would not take it, even
-    // after waiting for a busy shell (at most four tries, half a second apart).
+    // Shows the icon for a fold: true once the shell confirmed it holds it;
+    // false when it would not take it, even after waiting for a busy shell (at
+    // most four tries, half a second apart).
     bool show();
+    // A fold that waits for the shell: retry() comes once a second from now on.
+    void keep_trying();
+    void stop_trying();
+    bool trying() const;
+    // The timer's tick: true when the icon is in now, and the trying stops.
+    // Without a taskbar nothing is asked: the taskbar's start is waited for.
+    bool retry();
     // Takes the icon out of the notification area; false when the shell refused.
     bool hide();
-    // One refresh of the folded window's picture and tip.
-    void refresh();
+    // One refresh of the folded window's picture and tip; false when the shell
+    // has refused the updates kLostAfterRefusals times in a row: the icon then
+    // no longer counts as shown, and the window is to add it again.
+    bool refresh();
+    static constexpr int32_t kLostAfterRefusals = 5;
     // The size the shell draws small icons at, in pixels; true when it changed,
     // and the next refresh loads the level's picture at that size.
     bool set_icon_size(int32_t size);
@@ -52,4 +66,6 @@ private:
     const Face* face_ = &kJapaneseFace;
     int32_t level_ = kNoLevel;
     int32_t icon_size_ = 16;
+    bool trying_ = false;
+    int32_t refused_updates_ = 0;
 };

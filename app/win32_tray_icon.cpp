@@ -56,17 +56,18 @@ bool TrayIcon::add(int32_t budget, DWORD pause_ms) {
     // counting down for ever.
     for (int32_t left = budget - 1; left > 0; --left) {
         bool shown = platform.shell.notify_icon(NIM_ADD, &data) != 0;
-        if (!shown && GetLastError() != ERROR_TIMEOUT) {
-            // Any failure but a timeout means the shell already holds the icon,
-            // where there is a shell: without a taskbar nobody holds it, and
-            // nothing would come of waiting.
-            if (!platform.shell.taskbar_exists()) return false;
-            shown = true;
-        }
         if (!shown) {
-            // A busy shell may still have added it after giving up on us.
-            platform.clock.sleep(pause_ms);
+            // The shell answers yes or no and nothing more: a refused add does
+            // not prove that it holds the icon (at sign-in the taskbar exists
+            // before its notification area takes icons). Only a modify that it
+            // accepts says the icon is there. A busy shell may still add it
+            // after giving up on us, so it is given the pause first.
+            const bool busy = GetLastError() == ERROR_TIMEOUT;
+            if (busy) platform.clock.sleep(pause_ms);
             shown = platform.shell.notify_icon(NIM_MODIFY, &data) == 1;
+            // Refused outright, the next attempt would only be refused again
+            // now: the caller tries later.
+            if (!shown && !busy) return false;
         }
         if (shown) {
             added = 1;
@@ -92,6 +93,11 @@ void TrayIcon::remove_if_added() {
 
 HICON TrayIcon::set_icon(HICON icon, bool push) {
     const HICON previous = data.hIcon;
+    change_icon(icon, push);
+    return previous;
+}
+
+bool TrayIcon::change_icon(HICON icon, bool push) {
     // A null icon (a picture that could not be loaded) keeps the record as it
     // is: an icon without picture or callback could never be clicked, and a
     // restarted taskbar would get it back that way.
@@ -99,12 +105,9 @@ HICON TrayIcon::set_icon(HICON icon, bool push) {
         data.uFlags |= NIF_ICON;
         data.hIcon = icon;
     }
-    if (push) {
-        push_record();
-    } else {
-        shown_tip.clear();  // the shell's picture is no longer the record's
-    }
-    return previous;
+    if (push) return push_record();
+    shown_tip.clear();  // the shell's picture is no longer the record's
+    return true;
 }
 
 int TrayIcon::set_tip(std::string tip, bool push) {
@@ -139,10 +142,11 @@ bool TrayIcon::push_record() {
     return false;
 }
 
-void TrayIcon::show_owned_icon(HICON icon) {
-    set_icon(icon, true);
+bool TrayIcon::show_owned_icon(HICON icon) {
+    const bool accepted = change_icon(icon, true);
     // The shell keeps its own copy, so the replaced picture can go at once.
     if (icon != nullptr) adopt_icon(icon);
+    return accepted;
 }
 
 void TrayIcon::adopt_icon(HICON icon) {

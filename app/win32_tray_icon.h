@@ -19,8 +19,10 @@ public:
     ~TrayIcon();
     int configure(HWND window, uint32_t id, uint32_t callback_message, HICON icon,
                   std::string tip);
-    // At most budget - 1 attempts; each timed-out attempt pauses, then checks
-    // whether the add went through after all.
+    // True once the shell confirmed it holds the icon: a refused add counts
+    // only when a modify of the record is accepted after it. At most budget - 1
+    // attempts, and more than one only while the shell times out: each
+    // timed-out attempt pauses before its modify.
     bool add(int32_t budget, DWORD pause_ms);
     int remove();
     void remove_if_added();
@@ -29,8 +31,9 @@ public:
     // 0 when the shell refused the record; 1 otherwise.
     int set_tip(std::string tip, bool push);
     // set_icon with push, and the icon becomes this object's: the previous one
-    // adopted this way is destroyed. A null icon changes no picture.
-    void show_owned_icon(HICON icon);
+    // adopted this way is destroyed. A null icon changes no picture. False when
+    // the shell refused the record.
+    bool show_owned_icon(HICON icon);
     // The icon becomes this object's without reaching the shell; the previous
     // one adopted is destroyed.
     void adopt_icon(HICON icon);
@@ -46,6 +49,8 @@ public:
     std::string shown_tip;
 
 private:
+    // set_icon's work; false when the record was pushed and the shell refused it.
+    bool change_icon(HICON icon, bool push);
     // Sends the record to the shell: a modify when shown, else an add. False
     // when the shell refused it.
     bool push_record();

@@ -44,8 +44,15 @@ BOOL WINAPI RecordShow(HWND window, int command) {
 BOOL WINAPI RecordShell(DWORD message, PNOTIFYICONDATAW data) {
     fakes.shell_calls.push_back(
         {message, data->uID, data->uCallbackMessage, data->hIcon, data->szTip});
-    const BOOL result = message == NIM_DELETE ? TRUE : fakes.shell_result;
-    if (!result) SetLastError(fakes.shell_error);
+    if (message == NIM_DELETE) return TRUE;
+    BOOL result = fakes.shell_result;
+    DWORD error = fakes.shell_error;
+    if (!fakes.shell_script.empty()) {
+        result = fakes.shell_script.front().first;
+        error = fakes.shell_script.front().second;
+        fakes.shell_script.pop_front();
+    }
+    if (!result) SetLastError(error);
     return result;
 }
 bool Taskbar() { return fakes.taskbar; }

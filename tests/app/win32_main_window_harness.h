@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/win32_main_window.h"
@@ -61,6 +63,8 @@ struct Fakes {
     std::vector<ShellCall> shell_calls;
     BOOL shell_result = TRUE;
     DWORD shell_error = 0;
+    // Answers (result, error) taken first, one a request, by adds and modifies.
+    std::deque<std::pair<BOOL, DWORD>> shell_script;
     POINT cursor = {0, 0};
     int cursor_reads = 0;
     std::vector<int> show_commands;  // in order

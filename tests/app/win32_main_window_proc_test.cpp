@@ -636,6 +636,51 @@ TEST(Tray, AFoldTheShellRefusesLeavesTheWindowShownAndSaysSo) {
     GetWindowRect(window.hwnd, &after);
     EXPECT_TRUE(EqualRect(&before, &after));
     EXPECT_EQ(fakes.message_boxes.size(), 1u);
+    // It folds again by itself once the shell takes the icon.
+    EXPECT_TRUE(window.tray.trying());
+    fakes.shell_result = TRUE;
+    SendMessageA(window.hwnd, WM_TIMER, kFoldRetryTimer, 0);
+    EXPECT_TRUE(window.iconized());
+    EXPECT_FALSE(IsWindowVisible(window.hwnd));
+    EXPECT_FALSE(window.tray.trying());
+}
+
+// Memory that another program keeps taking, 64 megabytes a reading: every
+// tray refresh has a new amount to tell the shell.
+BOOL WINAPI ShrinkingMemory(LPMEMORYSTATUSEX status) {
+    static uint64_t taken = 0;
+    status->ullTotalPhys = uint64_t{8} << 30;
+    status->ullAvailPhys = (uint64_t{6} << 30) - (taken += uint64_t{64} << 20);
+    return TRUE;
+}
+
+TEST(Tray, AFoldedIconTheShellNoLongerUpdatesIsAddedAgain) {
+    Harness harness;
+    ASSERT_TRUE(harness.create());
+    MainWindow& window = *harness.window;
+    platform.memory.status = ShrinkingMemory;
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
+    window.update_frame();
+    ASSERT_TRUE(window.iconized());
+    // Every update refused: the fifth in a row has the icon added again; the
+    // shell confirms it, and the window stays folded.
+    fakes.shell_result = FALSE;
+    fakes.shell_error = ERROR_FILE_NOT_FOUND;
+    for (int second = 0; second < Tray::kLostAfterRefusals - 1; ++second) window.update_frame();
+    fakes.shell_calls.clear();
+    fakes.shell_script = {{FALSE, ERROR_FILE_NOT_FOUND}, {FALSE, ERROR_FILE_NOT_FOUND},
+                          {TRUE, 0}};
+    window.update_frame();
+    ASSERT_EQ(fakes.shell_calls.size(), 3u);
+    EXPECT_EQ(fakes.shell_calls[1].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(fakes.shell_calls[2].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_TRUE(window.iconized());
+    EXPECT_FALSE(IsWindowVisible(window.hwnd));
+    // Not confirmed, the window comes back and the fold waits for the shell.
+    for (int second = 0; second < Tray::kLostAfterRefusals; ++second) window.update_frame();
+    EXPECT_FALSE(window.iconized());
+    EXPECT_TRUE(IsWindowVisible(window.hwnd));
+    EXPECT_TRUE(window.tray.trying());
 }
 
 // Creates the window with the settings asking for the fold while the shell
@@ -674,17 +719,31 @@ TEST(Tray, StartedFoldedBeforeAnyTaskbarItShowsWithoutAMessageAndFoldsWhenTheTas
     EXPECT_FALSE(window.iconized());
 }
 
-TEST(Tray, StartingFoldedWithoutATaskbarShowsTheWindowAndSavesItUnfolded) {
-    Harness harness;
-    const HWND hwnd = CreateFoldedWhileTheShellRefuses(harness, ERROR_TIMEOUT);
-    ASSERT_NE(hwnd, nullptr);
-    ExpectFoldFailureBox(hwnd);
-    EXPECT_EQ(fakes.shell_calls.back().message, static_cast<DWORD>(NIM_DELETE));
-
-    SendMessageA(hwnd, WM_COMMAND, kExit, 0);
-    std::string saved;
-    ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
-    EXPECT_NE(saved.find("<ICON>0</ICON>"), std::string::npos) << saved;
+TEST(Tray, StartedFoldedWhileTheTaskbarRefusesIconsItStaysShownUntilTheIconIsConfirmed) {
+    // What the shell answers at sign-in, before its notification area takes icons.
+    for (DWORD error : {DWORD{0}, DWORD{ERROR_FILE_NOT_FOUND}, DWORD{ERROR_TIMEOUT}}) {
+        SCOPED_TRACE(error);
+        Harness harness;
+        MainWindow& window = *harness.window;
+        const HWND hwnd = CreateFoldedWhileTheShellRefuses(harness, error);
+        ASSERT_NE(hwnd, nullptr);
+        EXPECT_TRUE(fakes.message_boxes.empty());
+        EXPECT_EQ(fakes.shell_calls.back().message, static_cast<DWORD>(NIM_DELETE));
+        // Tried once a second: refused again, nothing changes.
+        SendMessageA(hwnd, WM_TIMER, kFoldRetryTimer, 0);
+        EXPECT_TRUE(IsWindowVisible(hwnd));
+        // An add the shell refuses although it took the icon: the modify confirms it.
+        fakes.shell_script = {{FALSE, error}, {TRUE, 0}};
+        SendMessageA(hwnd, WM_TIMER, kFoldRetryTimer, 0);
+        EXPECT_TRUE(window.iconized());
+        EXPECT_FALSE(IsWindowVisible(hwnd));
+        EXPECT_FALSE(window.tray.trying());
+        // The fold is what the user chose, and it was kept meanwhile.
+        SendMessageA(hwnd, WM_COMMAND, kExit, 0);
+        std::string saved;
+        ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
+        EXPECT_NE(saved.find("<ICON>1</ICON>"), std::string::npos) << saved;
+    }
 }
 
 TEST(Session, ACancelledEndGoesOnAndOneThatGoesThroughSavesAndEnds) {
@@ -851,10 +910,10 @@ TEST(Window, ASingleProcessorWindowIsCutToShapeWhileItLives) {
 TEST(Face, WhereTheUserInterfaceIsNotJapaneseEveryTextAndMenuIsEnglish) {
     Harness harness(0x0409);
     MainWindow& window = *harness.window;
-    StartFolded(window);
+    ASSERT_TRUE(harness.create());
     fakes.shell_result = FALSE;
     fakes.shell_error = ERROR_TIMEOUT;
-    ASSERT_TRUE(harness.create());
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
     ExpectFoldFailureBox(window.hwnd, L"Could not fold into the notification area.\r\n"
                                       L"The taskbar may not be running.");
     EXPECT_EQ(fakes.shell_calls[0].tip, L"Measuring...");

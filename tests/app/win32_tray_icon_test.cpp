@@ -112,22 +112,22 @@ TEST_F(TrayIconTest, AddMakesOneAttemptLessThanItsBudget) {
     EXPECT_EQ(icon_.added, 0);
 }
 
-TEST_F(TrayIconTest, WithoutATaskbarARefusedAddFailsAtOnce) {
-    taskbar = false;
-    answers = {kFailed};
-    EXPECT_FALSE(icon_.add(5, 500));
-    EXPECT_EQ(icon_.added, 0);
-    EXPECT_EQ(Messages(), std::vector<DWORD>{NIM_ADD});
-    EXPECT_TRUE(pauses.empty());
-}
-
-TEST_F(TrayIconTest, AddSucceedsOnAnyErrorButATimeoutOrWhenTheModifyAnswersOne) {
-    answers = {kFailed};
-    EXPECT_TRUE(icon_.add(5, 500));
-    EXPECT_EQ(icon_.added, 1);
-    EXPECT_EQ(calls.size(), 1u);
-    EXPECT_TRUE(pauses.empty());
-
+TEST_F(TrayIconTest, ARefusedAddCountsOnlyWhenAModifyConfirmsIt) {
+    // Refused outright (at sign-in the shell says 0 or "file not found"): the
+    // modify decides, at once and without a pause.
+    for (DWORD error : {DWORD{0}, DWORD{ERROR_FILE_NOT_FOUND}}) {
+        for (BOOL modified : {FALSE, TRUE}) {
+            SCOPED_TRACE(testing::Message() << error << (modified ? " modified" : " not modified"));
+            icon_.added = 0;
+            calls.clear();
+            answers = {{FALSE, error}, {modified, error}};
+            EXPECT_EQ(icon_.add(5, 500), modified == TRUE);
+            EXPECT_EQ(icon_.added, modified ? 1 : 0);
+            EXPECT_EQ(Messages(), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY}));
+            EXPECT_TRUE(pauses.empty());
+        }
+    }
+    // A busy shell is waited for: three timeouts, then the modify answers one.
     icon_.added = 0;
     calls.clear();
     answers = {kTimeout, kFailed, kTimeout, {2, 0}, kTimeout, {1, 0}};
@@ -135,6 +135,24 @@ TEST_F(TrayIconTest, AddSucceedsOnAnyErrorButATimeoutOrWhenTheModifyAnswersOne) 
     EXPECT_EQ(icon_.added, 1);
     EXPECT_EQ(pauses.size(), 3u);
     EXPECT_EQ(calls.size(), 6u);
+}
+
+TEST_F(TrayIconTest, AnIconWhoseUpdatesAreRefusedFiveTimesInARowCountsAsLost) {
+    Show();
+    uint64_t available = 3000;
+    // Each refresh with another amount to tell the shell.
+    auto refresh = [&]() {
+        SetLoad(available += 100, 4000);
+        return tray_.refresh();
+    };
+    // Four refused updates and one taken start the count afresh.
+    answers.assign(4, kFailed);
+    for (int round = 0; round < 5; ++round) EXPECT_TRUE(refresh());
+    answers.assign(5, kFailed);
+    for (int round = 0; round < 4; ++round) EXPECT_TRUE(refresh());
+    EXPECT_EQ(icon_.added, 1);
+    EXPECT_FALSE(refresh());
+    EXPECT_EQ(icon_.added, 0);
 }
 
 TEST_F(TrayIconTest, RecordChangesReachTheShellOnlyAsTold) {
