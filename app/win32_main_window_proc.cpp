@@ -39,7 +39,8 @@ HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
 }
 
 // An elevated gadget gets no message from normal programs unless it lets it
-// through: the taskbar's restart and a second start's bring-forward among them.
+// through: the taskbar's restart, the icon's clicks (the shell is not elevated)
+// and a second start's bring-forward among them.
 void LetThrough(HWND window, UINT message) {
     const Platform::WindowManager& windows = platform.window_manager;
     if (message == 0) return;
@@ -238,6 +239,7 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     taskbar_created_message_ = RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE);
     bring_forward_message_ = RegisterWindowMessageA(VG_BRING_FORWARD_MESSAGE);
     LetThrough(hwnd, taskbar_created_message_);
+    LetThrough(hwnd, kTrayMessage);
     LetThrough(hwnd, bring_forward_message_);
     unseen.watch(hwnd);
     platform.window_manager.show_window(hwnd, SW_HIDE);

@@ -565,6 +565,23 @@ TEST(Tray, TheWindowComesBackWithoutTakingTheFocusUnlessAsked) {
     DestroyWindow(work);
 }
 
+std::vector<UINT> let_through;
+BOOL WINAPI RecordLetThrough(HWND, UINT message, DWORD action, void*) {
+    if (action == 1) let_through.push_back(message);  // MSGFLT_ALLOW
+    return TRUE;
+}
+
+TEST(Tray, AnElevatedGadgetStillHearsTheShell) {
+    Harness harness;
+    platform.window_manager.change_window_message_filter_ex = RecordLetThrough;
+    let_through.clear();
+    ASSERT_TRUE(harness.create());
+    for (UINT message : {kTrayMessage, RegisterWindowMessageA(VG_TASKBAR_CREATED_MESSAGE)}) {
+        EXPECT_NE(std::find(let_through.begin(), let_through.end(), message), let_through.end())
+            << message;
+    }
+}
+
 TEST(Tray, TheTrayMenuOpensAtTheCursor) {
     Harness harness;
     ASSERT_TRUE(harness.create());
