@@ -138,6 +138,8 @@ private:
     // Folded: hidden, and the shell confirmed the icon.
     bool iconized_ = false;
     bool ignore_next_close_ = false;
+    // The window goes because the session ends: the last save waits less.
+    bool session_ending_ = false;
     FramePacer pacer_;
     bool frame_late_ = false;
     uint32_t skipped_frames_ = 0;

@@ -38,6 +38,11 @@ HMENU LoadFaceMenu(HINSTANCE instance, WORD resource, LANGID language) {
     return menu != nullptr ? LoadMenuIndirectW(menu) : nullptr;
 }
 
+// How long the last save waits for a busy settings file: at exit, and inside
+// the session's end.
+constexpr DWORD kExitSaveMs = 2000;
+constexpr DWORD kSessionEndSaveMs = 1000;
+
 // An elevated gadget gets no message from normal programs unless it lets it
 // through: the taskbar's restart, the icon's clicks (the shell is not elevated)
 // and a second start's bring-forward among them.
@@ -89,7 +94,10 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
         // the restart manager wants the program closed), and the process may be
         // gone as soon as this returns: saved and ended here. FALSE: the end was
         // cancelled, and the gadget goes on.
-        if (wparam) DestroyWindow(hwnd);
+        if (wparam) {
+            session_ending_ = true;
+            DestroyWindow(hwnd);
+        }
         return 0;
     case WM_GETMINMAXINFO: {
         // Maximizing leaves the window where and as large as it is.
@@ -264,7 +272,11 @@ void MainWindow::on_destroy() {
     // The tooltip, an owned window, is already gone.
     tooltip.forget();
     unseen.stop_watching();
-    save_settings();
+    // A file another program holds is waited for a little: long enough for a
+    // sync client's or an indexer's look, well within what Windows gives a
+    // program at shutdown.
+    settings.save_at_exit(hwnd, stored_options(), meter_settings(),
+                          session_ending_ ? kSessionEndSaveMs : kExitSaveMs);
     if (shape.cut()) shape.drop(hwnd);
     tray.stop_trying();
     tray.hide();

@@ -1,8 +1,10 @@
 #include "settings/win32_settings_keeper.h"
 
+#include "platform/win32_platform.h"
 #include "resources/resource_ids.h"
 #include "settings/win32_settings_file.h"
 #include "settings/win32_settings_place.h"
+#include "text/string_helpers.h"
 
 namespace {
 
@@ -50,6 +52,17 @@ void SettingsKeeper::retry(HWND window, const StoredSettings& options,
                            const std::string& meter_text) {
     save_if_pending(window, options, meter_text);
     if (!pending_) stop_retrying(window);
+}
+
+void SettingsKeeper::save_at_exit(HWND window, const StoredSettings& options,
+                                  const std::string& meter_text, DWORD limit_ms) {
+    save(window, options, meter_text);
+    const DWORD start = platform.clock.time();
+    while (pending_ && ElapsedTicks(start, platform.clock.time()) < limit_ms) {
+        platform.clock.sleep(kExitRetryMs);
+        save(window, options, meter_text);
+    }
+    if (retrying_) stop_retrying(window);
 }
 
 bool SettingsKeeper::withheld() const { return withheld_; }

@@ -8,7 +8,8 @@
 // read at load is the user's: nothing is saved over it for the rest of the run.
 // A save that finds the file busy keeps the change and tries again once a
 // second (the VG_SAVE_RETRY_TIMER of the window it was given) until it is in,
-// and whenever asked to save what is pending (the session's end, say).
+// and whenever asked to save what is pending (the session's end, say). At the
+// end of the run the last save waits a little for the file (save_at_exit).
 #pragma once
 
 #include <windows.h>
@@ -39,6 +40,12 @@ public:
     // The retry timer's tick: the waiting change is tried again, and the timer
     // stops once nothing waits.
     void retry(HWND window, const StoredSettings& options, const std::string& meter_text);
+    // The last save of the run: while the file keeps the change out it is
+    // tried again every kExitRetryMs, for at most `limit_ms` (through the
+    // platform table's clock and sleep); what is still kept out then is lost.
+    void save_at_exit(HWND window, const StoredSettings& options, const std::string& meter_text,
+                      DWORD limit_ms);
+    static constexpr DWORD kExitRetryMs = 100;
 
     bool withheld() const;
     bool pending() const;

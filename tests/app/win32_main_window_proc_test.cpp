@@ -791,6 +791,54 @@ BOOL WINAPI ReplaceRefused(LPCWSTR, LPCWSTR, DWORD) {
     return FALSE;
 }
 
+// A clock that only the sleeps move, and a file that another program holds
+// until the sleep that lets it go (0: never).
+DWORD exit_now = 0;
+int exit_sleeps = 0;
+int release_at_sleep = 0;
+HANDLE exit_holder = nullptr;
+DWORD WINAPI ExitClock() { return exit_now; }
+void WINAPI ExitSleep(DWORD milliseconds) {
+    exit_now += milliseconds;
+    if (++exit_sleeps != release_at_sleep) return;
+    CloseHandle(exit_holder);
+    exit_holder = nullptr;
+    platform.files.replace = MoveFileExW;
+}
+
+TEST(Session, TheLastSaveWaitsForABusyFileTwoSecondsAtExitAndOneAtTheSessionsEnd) {
+    const struct { bool session_end; int release_at, sleeps; bool saved; } cases[] = {
+        {false, 5, 5, true}, {false, 0, 20, false}, {true, 5, 5, true}, {true, 0, 10, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.session_end << " " << c.release_at);
+        Harness harness;
+        ASSERT_TRUE(harness.create());
+        const HWND hwnd = harness.window->hwnd;
+        ASSERT_TRUE(WriteWholeFile(fakes.settings_path, "<TRANS>0</TRANS>"));
+        platform.files.replace = ReplaceRefused;
+        exit_holder = CreateFileW(fakes.settings_path.c_str(), GENERIC_READ, 0, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(exit_holder, INVALID_HANDLE_VALUE);
+        SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
+        ASSERT_TRUE(harness.window->settings.pending());
+        platform.clock.time = ExitClock;
+        platform.clock.sleep = ExitSleep;
+        exit_sleeps = 0;
+        release_at_sleep = c.release_at;
+        if (c.session_end) {
+            SendMessageA(hwnd, WM_ENDSESSION, TRUE, 0);
+        } else {
+            SendMessageA(hwnd, WM_COMMAND, kExit, 0);
+        }
+        EXPECT_FALSE(IsWindow(hwnd));
+        EXPECT_EQ(exit_sleeps, c.sleeps);
+        if (exit_holder != nullptr) CloseHandle(exit_holder);
+        std::string saved;
+        ASSERT_TRUE(ReadWholeFile(fakes.settings_path, saved));
+        EXPECT_EQ(saved.find("<TRANS>1</TRANS>") != std::string::npos, c.saved) << saved;
+    }
+}
+
 TEST(Session, AChangeKeptOutByABusyFileIsSavedByTheRetryOnceItIsFree) {
     Harness harness;
     ASSERT_TRUE(harness.create());

@@ -3,7 +3,8 @@
 # end, is printed for each round and not checked: a busy machine may take
 # longer. That the samplers answer the stop at once, not after their interval,
 # the sampler and main window tests show without a clock. A cancelled end of
-# the session leaves it running.
+# the session leaves it running. A change that another program keeps out of the
+# settings file is in it after Exit when that program lets go a second later.
 source "$(dirname "$0")/lib.sh"
 
 figures=""
@@ -43,4 +44,20 @@ probe send WM_ENDSESSION 1 0
 expect_gadget_exit
 expect_complete_settings "$settings"
 expect_eq "ended with the session: translucency saved" "$(settings_value "$settings" TRANS)" 1
+
+printf '<POSITION><x1>70</x1><y1>90</y1></POSITION><TRANS>0</TRANS>' >"$settings"
+start_gadget
+"$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 600000 >"$E2E_DIR/hold.out" 2>&1 &
+holder=$!
+E2E_BACKGROUND+=" $holder"
+wait_until grep -q 'held=' "$E2E_DIR/hold.out" || true
+grep -q 'held=1' "$E2E_DIR/hold.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold.out")"
+probe command 40007
+probe post WM_COMMAND 40005 0
+sleep 1
+kill -0 "$GADGET_PID" 2>/dev/null || fail "the gadget ended without waiting for the held file"
+kill "$holder"
+wait "$holder" 2>/dev/null || true
+expect_gadget_exit
+expect_eq "let go a second after Exit: translucency saved" "$(settings_value "$settings" TRANS)" 1
 finish
