@@ -59,7 +59,7 @@ SettingsFileClaim::~SettingsFileClaim() {
 StartOutcome SettingsFileClaim::claim_or_bring_forward(DWORD limit_ms) {
     // Without the kernel object nothing tells gadgets apart: run as if alone.
     if ((mutex_ == nullptr && !denied_) || held_) return StartOutcome::kClaimed;
-    const DWORD start = platform.clock.ticks();
+    const DWORD start = platform.clock.time();
     for (;;) {
         if (BringForward(key_)) return StartOutcome::kBroughtForward;
         // The holder may still be creating its window, or be ending; a claim
@@ -69,7 +69,7 @@ StartOutcome SettingsFileClaim::claim_or_bring_forward(DWORD limit_ms) {
         } else if (take(kRetryPause)) {
             return StartOutcome::kClaimed;
         }
-        if (platform.clock.ticks() - start >= limit_ms) return StartOutcome::kUnreachable;
+        if (platform.clock.time() - start >= limit_ms) return StartOutcome::kUnreachable;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <pdhmsg.h>
 
 #include "measure/processor_usage.h"
+#include "measure/turn_grid.h"
 #include "platform/win32_platform.h"
 
 namespace {
@@ -10,6 +11,9 @@ namespace {
 constexpr ULONG kSystemProcessorPerformanceInformation = 8;
 // Turns in a row a counter may fail before the kernel's times replace it.
 constexpr int kCounterFailuresToGiveUp = 5;
+// A quarter of the clock's range: the grid's epoch moves on long before a
+// difference from it could wrap.
+constexpr DWORD kRebaseAfterMs = 0x40000000;
 
 static_assert(sizeof(ProcessorPerformance) == 48, "the kernel's record is 48 bytes");
 
@@ -137,21 +141,37 @@ SamplerTurn::SamplerTurn(DWORD interval_ms) : interval_(interval_ms) {
 }
 SamplerTurn::~SamplerTurn() { DeleteCriticalSection(&lock_); }
 
-DWORD SamplerTurn::until_next_turn() {
-    if (interval_ == 0) return 0;
-    EnterCriticalSection(&lock_);
-    const DWORD now = platform.clock.ticks();
+DWORD SamplerTurn::now_on_grid() {
+    const DWORD now = platform.clock.time();
     if (!started_) {
         started_ = true;
         epoch_ = now;
     }
-    const DWORD wait = interval_ - (now - epoch_) % interval_;
+    // Moved on by whole turns long before the clock wraps: the grid stays where
+    // it is rather than jump when the difference wraps.
+    if (interval_ != 0 && now - epoch_ >= kRebaseAfterMs) {
+        epoch_ += (now - epoch_) / interval_ * interval_;
+    }
+    return now;
+}
+
+DWORD SamplerTurn::turn_now() {
+    EnterCriticalSection(&lock_);
+    const DWORD turn = NearestTurn(now_on_grid(), epoch_, interval_);
+    LeaveCriticalSection(&lock_);
+    return turn;
+}
+
+DWORD SamplerTurn::until_turn_after(DWORD taken) {
+    if (interval_ == 0) return 0;
+    EnterCriticalSection(&lock_);
+    const DWORD wait = UntilNextTurn(now_on_grid(), epoch_, interval_, taken);
     LeaveCriticalSection(&lock_);
     return wait;
 }
 
 bool SamplerTurn::fresh(bool taken, DWORD taken_at) const {
-    return taken && platform.clock.ticks() - taken_at < interval_ / 2;
+    return taken && platform.clock.time() - taken_at < interval_ / 2;
 }
 
 PDH_STATUS SamplerTurn::collect(PDH_HQUERY query) {
@@ -160,7 +180,7 @@ PDH_STATUS SamplerTurn::collect(PDH_HQUERY query) {
     EnterCriticalSection(&lock_);
     if (!fresh(collected_, collected_at_)) {
         collect_status_ = platform.performance.collect_query_data(query);
-        collected_at_ = platform.clock.ticks();
+        collected_at_ = platform.clock.time();
         collected_ = true;
         ++collections;
     }
@@ -178,7 +198,7 @@ bool SamplerTurn::processor_times(int32_t index, LARGE_INTEGER times[3]) {
         report_ok_ = query(kSystemProcessorPerformanceInformation, report_, sizeof report_,
                            &length) == 0;
         report_entries_ = report_ok_ ? length / sizeof(ProcessorPerformance) : 0;
-        reported_at_ = platform.clock.ticks();
+        reported_at_ = platform.clock.time();
         reported_ = true;
         ++reports;
     }
@@ -231,8 +251,8 @@ PDH_HQUERY SamplerShared::query() const { return query_; }
 
 SamplerTurn& SamplerShared::turn() { return turn_; }
 
-SamplerWake SamplerShared::wait_for_turn() {
-    const DWORD wait = turn_.until_next_turn();
+SamplerWake SamplerShared::wait_for_turn(DWORD taken) {
+    const DWORD wait = turn_.until_turn_after(taken);
     if (stop_event_ == nullptr) {
         platform.clock.sleep(wait);
         return SamplerWake::kSample;
@@ -311,16 +331,21 @@ unsigned __stdcall sampler_main(void* argument) {
     const SamplerSlot slot = *static_cast<SamplerSlot*>(argument);
     SamplerShared& shared = *slot.shared;
     UsageReader reader(shared.query(), slot.index, shared.turn());
+    // The turn of the last reading: one wake per turn, however early the clock
+    // reads around its grid point.
+    DWORD taken = shared.turn().turn_now();
     for (;;) {
-        const SamplerWake wake = shared.wait_for_turn();
+        const SamplerWake wake = shared.wait_for_turn(taken);
         if (wake == SamplerWake::kStop) break;
         if (wake == SamplerWake::kPause) {
             if (!shared.wait_to_run()) break;
             reader.rebase();
+            taken = shared.turn().turn_now();
             continue;
         }
         double usage = 0.0;
         const bool measured = reader.next(usage);
+        taken = shared.turn().turn_now();
         if (measured ? shared.publish(slot.index, usage) : shared.stop_asked()) break;
     }
     return 0;

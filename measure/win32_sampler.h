@@ -30,7 +30,8 @@ struct ProcessorPerformance {
 // (the performance query, or the kernel's processor times) and the others take
 // that turn's reading, so the cost of a turn does not grow with the processors
 // twice over. A reading younger than half the sampling interval belongs to the
-// current turn. Its clock is the platform table's tick count.
+// current turn. Its clock is the platform table's millisecond clock: the
+// multimedia timer where there is one, which steps finer than the tick count.
 class SamplerTurn {
 public:
     explicit SamplerTurn(DWORD interval_ms);
@@ -40,11 +41,14 @@ public:
     // The processor's times from the kernel's report of this turn; false where
     // the system gives none for it.
     bool processor_times(int32_t index, LARGE_INTEGER times[3]);
-    // Milliseconds until the next turn begins (0 with an interval of 0). Turns
-    // start on one grid of the interval for all samplers, so that they stay in
-    // the same turn however long the gadget runs rather than drift apart by
-    // their own delays.
-    DWORD until_next_turn();
+    // Turns start on one grid of the interval for all samplers (from the first
+    // reading of any), so that they stay in the same turn however long the
+    // gadget runs rather than drift apart by their own delays. A reading made
+    // now counts as the turn of the grid point nearest it (measure/turn_grid.h).
+    DWORD turn_now();
+    // Milliseconds until the turn after `taken` begins, for a sampler whose
+    // last reading counted as that turn (0 with an interval of 0).
+    DWORD until_turn_after(DWORD taken);
 
     // How many collections and reports were really made.
     uint32_t collections = 0;
@@ -54,6 +58,8 @@ private:
     SamplerTurn(const SamplerTurn&) = delete;
     SamplerTurn& operator=(const SamplerTurn&) = delete;
     bool fresh(bool taken, DWORD taken_at) const;
+    // The clock, the grid started at the first look. Called under the lock.
+    DWORD now_on_grid();
 
     static constexpr size_t kMostReported = 64;
     CRITICAL_SECTION lock_;
@@ -104,8 +110,9 @@ public:
 
     // The sampler threads' side.
     SamplerTurn& turn();
-    // Waits out the rest of this turn, unless the samplers are stopped or paused first.
-    SamplerWake wait_for_turn();
+    // Waits for the turn after `taken` (the turn of the sampler's last
+    // reading), unless the samplers are stopped or paused first.
+    SamplerWake wait_for_turn(DWORD taken);
     // Waits while paused: true when the samplers run again, false when they are to end.
     bool wait_to_run();
     // Leaves `usage` as processor `index`'s newest value; true when its sampler

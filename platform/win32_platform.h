@@ -86,11 +86,10 @@ struct Platform {
         bool (*remove_startup_record)() = RemoveStartupRecord;
     };
 
-    // Time and waiting. `time` runs the frames and the meter's movements;
-    // `ticks` (the system's tick count, same unit) keeps the samplers' turns.
+    // Time and waiting. `time` runs the frames, the meter's movements and the
+    // samplers' turns.
     struct Clock {
         DWORD(WINAPI* time)() = MillisecondClock;
-        DWORD(WINAPI* ticks)() = GetTickCount;
         void(WINAPI* sleep)(DWORD milliseconds) = Sleep;
         UINT(WINAPI* begin_period)(UINT milliseconds) = BeginTimerPeriod;
         UINT(WINAPI* end_period)(UINT milliseconds) = EndTimerPeriod;

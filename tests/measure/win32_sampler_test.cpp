@@ -189,9 +189,7 @@ TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
 
 TEST_F(SamplerTest, WithoutAStopEventTheStopEndsTheThreadAfterOneMoreSample) {
     platform.threads.create_event = NoEvent;
-    // Every turn a whole interval after the one before, however early a sleep
-    // ends by the tick count: the last turn has a new reading to publish.
-    platform.clock.ticks = JumpingTicks;
+    // One wake per turn, so the turn after the stop has a new reading to publish.
     SamplerShared& shared = block(1000);
     start(shared, 0);
     double usage;
@@ -248,7 +246,7 @@ TEST_F(SamplerTest, ACounterFailingFiveTurnsInARowGivesWayToTheKernelsTimes) {
             {true, kValid, 900, 11000}, {true, PDH_CSTATUS_INVALID_DATA, 0, 0},
             {false, kValid, 0, 0}, {true, kValid, 5000, 99000}});
     scripted.stop_at_end = false;
-    platform.clock.ticks = JumpingTicks;
+    platform.clock.time = JumpingTicks;
     SamplerShared& shared = block(20);
     scripted.shared = &shared;
     start(shared, 0);
@@ -300,7 +298,7 @@ TEST(SamplerTurn, TheFirstSamplerOfATurnCollectsForAllOfIt) {
     ScopedPlatform scoped;
     platform.performance.collect_query_data = CountedCollect;
     platform.system.query_system_information = FourProcessors;
-    platform.clock.ticks = TurnTime;
+    platform.clock.time = TurnTime;
     SamplerTurn turn(1000);
     turn_now = 50000;
     turn_collections = 0;
@@ -327,17 +325,28 @@ TEST(SamplerTurn, TheFirstSamplerOfATurnCollectsForAllOfIt) {
     EXPECT_EQ(turn.collections, 2u);
 
     // Turns keep to one grid whatever each sampler's own delays: one that comes
-    // back late waits less, one that finished early waits the rest.
+    // back late waits less, one that finished early waits the rest, and one
+    // whose clock reads a little before the point it waited for is not woken
+    // again for the same turn.
     SamplerTurn grid(1000);
     turn_now = 7000;
-    EXPECT_EQ(grid.until_next_turn(), 1000u);
+    EXPECT_EQ(grid.turn_now(), 7000u);
+    EXPECT_EQ(grid.until_turn_after(7000), 1000u);
     turn_now = 8030;
-    EXPECT_EQ(grid.until_next_turn(), 970u);
+    EXPECT_EQ(grid.until_turn_after(8000), 970u);
+    EXPECT_EQ(grid.until_turn_after(7000), 0u) << "late for the turn at 8000";
     turn_now = 8990;
-    EXPECT_EQ(grid.until_next_turn(), 10u);
+    EXPECT_EQ(grid.turn_now(), 9000u);
+    EXPECT_EQ(grid.until_turn_after(8000), 10u);
+    EXPECT_EQ(grid.until_turn_after(9000), 1010u);
     turn_now = 9000 + 1000 * 500 + 12;  // many turns later, no drift
-    EXPECT_EQ(grid.until_next_turn(), 988u);
-    EXPECT_EQ(SamplerTurn(0).until_next_turn(), 0u);
+    EXPECT_EQ(grid.until_turn_after(9000 + 1000 * 500), 988u);
+    // Long enough for the clock to wrap: the grid stays.
+    turn_now = 7000 + 1000u * 4294966u;
+    EXPECT_EQ(grid.turn_now(), turn_now);
+    turn_now += 1000 * 300 - 4;
+    EXPECT_EQ(grid.turn_now(), turn_now + 4);
+    EXPECT_EQ(SamplerTurn(0).until_turn_after(0), 0u);
 }
 
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {

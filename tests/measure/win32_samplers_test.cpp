@@ -125,7 +125,7 @@ unsigned __stdcall HeldUp(void* argument) {
     const SamplerSlot& slot = *static_cast<SamplerSlot*>(argument);
     WaitForSingleObject(let_go, INFINITE);
     const bool stop = slot.shared->publish(slot.index, 50.0);
-    if (stop && slot.shared->wait_for_turn() == SamplerWake::kStop) {
+    if (stop && slot.shared->wait_for_turn(slot.shared->turn().turn_now()) == SamplerWake::kStop) {
         InterlockedIncrement(&held_found_all);
     }
     return 0;
