@@ -15,6 +15,8 @@ namespace {
 // gigabyte, and a hidden window comes back within a tenth of a second.
 constexpr DWORD kFoldedRefreshMs = 1000;
 constexpr DWORD kHiddenCursorMs = 100;
+// How long a suspended gadget's rest waits before it takes itself to be awake.
+constexpr DWORD kSuspendedCheckMs = 5000;
 // What of a rest's period a wait may end early by and still count as due.
 constexpr DWORD kEarlyShare = 20;
 
@@ -68,10 +70,11 @@ LoopMode MainWindow::loop_mode() const {
 }
 
 DWORD MainWindow::rest(LoopMode mode) {
-    if (mode == LoopMode::kFrames || mode == LoopMode::kPaused) {
+    if (mode == LoopMode::kFrames) {
         rest_mode_ = mode;
-        return mode == LoopMode::kPaused ? INFINITE : 0;
+        return 0;
     }
+    if (mode == LoopMode::kPaused) return rest_unseen();
     const DWORD period = mode == LoopMode::kFolded ? kFoldedRefreshMs : kHiddenCursorMs;
     const DWORD now = platform.clock.time();
     // A mode just entered does its work at once: the tray's picture and tip
@@ -89,6 +92,26 @@ DWORD MainWindow::rest(LoopMode mode) {
         return period;
     }
     return period - ElapsedTicks(rest_done_at_, now);
+}
+
+DWORD MainWindow::rest_unseen() {
+    const DWORD now = platform.clock.time();
+    const bool suspended = unseen.suspended();
+    // The wait is timed from when the rest began asleep.
+    if (rest_mode_ != LoopMode::kPaused || !rest_asleep_) rest_done_at_ = now;
+    rest_mode_ = LoopMode::kPaused;
+    rest_asleep_ = suspended;
+    // Asleep, nothing runs; a wait that timed out means the machine is awake
+    // again, even when its resume was never told (modern standby, a broadcast
+    // missed). Since Windows 8 a wait's time does not count the sleep.
+    if (!suspended) return INFINITE;
+    const DWORD waited = ElapsedTicks(rest_done_at_, now);
+    if (waited + kSuspendedCheckMs / kEarlyShare < kSuspendedCheckMs) {
+        return kSuspendedCheckMs - waited;
+    }
+    rest_asleep_ = false;
+    if (unseen.awake()) follow_unseen();
+    return unseen.unseen() ? INFINITE : 0;
 }
 
 void MainWindow::follow_unseen() {

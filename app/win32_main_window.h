@@ -108,6 +108,9 @@ private:
     // Rests and pauses the samplers while nobody can see the meter, and
     // resumes both once someone can.
     void follow_unseen();
+    // rest() while nobody can see the meter: endless, but while taken to be
+    // asleep a wait that times out ends that.
+    DWORD rest_unseen();
     // Draws at `dpi` from now on: the meter, the window's size (at `place`'s
     // corner when given), the one-processor shape, the tooltip's rectangle and
     // the tray pictures follow. Nothing happens when the scale stays.
@@ -146,6 +149,8 @@ private:
     // When the work of a mode without frames was last done.
     DWORD rest_done_at_ = 0;
     LoopMode rest_mode_ = LoopMode::kFrames;
+    // The rest began while the machine was taken to be asleep.
+    bool rest_asleep_ = false;
     UINT taskbar_created_message_ = 0;
     // A second start asks with this message whether the gadget uses its
     // settings file (the file's key); 0 until registered.

@@ -126,6 +126,10 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             settings.retry(hwnd, stored_options(), meter_settings());
             return 0;
         }
+        if (wparam == kSessionRetryTimer) {
+            if (unseen.retry_session()) follow_unseen();
+            return 0;
+        }
         if (wparam == kFoldRetryTimer) {
             // In at last: the window folds now. A failed try changes nothing
             // on screen (an auto-hidden window stays hidden).
@@ -250,6 +254,8 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     LetThrough(hwnd, kTrayMessage);
     LetThrough(hwnd, bring_forward_message_);
     unseen.watch(hwnd);
+    // Started in a locked or disconnected session: at rest from the start.
+    if (unseen.unseen()) follow_unseen();
     platform.window_manager.show_window(hwnd, SW_HIDE);
     tray.prepare(hwnd, instance, *face_, SmallIconSize());
 

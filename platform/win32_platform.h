@@ -15,6 +15,7 @@
 #include <pdh.h>
 #include <process.h>
 #include <shellapi.h>
+#include <wtsapi32.h>
 
 #include <cstdint>
 #include <string>
@@ -140,10 +141,15 @@ struct Platform {
         bool still_used = false;
     };
 
-    // Session change notifications (wtsapi32.dll, XP on), at run time; both or neither.
+    // Session change notifications (wtsapi32.dll, XP on), at run time; both or
+    // neither. A refused registration leaves its reason as the last error.
     struct Sessions {
         BOOL(WINAPI* register_notification)(HWND window, DWORD flags) = nullptr;
         BOOL(WINAPI* unregister_notification)(HWND window) = nullptr;
+        // A session's state, in memory the second entry frees; both or neither.
+        BOOL(WINAPI* query_information)(HANDLE server, DWORD session, WTS_INFO_CLASS kind,
+                                        LPWSTR* buffer, DWORD* bytes) = nullptr;
+        void(WINAPI* free_memory)(PVOID memory) = nullptr;
     };
 
     // The machine, at run time.
@@ -154,6 +160,9 @@ struct Platform {
         DWORD(WINAPI* active_processor_count)(WORD group) = nullptr;
         // XP: the machine's own system information, not the 32-bit emulation's.
         void(WINAPI* native_system_info)(SYSTEM_INFO* info) = nullptr;
+        // ntdll: Windows' true version, whatever a program without a
+        // compatibility manifest is told.
+        LONG(WINAPI* version)(RTL_OSVERSIONINFOW* info) = nullptr;
     };
 
     // Screen readers and UI Automation, at run time: the accessibility library

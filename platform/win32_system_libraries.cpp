@@ -64,6 +64,9 @@ void LoadWtsapi(HMODULE module, Platform::Sessions& sessions) {
     Find(module, "WTSUnRegisterSessionNotification", sessions.unregister_notification);
     // A registration that could not be undone would outlive the window.
     BothOrNeither(sessions.register_notification, sessions.unregister_notification);
+    Find(module, "WTSQuerySessionInformationW", sessions.query_information);
+    Find(module, "WTSFreeMemory", sessions.free_memory);
+    BothOrNeither(sessions.query_information, sessions.free_memory);
 }
 
 void LoadAccessibility(HMODULE (*load)(const char* name), Platform::Accessibility& accessibility) {
@@ -105,9 +108,11 @@ void FindNewerEntryPoints() {
     Find(user32, "GetDpiForWindow", windows.dpi_for_window);
     Find(user32, "GetSystemMetricsForDpi", windows.system_metrics_for_dpi);
     Platform::System& system = platform.system;
-    Find(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation", system.query_system_information);
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    Find(ntdll, "NtQuerySystemInformation", system.query_system_information);
     Find(kernel32, "GetActiveProcessorCount", system.active_processor_count);
     Find(kernel32, "GetNativeSystemInfo", system.native_system_info);
+    Find(ntdll, "RtlGetVersion", system.version);
 }
 
 void ForgetNewerEntryPoints() {

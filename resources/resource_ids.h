@@ -36,10 +36,11 @@
 #define VG_TRAY_ID 1433
 #define VG_TRAY_MESSAGE (0x8000 + 100)
 
-/* The timers that retry a save another program kept out, and a fold the
- * shell has not taken yet. */
+/* The timers that retry a save another program kept out, a fold the shell
+ * has not taken yet, and a session registration refused early at sign-in. */
 #define VG_SAVE_RETRY_TIMER 0x5653
 #define VG_FOLD_RETRY_TIMER 0x5654
+#define VG_SESSION_RETRY_TIMER 0x5655
 
 /* Registered messages: the shell's, when a taskbar (re)starts, and the gadget's
  * own, with which a second start asks a running gadget to come forward. */
@@ -57,6 +58,7 @@ constexpr uint32_t kTrayId = VG_TRAY_ID;
 constexpr uint32_t kTrayMessage = VG_TRAY_MESSAGE;
 constexpr uintptr_t kSaveRetryTimer = VG_SAVE_RETRY_TIMER;
 constexpr uintptr_t kFoldRetryTimer = VG_FOLD_RETRY_TIMER;
+constexpr uintptr_t kSessionRetryTimer = VG_SESSION_RETRY_TIMER;
 
 // WM_COMMAND identifiers of the menus (and the one no menu offers).
 enum Command : uint16_t {

@@ -315,4 +315,146 @@ TEST(Unseen, LockDisconnectDisplayOffAndSleepPauseFramesAndSamplers) {
     EXPECT_FALSE(paused());
 }
 
+TEST(Unseen, TheSuspendedStateEndsWithWhateverShowsTheMachineAwake) {
+    Harness harness;
+    ASSERT_TRUE(harness.create());
+    MainWindow& window = *harness.window;
+    const HWND hwnd = window.hwnd;
+    platform.clock.time = RestTime;
+    const auto suspend = [&] {
+        SendMessageA(hwnd, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+        ASSERT_EQ(window.loop_mode(), LoopMode::kPaused);
+    };
+    // Each without the resume broadcast: an unlock, a connect, the display on.
+    suspend();
+    SendMessageA(hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, ThisSession());
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    suspend();
+    SendMessageA(hwnd, WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, ThisSession());
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    suspend();
+    DisplayState on = {kSessionDisplay, sizeof(DWORD), 1};
+    SendMessageA(hwnd, WM_POWERBROADCAST, kPowerSettingChange, reinterpret_cast<LPARAM>(&on));
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    // And a rest wait that ran out: 5 s of a process that runs.
+    rest_now = 1000;
+    suspend();
+    EXPECT_EQ(window.rest(LoopMode::kPaused), 5000u);
+    rest_now = 3000;
+    EXPECT_EQ(window.rest(LoopMode::kPaused), 3000u) << "a message came meanwhile";
+    rest_now = 6000;
+    EXPECT_EQ(window.rest(LoopMode::kPaused), 0u);
+    EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    EXPECT_FALSE(window.samplers.paused());
+    // Locked, nobody is asleep: the rest has no end of its own.
+    SendMessageA(hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, ThisSession());
+    EXPECT_EQ(window.rest(LoopMode::kPaused), INFINITE);
+}
+
+// The session and power registrations as a Windows of the test's version answers them.
+RTL_OSVERSIONINFOW windows_version = {};
+LONG WINAPI FakeVersion(RTL_OSVERSIONINFOW* info) {
+    info->dwMajorVersion = windows_version.dwMajorVersion;
+    info->dwMinorVersion = windows_version.dwMinorVersion;
+    return 0;
+}
+std::vector<DWORD> session_answers;  // the last errors of refused registrations
+BOOL WINAPI FakeRegisterSession(HWND, DWORD) {
+    if (session_answers.empty()) return TRUE;
+    SetLastError(session_answers.front());
+    session_answers.erase(session_answers.begin());
+    return FALSE;
+}
+BOOL WINAPI FakeUnregisterSession(HWND) { return TRUE; }
+LONG session_flags = -1;
+DWORD connect_state = 0;
+BOOL WINAPI FakeSessionInfo(HANDLE, DWORD, WTS_INFO_CLASS kind, LPWSTR* buffer, DWORD* bytes) {
+    if (kind != 25) return FALSE;  // WTSSessionInfoEx
+    static DWORD info[56];  // WTSINFOEXW: level 1, then the level-1 data at offset 8
+    info[0] = 1;
+    info[2] = ThisSession();
+    info[3] = connect_state;
+    info[4] = static_cast<DWORD>(session_flags);
+    *buffer = reinterpret_cast<LPWSTR>(info);
+    *bytes = sizeof info;
+    return TRUE;
+}
+void WINAPI FakeFree(PVOID) {}
+std::vector<GUID> display_registrations;
+HANDLE WINAPI FakeRegisterPower(HANDLE, const GUID* setting, DWORD) {
+    display_registrations.push_back(*setting);
+    return reinterpret_cast<HANDLE>(uintptr_t{0x77});
+}
+BOOL WINAPI FakeUnregisterPower(HANDLE) { return TRUE; }
+
+struct SessionAndPower {
+    SessionAndPower(DWORD major, DWORD minor) {
+        windows_version.dwMajorVersion = major;
+        windows_version.dwMinorVersion = minor;
+        platform.system.version = FakeVersion;
+        platform.sessions = {FakeRegisterSession, FakeUnregisterSession, FakeSessionInfo, FakeFree};
+        platform.window_manager.register_power_setting_notification = FakeRegisterPower;
+        platform.window_manager.unregister_power_setting_notification = FakeUnregisterPower;
+        display_registrations.clear();
+        session_answers.clear();
+    }
+};
+
+TEST(Unseen, StartedInALockedOrDisconnectedSessionItRestsFromTheStart) {
+    const struct { DWORD major, minor; LONG flags; DWORD connect; bool unseen; } cases[] = {
+        {10, 0, 0, 0, true},   // locked
+        {10, 0, 1, 0, false},  // unlocked
+        {6, 1, 1, 0, true},    // Windows 7 says locked the other way round
+        {6, 1, 0, 0, false},
+        {10, 0, -1, 0, false},  // unknown
+        {10, 0, 1, 4, true},    // disconnected
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.major << "." << c.minor << " " << c.flags << " " << c.connect);
+        Harness harness;
+        const SessionAndPower system(c.major, c.minor);
+        session_flags = c.flags;
+        connect_state = c.connect;
+        ASSERT_TRUE(harness.create());
+        EXPECT_EQ(harness.window->loop_mode() == LoopMode::kPaused, c.unseen);
+        EXPECT_EQ(harness.window->samplers.paused(), c.unseen);
+    }
+}
+
+TEST(Unseen, TheDisplaySettingAndTheSessionRegistrationFollowWindows) {
+    const GUID kMonitorPower = {0x02731015, 0x4510, 0x4526,
+                                {0x99, 0xE6, 0xE5, 0xA1, 0x7E, 0xBD, 0x1A, 0xEA}};
+    for (const DWORD minor : {1u, 2u}) {
+        Harness harness;
+        const SessionAndPower system(6, minor);
+        ASSERT_TRUE(harness.create());
+        ASSERT_EQ(display_registrations.size(), 1u);
+        EXPECT_TRUE(IsEqualGUID(display_registrations[0], minor == 1 ? kMonitorPower : kSessionDisplay));
+    }
+    // Refused while the Remote Desktop Services are not ready: asked again
+    // every 5 s, and the session's state taken anew once it is in.
+    Harness harness;
+    const SessionAndPower system(10, 0);
+    session_answers = {RPC_S_INVALID_BINDING, RPC_S_INVALID_BINDING};
+    session_flags = 1;
+    platform.clock.time = RestTime;
+    rest_now = 0;
+    ASSERT_TRUE(harness.create());
+    const HWND hwnd = harness.window->hwnd;
+    rest_now = 5000;
+    SendMessageA(hwnd, WM_TIMER, kSessionRetryTimer, 0);
+    EXPECT_TRUE(session_answers.empty());
+    session_flags = 0;
+    rest_now = 10000;
+    SendMessageA(hwnd, WM_TIMER, kSessionRetryTimer, 0);
+    EXPECT_EQ(harness.window->loop_mode(), LoopMode::kPaused) << "locked meanwhile";
+    // Another refusal ends the asking: only services not ready yet are waited for.
+    Harness denied;
+    const SessionAndPower again(10, 0);
+    session_answers = {ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED};
+    ASSERT_TRUE(denied.create());
+    SendMessageA(denied.window->hwnd, WM_TIMER, kSessionRetryTimer, 0);
+    EXPECT_EQ(session_answers.size(), 1u);
+}
+
 }  // namespace

@@ -19,6 +19,8 @@ TEST(SystemLibraries, FillTheTablesRunTimeEntriesAndEmptyThemAgainWhenFreed) {
               platform.sessions.unregister_notification == nullptr);
     EXPECT_EQ(platform.window_manager.register_power_setting_notification == nullptr,
               platform.window_manager.unregister_power_setting_notification == nullptr);
+    EXPECT_EQ(platform.sessions.query_information == nullptr,
+              platform.sessions.free_memory == nullptr);
     FreeSystemLibraries();
     // Nothing is left that would call into a library no longer loaded.
     EXPECT_EQ(system_libraries.pdh, nullptr);
