@@ -6,6 +6,8 @@ namespace {
 
 // The scale of 100 % (USER_DEFAULT_SCREEN_DPI of newer headers).
 constexpr uint32_t kDefaultDpi = 96;
+// MDT_EFFECTIVE_DPI: the scale the user chose for the monitor.
+constexpr int kEffectiveDpi = 0;
 
 struct MonitorSearch {
     RECT rect;
@@ -35,12 +37,22 @@ bool RectOnAnyMonitor(const RECT& rect) {
 }
 
 uint32_t WindowDpi(HWND window) {
-    const auto dpi_for_window = platform.window_manager.dpi_for_window;
-    if (dpi_for_window != nullptr && window != nullptr) {
-        const UINT dpi = dpi_for_window(window);
+    const Platform::WindowManager& windows = platform.window_manager;
+    if (windows.dpi_for_window != nullptr && window != nullptr) {
+        const UINT dpi = windows.dpi_for_window(window);
         if (dpi != 0) return dpi;
     }
-    // Before Windows 10 the system's scale is the one every window has.
+    // Windows 8.1 and 10 before 1607 tell it for the monitor.
+    if (windows.dpi_for_monitor != nullptr && window != nullptr) {
+        const HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        UINT dpi_x = 0, dpi_y = 0;
+        if (monitor != nullptr &&
+            SUCCEEDED(windows.dpi_for_monitor(monitor, kEffectiveDpi, &dpi_x, &dpi_y)) &&
+            dpi_x != 0) {
+            return dpi_x;
+        }
+    }
+    // Before Windows 8.1 the system's scale is the one every window has.
     const HDC screen = GetDC(nullptr);
     const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
     if (screen != nullptr) ReleaseDC(nullptr, screen);

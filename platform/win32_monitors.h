@@ -10,7 +10,8 @@
 // Whether any part of `rect` lies on some monitor (taskbars included).
 bool RectOnAnyMonitor(const RECT& rect);
 
-// The DPI of the window's monitor (where Windows tells it; else the screen's).
+// The DPI of the window's monitor (where Windows tells it, for the window or
+// for its monitor; else the screen's).
 uint32_t WindowDpi(HWND window);
 
 // The size of the shell's small icons at the DPI the taskbar uses.

@@ -61,6 +61,13 @@ struct Platform {
         // Windows 10 (1607): the DPI of a window's monitor, and metrics at a DPI.
         UINT(WINAPI* dpi_for_window)(HWND window) = nullptr;
         int(WINAPI* system_metrics_for_dpi)(int index, UINT dpi) = nullptr;
+        // Windows 8.1 (shcore.dll): a monitor's DPI, where the window's is missing.
+        HRESULT(WINAPI* dpi_for_monitor)(HMONITOR monitor, int kind, UINT* dpi_x,
+                                         UINT* dpi_y) = nullptr;
+        // Vista (the common controls 6): an icon at any size, scaled down from
+        // the next larger image rather than up from a smaller one.
+        HRESULT(WINAPI* load_icon_with_scale_down)(HINSTANCE module, PCWSTR name, int width,
+                                                   int height, HICON* icon) = nullptr;
     };
 
     // The shell's notification area. A refused request leaves its reason as

@@ -107,6 +107,9 @@ void FindNewerEntryPoints() {
                   windows.unregister_power_setting_notification);
     Find(user32, "GetDpiForWindow", windows.dpi_for_window);
     Find(user32, "GetSystemMetricsForDpi", windows.system_metrics_for_dpi);
+    // The common controls the program imports are the side-by-side version 6
+    // its manifest names: the one that has this.
+    Find(GetModuleHandleA("comctl32.dll"), "LoadIconWithScaleDown", windows.load_icon_with_scale_down);
     Platform::System& system = platform.system;
     const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     Find(ntdll, "NtQuerySystemInformation", system.query_system_information);
@@ -123,6 +126,7 @@ void ForgetNewerEntryPoints() {
     windows.unregister_power_setting_notification = nullptr;
     windows.dpi_for_window = nullptr;
     windows.system_metrics_for_dpi = nullptr;
+    windows.load_icon_with_scale_down = nullptr;
     platform.system = {};
 }
 
@@ -151,6 +155,8 @@ void LoadSystemLibraries(HMODULE (*load)(const char* name)) {
     system_libraries.wtsapi = load("wtsapi32.dll");
     LoadWtsapi(system_libraries.wtsapi, platform.sessions);
     LoadAccessibility(load, platform.accessibility);
+    system_libraries.shcore = load("shcore.dll");
+    Find(system_libraries.shcore, "GetDpiForMonitor", platform.window_manager.dpi_for_monitor);
     FindNewerEntryPoints();
 }
 
@@ -171,6 +177,9 @@ void FreeSystemLibraries() {
     platform.sessions = {};
     if (system_libraries.wtsapi != nullptr) FreeLibrary(system_libraries.wtsapi);
     system_libraries.wtsapi = nullptr;
+    platform.window_manager.dpi_for_monitor = nullptr;
+    if (system_libraries.shcore != nullptr) FreeLibrary(system_libraries.shcore);
+    system_libraries.shcore = nullptr;
     if (platform.performance.still_used) return;
     platform.performance = {};
     if (system_libraries.pdh != nullptr) FreeLibrary(system_libraries.pdh);

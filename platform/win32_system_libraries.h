@@ -1,6 +1,6 @@
 // The system libraries the program uses beyond those it imports (the multimedia
-// timer, the performance-data helper, the session notifications and what
-// answers screen readers), and the
+// timer, the performance-data helper, the session notifications, the
+// monitors' scale and what answers screen readers), and the
 // entry points that only newer versions of the libraries every process has
 // mapped offer. They are loaded from the system folder only, in one place, and
 // freed in one place, so that a library of the same name beside the program
@@ -38,6 +38,7 @@ struct SystemLibraries {
     HMODULE oleacc;
     HMODULE oleaut32;
     HMODULE ole32;
+    HMODULE shcore;
     // COM for the accessible object, started on the window's thread by
     // PrepareAccessibility; null without the rest of the accessibility entries.
     HRESULT(WINAPI* initialize_com)(void* reserved, DWORD model);

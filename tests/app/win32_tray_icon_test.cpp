@@ -332,6 +332,31 @@ TEST_F(TrayIconTest, EveryPictureHoldsEverySmallIconSizeAndTheRecordGetsTheOneAs
     EXPECT_EQ(IconWidth(icon_.data.hIcon), 40);
 }
 
+std::vector<int> scaled_down;  // the sizes asked for
+HICON scaled_picture = nullptr;
+HRESULT WINAPI FakeScaleDown(HINSTANCE, PCWSTR, int width, int height, HICON* icon) {
+    scaled_down.push_back(width == height ? width : -1);
+    *icon = scaled_picture;
+    return scaled_picture != nullptr ? S_OK : E_FAIL;
+}
+
+TEST_F(TrayIconTest, PicturesAtSizesTheImagesLackAreScaledDownByWindows) {
+    platform.window_manager.load_icon_with_scale_down = FakeScaleDown;
+    scaled_down.clear();
+    scaled_picture = CreateIcon(nullptr, 28, 28, 1, 1, std::vector<BYTE>(28 * 4, 0xFF).data(),
+                                std::vector<BYTE>(28 * 4, 0).data());
+    Show();
+    ASSERT_TRUE(tray_.set_icon_size(28));  // 175 %
+    tray_.refresh();
+    EXPECT_EQ(scaled_down, std::vector<int>{28});
+    EXPECT_EQ(icon_.data.hIcon, scaled_picture);
+    // Where Windows cannot, the image of that size is made from the nearest.
+    scaled_picture = nullptr;
+    ASSERT_TRUE(tray_.set_icon_size(36));  // 225 %
+    tray_.refresh();
+    EXPECT_EQ(IconWidth(icon_.data.hIcon), 36);
+}
+
 TEST_F(TrayIconTest, RefreshSendsTheTipWhenItsTextChangesOrTheShellMayHaveMissedIt) {
     Show();
     for (int frame = 0; frame < 30; ++frame) tray_.refresh();

@@ -30,6 +30,9 @@ TEST(SystemLibraries, FillTheTablesRunTimeEntriesAndEmptyThemAgainWhenFreed) {
     EXPECT_EQ(platform.window_manager.dpi_for_window, nullptr);
     EXPECT_EQ(platform.accessibility.alloc_string, nullptr);
     EXPECT_EQ(system_libraries.oleacc, nullptr);
+    EXPECT_EQ(platform.window_manager.dpi_for_monitor, nullptr);
+    EXPECT_EQ(platform.sessions.query_information, nullptr);
+    EXPECT_EQ(system_libraries.shcore, nullptr);
     // The entries the program imports stay as they are.
     EXPECT_NE(platform.memory.status, nullptr);
 
