@@ -47,11 +47,8 @@ expect_eq "ended with the session: translucency saved" "$(settings_value "$setti
 
 printf '<POSITION><x1>70</x1><y1>90</y1></POSITION><TRANS>0</TRANS>' >"$settings"
 start_gadget
-"$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 600000 >"$E2E_DIR/hold.out" 2>&1 &
-holder=$!
-E2E_BACKGROUND+=" $holder"
-wait_until grep -q 'held=' "$E2E_DIR/hold.out" || true
-grep -q 'held=1' "$E2E_DIR/hold.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold.out")"
+hold_file "$settings" 600000 "" "$E2E_DIR/hold.out" || true
+holder=$HOLDER
 probe command 40007
 probe post WM_COMMAND 40005 0
 sleep 1

@@ -34,19 +34,14 @@ close_gadget 5000
 # just after the last save): the change is in the file within seconds of the
 # holder letting go, whether it shared reading and writing (not deleting) or
 # nothing at all, and a gadget killed then comes back with it.
-windows_settings='Z:'"$(sed 's|/|\\|g' <<<"$settings")"
 start_gadget
 # Translucent as the kill above left it; switched twice below, so again at the end.
 expect_eq "translucent before the holds" "$(settings_value "$settings" TRANS)" 1
 for sharing in shared unshared; do
     before=$(settings_value "$settings" TRANS)
-    "$WINE_RUN" "$PROBE" hold-file "$windows_settings" 4000 $([ $sharing = shared ] && echo shared) \
-        >"$E2E_DIR/hold.out" 2>&1 &
-    holder=$!
-    wait_until grep -q 'held=' "$E2E_DIR/hold.out" || true
-    grep -q 'held=1' "$E2E_DIR/hold.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold.out")"
+    hold_file "$settings" 4000 "$([ $sharing = shared ] && echo shared)" "$E2E_DIR/hold.out" || true
     probe command 40007
-    wait "$holder" || true
+    wait "$HOLDER" || true
     released=$SECONDS
     expect_soon "held $sharing: the switch reaches the file" "$((1 - before))" settings_value "$settings" TRANS
     e2e_log "held $sharing: in the file $((SECONDS - released)) s after the holder let go"

@@ -80,6 +80,29 @@ wait_until() {
     done
 }
 
+# Starts the probe holding FILE (a Unix path) open for MS milliseconds, alone or
+# "shared" for reading and writing, its words in OUT; returns once it holds the
+# file, with the holder's pid in HOLDER. On a busy machine Wine now and then
+# starts a process that never runs: a holder silent for the whole wait, or gone
+# without holding, is started again, twice at most.
+hold_file() {  # file ms sharing(""|shared) out
+    local windows_path attempt
+    windows_path='Z:'"$(sed 's|/|\\|g' <<<"$1")"
+    for attempt in 1 2 3; do
+        "$WINE_RUN" "$PROBE" hold-file "$windows_path" "$2" $3 >"$4" 2>&1 &
+        HOLDER=$!
+        E2E_BACKGROUND+=" $HOLDER"
+        wait_until holder_answered "$4" || true
+        grep -q 'held=1' "$4" && return 0
+        kill "$HOLDER" 2>/dev/null || true
+        wait "$HOLDER" 2>/dev/null || true
+        e2e_log "hold attempt $attempt came to nothing: $(cat "$4")"
+    done
+    fail "the probe could not hold the file: $(cat "$4")"
+    return 1
+}
+holder_answered() { grep -q 'held=' "$1" || ! kill -0 "$HOLDER" 2>/dev/null; }
+
 # Runs COMMAND... until it prints EXPECTED, then checks its last output.
 expect_soon() {  # what expected command...
     local what=$1 expected=$2 actual deadline=$((SECONDS + E2E_WAIT_SECONDS))

@@ -82,14 +82,11 @@ cmp -s "$settings" "$E2E_DIR/previous.txt" || fail "read-only file changed: $(ca
 chmod 0644 "$settings"
 start_gadget
 # Held long enough for the switch and the close below to come in while the file is held, however slowly.
-"$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 10000 >"$E2E_DIR/hold.out" 2>&1 &
-holder=$!
-wait_until grep -q 'held=' "$E2E_DIR/hold.out" || true
-grep -q 'held=1' "$E2E_DIR/hold.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold.out")"
+hold_file "$settings" 10000 "" "$E2E_DIR/hold.out" || true
 # Saved as it changes, and again on exit: both find the file held.
 probe command 40007
 close_gadget
-wait "$holder" || true
+wait "$HOLDER" || true
 cmp -s "$settings" "$E2E_DIR/previous.txt" || fail "locked file changed: $(cat "$settings")"
 leftovers=$(cd "$E2E_DIR" && ls | grep -vE '^(VorneltGauge\.exe|Pollstate\.txt|previous\.txt|expected\.txt|hold\.out|probe\.(out|err)|gadget\.log|random\.txt|large\.txt|nul\.txt|empty\.txt)$' || true)
 expect_eq "files left beside the settings" "$leftovers" ""
@@ -139,11 +136,8 @@ expect_eq "no icon left after exit" "$(tray_shown)" 0
 # A file another program holds open, reading and writing it and letting others
 # do the same (a sync client, a search indexer): the gadget still starts from it.
 printf '<POSITION><x1>150</x1><y1>90</y1></POSITION>' >"$settings"
-"$WINE_RUN" "$PROBE" hold-file 'Z:'"$(sed 's|/|\\|g' <<<"$settings")" 600000 shared >"$E2E_DIR/hold_shared.out" 2>&1 &
-holder=$!
-E2E_BACKGROUND+=" $holder"
-wait_until grep -q 'held=' "$E2E_DIR/hold_shared.out" || true
-grep -q 'held=1' "$E2E_DIR/hold_shared.out" || fail "the probe could not hold the file: $(cat "$E2E_DIR/hold_shared.out")"
+hold_file "$settings" 600000 shared "$E2E_DIR/hold_shared.out" || true
+holder=$HOLDER
 start_gadget
 probe info
 expect_eq "held open by another program: the stored place" "$(probe_value left),$(probe_value top)" 150,90
