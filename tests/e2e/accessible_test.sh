@@ -25,13 +25,11 @@ for locale in ja_JP.UTF-8 en_US.UTF-8; do
     expect_soon "$locale: visible" 1 info_value visible
     probe info
     left=$(probe_value left); top=$(probe_value top)
-    # The first samples come after a second's baseline, and each takes a second to settle.
-    # For now a steady load may still read one point below its sample (29 % for
-    # 30 %), as the picture shows it; once the meter lands exactly on its
-    # samples only the exact figures pass.
+    # The first samples come after a second's baseline, and each takes a second
+    # to settle; a steady load then reads exactly its share, as the picture shows.
     settled() {
-        probe accessible && [[ "$(probe_value child1.value)" =~ ^(30|29)%$ ]] &&
-            [[ "$(probe_value child2.value)" =~ ^(70|69)%$ ]]
+        probe accessible && [ "$(probe_value child1.value)" = 30% ] &&
+            [ "$(probe_value child2.value)" = 70% ]
     }
     wait_until settled || fail "$locale: processors read '$(probe_value child1.value)' and '$(probe_value child2.value)'"
     e2e_log "$(tr '\n' ' ' <<<"$PROBE_OUT")"
