@@ -16,6 +16,11 @@ struct Face {
     const char* default_caption;  // beside the free memory in the picture
     const char* shown_word;       // "(32 shown)" where the machine has more processors
     const char* memory_load_label;  // what a screen reader hears before the load in percent
+    // The tooltip's third line, composed in UTF-16 around the system's UTF-16
+    // image name, so its words are kept in UTF-16 as well: the words before
+    // the name, and the whole line when no process used 1 % of the machine.
+    const char16_t* busiest_label;
+    const char16_t* busiest_none;
 };
 
 extern const Face kJapaneseFace;

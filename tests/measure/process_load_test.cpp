@@ -1,0 +1,175 @@
+#include "measure/process_load.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Process {
+    uint64_t id;
+    int64_t created;
+    int64_t user;
+    int64_t kernel;
+    std::u16string name;
+};
+
+// The kernel's list as a 32- or 64-bit process receives it: records of the
+// real sizes, each followed by its name, chained by their offsets, the name
+// pointers aimed at where the list is said to lie.
+std::vector<uint8_t> BuildList(const std::vector<Process>& processes, size_t pointer_size,
+                               uint64_t address) {
+    const size_t record = pointer_size == 4 ? 184 : 256;
+    const size_t name_pointer = pointer_size == 4 ? 60 : 64;
+    const size_t id = pointer_size == 4 ? 68 : 80;
+    std::vector<uint8_t> list;
+    for (size_t i = 0; i < processes.size(); ++i) {
+        const Process& process = processes[i];
+        const size_t at = list.size();
+        const size_t name_bytes = process.name.size() * 2;
+        const size_t size = (record + name_bytes + 7) / 8 * 8;
+        list.resize(at + size);
+        uint8_t* entry = list.data() + at;
+        const uint32_t next = i + 1 < processes.size() ? static_cast<uint32_t>(size) : 0;
+        const uint16_t length = static_cast<uint16_t>(name_bytes);
+        const uint64_t pointer = name_bytes != 0 ? address + at + record : 0;
+        std::memcpy(entry, &next, 4);
+        std::memcpy(entry + 32, &process.created, 8);
+        std::memcpy(entry + 40, &process.user, 8);
+        std::memcpy(entry + 48, &process.kernel, 8);
+        std::memcpy(entry + 56, &length, 2);
+        std::memcpy(entry + 58, &length, 2);
+        std::memcpy(entry + name_pointer, &pointer, pointer_size);
+        std::memcpy(entry + id, &process.id, pointer_size);
+        std::memcpy(entry + record, process.name.data(), name_bytes);
+    }
+    return list;
+}
+
+constexpr uint64_t kAddress = 0x00C40000;
+
+TEST(ReadProcessList, ReadsBothLayoutsSortedById) {
+    const std::vector<Process> processes = {
+        {0, 0, 0, 93000000, u""},
+        {412, 1300, 20, 5, u"chrome.exe"},
+        {4, 100, 0, 7, u"System"},
+        {96, 1200, 1, 2, u"\u30E1\u30E2\u5E33.exe"},
+        {97, 1250, 3, 4, u""},
+    };
+    for (const size_t pointer_size : {size_t{4}, size_t{8}}) {
+        SCOPED_TRACE(pointer_size);
+        const std::vector<uint8_t> list = BuildList(processes, pointer_size, kAddress);
+        std::vector<ProcessTimes> read;
+        ASSERT_TRUE(ReadProcessList(list.data(), list.size(), kAddress, pointer_size, read));
+        ASSERT_EQ(read.size(), 5u);
+        std::vector<std::u16string> names;
+        for (const ProcessTimes& process : read) {
+            names.push_back(ProcessDisplayName(list.data(), process));
+        }
+        EXPECT_EQ(names, (std::vector<std::u16string>{u"0", u"System", u"\u30E1\u30E2\u5E33.exe",
+                                                      u"97", u"chrome.exe"}));
+        EXPECT_EQ(read[4].id, 412u);
+        EXPECT_EQ(read[4].created, 1300);
+        EXPECT_EQ(read[4].processor_time, 25);
+    }
+}
+
+TEST(ReadProcessList, RefusesWhatRunsOutsideTheList) {
+    const std::vector<Process> processes = {{8, 1, 1, 1, u"a.exe"}, {12, 2, 2, 2, u"b.exe"}};
+    struct Fault {
+        const char* what;
+        void (*spoil)(std::vector<uint8_t>& list);
+    };
+    const Fault faults[] = {
+        {"cut inside the last record", [](std::vector<uint8_t>& list) { list.resize(200); }},
+        {"a link past the end",
+         [](std::vector<uint8_t>& list) {
+             const uint32_t next = static_cast<uint32_t>(list.size());
+             std::memcpy(list.data(), &next, 4);
+         }},
+        {"a link back onto itself",
+         [](std::vector<uint8_t>& list) {
+             const uint32_t next = 8;
+             std::memcpy(list.data(), &next, 4);
+         }},
+        {"a name before the list",
+         [](std::vector<uint8_t>& list) {
+             const uint32_t pointer = kAddress - 2;
+             std::memcpy(list.data() + 60, &pointer, 4);
+         }},
+        {"a name longer than the list",
+         [](std::vector<uint8_t>& list) {
+             const uint16_t length = 0xFFFE;
+             std::memcpy(list.data() + 56, &length, 2);
+         }},
+    };
+    for (const Fault& fault : faults) {
+        std::vector<uint8_t> list = BuildList(processes, 4, kAddress);
+        fault.spoil(list);
+        std::vector<ProcessTimes> read(1);
+        EXPECT_FALSE(ReadProcessList(list.data(), list.size(), kAddress, 4, read)) << fault.what;
+        EXPECT_TRUE(read.empty()) << fault.what;
+    }
+    const std::vector<uint8_t> list = BuildList(processes, 4, kAddress);
+    std::vector<ProcessTimes> read;
+    EXPECT_FALSE(ReadProcessList(list.data(), list.size(), kAddress, 2, read));
+    EXPECT_FALSE(ReadProcessList(nullptr, 0, kAddress, 8, read));
+}
+
+// The busiest process between two lists, one second apart unless a case says
+// otherwise; times in 100 ns units, so 10'000'000 is one second.
+TEST(FindBusiestProcess, NamesTheOneThatUsedTheMostOfTheWholeMachine) {
+    constexpr int64_t kSecond = 10000000;
+    struct Case {
+        const char* what;
+        uint32_t processors;
+        std::vector<ProcessTimes> earlier;
+        std::vector<ProcessTimes> later;
+        bool found;
+        uint64_t id;
+        double share;
+    };
+    const Case cases[] = {
+        {"half a second on one processor", 1,
+         {{4, 10, 100, 0, 0}, {8, 20, 900, 0, 0}},
+         {{4, 10, 200, 0, 0}, {8, 20, 900 + kSecond / 2, 0, 0}}, true, 8, 50.0},
+        {"the same on two processors", 2,
+         {{8, 20, 900, 0, 0}}, {{8, 20, 900 + kSecond / 2, 0, 0}}, true, 8, 25.0},
+        {"one busy thread of 32 processors", 32,
+         {{8, 20, 0, 0, 0}}, {{8, 20, kSecond, 0, 0}}, true, 8, 3.125},
+        {"the idle process never counts", 1,
+         {{0, 0, 0, 0, 0}, {8, 20, 0, 0, 0}},
+         {{0, 0, kSecond, 0, 0}, {8, 20, kSecond / 10, 0, 0}}, true, 8, 10.0},
+        {"one that ended is not named", 1,
+         {{8, 20, 0, 0, 0}, {9, 30, 0, 0, 0}}, {{9, 30, kSecond / 5, 0, 0}}, true, 9, 20.0},
+        {"one that started counts from its creation", 1,
+         {{8, 20, 0, 0, 0}}, {{8, 20, kSecond / 10, 0, 0}, {15, 90, kSecond * 3 / 10, 0, 0}},
+         true, 15, 30.0},
+        {"a reused id is a new process", 1,
+         {{8, 20, kSecond * 50, 0, 0}}, {{8, 70, kSecond * 2 / 5, 0, 0}}, true, 8, 40.0},
+        {"equally busy: the lowest id", 2,
+         {{8, 20, 0, 0, 0}, {5, 20, 0, 0, 0}},
+         {{5, 20, kSecond / 4, 0, 0}, {8, 20, kSecond / 4, 0, 0}}, true, 5, 12.5},
+        {"more than the elapsed time is the whole machine", 1,
+         {{8, 20, 0, 0, 0}}, {{8, 20, kSecond * 3, 0, 0}}, true, 8, 100.0},
+        {"just under 1 % is nobody", 4,
+         {{8, 20, 0, 0, 0}}, {{8, 20, kSecond * 4 / 100 - 1, 0, 0}}, false, 8, 0.9999975},
+    };
+    for (const Case& c : cases) {
+        BusiestProcess busiest = {false, 99, -1.0};
+        ASSERT_TRUE(FindBusiestProcess(c.earlier, c.later, kSecond, c.processors, busiest))
+            << c.what;
+        EXPECT_EQ(busiest.found, c.found) << c.what;
+        EXPECT_EQ(c.later[busiest.index].id, c.id) << c.what;
+        EXPECT_DOUBLE_EQ(busiest.share, c.share) << c.what;
+    }
+    // Lists that span no time tell nothing; nor does a machine without processors.
+    BusiestProcess busiest = {false, 0, 0.0};
+    const std::vector<ProcessTimes> one = {{8, 20, 5, 0, 0}};
+    EXPECT_FALSE(FindBusiestProcess(one, one, 0, 2, busiest));
+    EXPECT_FALSE(FindBusiestProcess(one, one, kSecond, 0, busiest));
+}
+
+}  // namespace
