@@ -6,52 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/process_list.h"
+
 namespace {
-
-struct Process {
-    uint64_t id;
-    int64_t created;
-    int64_t user;
-    int64_t kernel;
-    std::u16string name;
-};
-
-// The kernel's list as a 32- or 64-bit process receives it: records of the
-// real sizes, each followed by its name, chained by their offsets, the name
-// pointers aimed at where the list is said to lie.
-std::vector<uint8_t> BuildList(const std::vector<Process>& processes, size_t pointer_size,
-                               uint64_t address) {
-    const size_t record = pointer_size == 4 ? 184 : 256;
-    const size_t name_pointer = pointer_size == 4 ? 60 : 64;
-    const size_t id = pointer_size == 4 ? 68 : 80;
-    std::vector<uint8_t> list;
-    for (size_t i = 0; i < processes.size(); ++i) {
-        const Process& process = processes[i];
-        const size_t at = list.size();
-        const size_t name_bytes = process.name.size() * 2;
-        const size_t size = (record + name_bytes + 7) / 8 * 8;
-        list.resize(at + size);
-        uint8_t* entry = list.data() + at;
-        const uint32_t next = i + 1 < processes.size() ? static_cast<uint32_t>(size) : 0;
-        const uint16_t length = static_cast<uint16_t>(name_bytes);
-        const uint64_t pointer = name_bytes != 0 ? address + at + record : 0;
-        std::memcpy(entry, &next, 4);
-        std::memcpy(entry + 32, &process.created, 8);
-        std::memcpy(entry + 40, &process.user, 8);
-        std::memcpy(entry + 48, &process.kernel, 8);
-        std::memcpy(entry + 56, &length, 2);
-        std::memcpy(entry + 58, &length, 2);
-        std::memcpy(entry + name_pointer, &pointer, pointer_size);
-        std::memcpy(entry + id, &process.id, pointer_size);
-        std::memcpy(entry + record, process.name.data(), name_bytes);
-    }
-    return list;
-}
 
 constexpr uint64_t kAddress = 0x00C40000;
 
 TEST(ReadProcessList, ReadsBothLayoutsSortedById) {
-    const std::vector<Process> processes = {
+    const std::vector<ListedProcess> processes = {
         {0, 0, 0, 93000000, u""},
         {412, 1300, 20, 5, u"chrome.exe"},
         {4, 100, 0, 7, u"System"},
@@ -60,7 +22,7 @@ TEST(ReadProcessList, ReadsBothLayoutsSortedById) {
     };
     for (const size_t pointer_size : {size_t{4}, size_t{8}}) {
         SCOPED_TRACE(pointer_size);
-        const std::vector<uint8_t> list = BuildList(processes, pointer_size, kAddress);
+        const std::vector<uint8_t> list = BuildProcessList(processes, pointer_size, kAddress);
         std::vector<ProcessTimes> read;
         ASSERT_TRUE(ReadProcessList(list.data(), list.size(), kAddress, pointer_size, read));
         ASSERT_EQ(read.size(), 5u);
@@ -77,7 +39,7 @@ TEST(ReadProcessList, ReadsBothLayoutsSortedById) {
 }
 
 TEST(ReadProcessList, RefusesWhatRunsOutsideTheList) {
-    const std::vector<Process> processes = {{8, 1, 1, 1, u"a.exe"}, {12, 2, 2, 2, u"b.exe"}};
+    const std::vector<ListedProcess> processes = {{8, 1, 1, 1, u"a.exe"}, {12, 2, 2, 2, u"b.exe"}};
     struct Fault {
         const char* what;
         void (*spoil)(std::vector<uint8_t>& list);
@@ -106,13 +68,13 @@ TEST(ReadProcessList, RefusesWhatRunsOutsideTheList) {
          }},
     };
     for (const Fault& fault : faults) {
-        std::vector<uint8_t> list = BuildList(processes, 4, kAddress);
+        std::vector<uint8_t> list = BuildProcessList(processes, 4, kAddress);
         fault.spoil(list);
         std::vector<ProcessTimes> read(1);
         EXPECT_FALSE(ReadProcessList(list.data(), list.size(), kAddress, 4, read)) << fault.what;
         EXPECT_TRUE(read.empty()) << fault.what;
     }
-    const std::vector<uint8_t> list = BuildList(processes, 4, kAddress);
+    const std::vector<uint8_t> list = BuildProcessList(processes, 4, kAddress);
     std::vector<ProcessTimes> read;
     EXPECT_FALSE(ReadProcessList(list.data(), list.size(), kAddress, 2, read));
     EXPECT_FALSE(ReadProcessList(nullptr, 0, kAddress, 8, read));
