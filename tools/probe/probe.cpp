@@ -153,23 +153,99 @@ int HoldFile(HWND, int argc, char** argv) {
     return kOk;
 }
 
-// The gadget's tooltip control and its maximum width: -1 (unset) makes the
-// common controls of Windows ignore line breaks.
-int Tooltip(HWND hwnd, int, char**) {
-    DWORD gadget = 0;
-    GetWindowThreadProcessId(hwnd, &gadget);
+// The gadget's tooltip control, or null.
+HWND FindTooltip(HWND gadget) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(gadget, &process);
     for (HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); tip != nullptr;
          tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
         DWORD owner = 0;
         GetWindowThreadProcessId(tip, &owner);
-        if (owner != gadget) continue;
-        std::printf("tooltip=0x%llx\nmax_width=%ld\n",
-                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(tip)),
-                    static_cast<long>(SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0)));
-        return kOk;
+        if (owner == process) return tip;
     }
-    std::printf("tooltip=none\n");
-    return kFailed;
+    return nullptr;
+}
+
+// The lines the tooltip shows now. The control answers WM_GETTEXT with its
+// current text, which the system carries across processes.
+int TipLines(HWND tip, char (&utf8)[8192], char* lines[16]) {
+    wchar_t text[2048] = L"";
+    const LRESULT length = SendMessageW(tip, WM_GETTEXT, sizeof text / sizeof text[0],
+                                        reinterpret_cast<LPARAM>(text));
+    utf8[0] = '\0';
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8,
+                                          sizeof utf8 - 1, nullptr, nullptr);
+    utf8[bytes > 0 ? bytes : 0] = '\0';
+    if (utf8[0] == '\0') return 0;
+    int count = 0;
+    for (char* start = utf8; start != nullptr && count < 16;) {
+        char* end = std::strchr(start, '\n');
+        if (end != nullptr) *end = '\0';
+        const size_t cut = std::strlen(start);
+        if (cut > 0 && start[cut - 1] == '\r') start[cut - 1] = '\0';
+        lines[count++] = start;
+        start = end != nullptr ? end + 1 : nullptr;
+    }
+    return count;
+}
+
+// Its maximum width (-1, unset, makes the common controls of Windows ignore
+// line breaks), whether it is shown and where, and its lines in UTF-8 as
+// line0=, line1=, ...
+void PrintTooltip(HWND tip) {
+    std::printf("tooltip=0x%llx\nmax_width=%ld\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(tip)),
+                static_cast<long>(SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0)));
+    RECT rect = {};
+    GetWindowRect(tip, &rect);
+    std::printf("shown=%d\nleft=%ld\ntop=%ld\nright=%ld\nbottom=%ld\n",
+                IsWindowVisible(tip) ? 1 : 0, rect.left, rect.top, rect.right, rect.bottom);
+    char utf8[8192];
+    char* lines[16];
+    const int count = TipLines(tip, utf8, lines);
+    for (int i = 0; i < count; ++i) std::printf("line%d=%s\n", i, lines[i]);
+}
+
+int Tooltip(HWND hwnd, int, char**) {
+    const HWND tip = FindTooltip(hwnd);
+    if (tip == nullptr) {
+        std::printf("tooltip=none\n");
+        return kFailed;
+    }
+    PrintTooltip(tip);
+    return kOk;
+}
+
+// Waits for the tooltip to be shown with at least LINES lines, and prints how
+// long that took from the first moment it was seen shown (it comes up only
+// after the cursor rested a moment), then the tooltip as above. Polled within
+// this process, so the time is not that of starting a probe.
+int TooltipWait(HWND hwnd, int argc, char** argv) {
+    if (argc < 3) return kFailed;
+    const int wanted = std::atoi(argv[2]);
+    const DWORD timeout = TimeoutArgument(argc, argv, 3, 5000);
+    const DWORD start = GetTickCount();
+    bool seen_shown = false;
+    DWORD shown_at = 0;
+    for (;;) {
+        const HWND tip = FindTooltip(hwnd);
+        const bool shown = tip != nullptr && IsWindowVisible(tip);
+        if (shown && !seen_shown) shown_at = GetTickCount();
+        seen_shown = seen_shown || shown;
+        char utf8[8192];
+        char* lines[16];
+        if (shown && TipLines(tip, utf8, lines) >= wanted) {
+            std::printf("waited_ms=%lu\n", static_cast<unsigned long>(GetTickCount() - shown_at));
+            PrintTooltip(tip);
+            return kOk;
+        }
+        if (GetTickCount() - start >= timeout) {
+            std::printf("waited_ms=none\nseen_shown=%d\n", seen_shown ? 1 : 0);
+            if (tip != nullptr) PrintTooltip(tip);
+            return kFailed;
+        }
+        Sleep(20);
+    }
 }
 
 // Closes whatever menu the gadget has open, as a click elsewhere would.
@@ -346,7 +422,8 @@ const Subcommand kSubcommands[] = {
     {"command-and-wait", true, CommandAndWait, "command-and-wait ID [timeout_ms]"},
     {"menu", true, Menu, "menu [timeout_ms] (waits for an open popup menu and lists it)"},
     {"close-menu", true, CloseMenu, "close-menu"},
-    {"tooltip", true, Tooltip, "tooltip (the gadget's tooltip control and its maximum width)"},
+    {"tooltip", true, Tooltip, "tooltip (the gadget's tooltip control: maximum width, place, the lines it shows)"},
+    {"tooltip-wait", true, TooltipWait, "tooltip-wait LINES [timeout_ms] (until it is shown with that many lines)"},
     {"hold-file", false, HoldFile, "hold-file PATH MS [shared] (keeps the file open, unshared or shared)"},
     {"close-flood", true, CloseFlood, "close-flood [count] [timeout_ms]"},
     {"storm", true, StormSubcommand, "storm SEED COUNT (random messages; fails when one hangs)"},
