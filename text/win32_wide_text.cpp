@@ -31,6 +31,11 @@ std::wstring WideFromShiftJis(const std::string& text) {
     return wide;
 }
 
+std::wstring WideFromUtf16(const std::u16string& text) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+    return std::wstring(text.begin(), text.end());
+}
+
 void CopyWideBounded(wchar_t* target, size_t capacity, const std::wstring& text) {
     if (capacity == 0) return;
     size_t length = text.size();
