@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the readers of outside text (tag messages, numbers, the settings file)
-# with libFuzzer under AddressSanitizer and UBSan, each for a bounded time from
-# its seed corpus in tests/fuzz/corpus.
+# and of the kernel's process list with libFuzzer under AddressSanitizer and
+# UBSan, each for a bounded time from its seed corpus in tests/fuzz/corpus.
 #
 #   tools/fuzz.sh              about 30 s per reader (what the test command runs)
 #   tools/fuzz.sh 600          a long run: ten minutes per reader
