@@ -116,6 +116,7 @@ DWORD MainWindow::rest_unseen() {
 
 void MainWindow::follow_unseen() {
     if (unseen.unseen()) {
+        tooltip.stop_watching();
         samplers.pause();
     } else {
         samplers.resume();

@@ -139,6 +139,16 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             return 0;
         }
+        if (wparam == kBusiestTimer) {
+            // A window out of sight takes no part in the tooltip's watch,
+            // however it went (the auto-hide hides it without a word to it).
+            if (loop_mode() == LoopMode::kFrames) {
+                tooltip.watch_tick();
+            } else {
+                tooltip.stop_watching();
+            }
+            return 0;
+        }
         update_frame();
         InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
@@ -209,6 +219,16 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_COMMAND:
         on_command(LOWORD(wparam));
         return 0;
+    case WM_NOTIFY: {
+        const NMHDR& note = *reinterpret_cast<const NMHDR*>(lparam);
+        if (note.hwndFrom == tooltip.window() && note.hwndFrom != nullptr) {
+            if (note.code == TTN_SHOW && loop_mode() == LoopMode::kFrames) tooltip.shown();
+            if (note.code == TTN_POP) tooltip.stop_watching();
+            // Shown where the control itself puts it.
+            return 0;
+        }
+        return DefWindowProcA(hwnd, message, wparam, lparam);
+    }
     default:
         // A restarted taskbar has forgotten the icon: put it back. A first one
         // takes a fold that waits for it.
@@ -334,6 +354,7 @@ void MainWindow::on_command(WORD command) {
 
 void MainWindow::set_iconized(bool on, int show_command) {
     if (on) {
+        tooltip.stop_watching();
         iconized_ = true;
         if (tray.show()) {
             tray.stop_trying();

@@ -2,12 +2,21 @@
 
 #include <cstring>
 
+#include "app/busiest_line.h"
 #include "app/frame_text.h"
+#include "app/win32_tip_measure.h"
 #include "measure/processor_info.h"
 #include "platform/win32_platform.h"
+#include "resources/resource_ids.h"
 #include "text/win32_wide_text.h"
 
 namespace {
+
+constexpr UINT kWatchPeriodMs = 1000;
+// The longest a tooltip stays up while the cursor rests (the control takes no
+// more): the third line is live, and the default five seconds would take it
+// away after four of its changes.
+constexpr int kLongestShownMs = 32767;
 
 // Every processor group, a value of headers newer than the oldest Windows the
 // program runs on.
@@ -43,9 +52,12 @@ void Tooltip::create(HWND owner, HINSTANCE instance, uint32_t processor_count, c
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
                               instance, nullptr);
     const ProcessorInfo& processor = processor_info();
-    text_ = WideFromShiftJis(ComposeTooltipText(
+    face_ = &face;
+    machine_processors_ = MachineProcessorCount(processor_count);
+    first_lines_ = WideFromShiftJis(ComposeTooltipText(
         std::string(processor.brand, strnlen(processor.brand, sizeof processor.brand)),
-        processor_count, InstalledMemory(), face, MachineProcessorCount(processor_count)));
+        processor_count, InstalledMemory(), face, machine_processors_));
+    text_ = first_lines_;
     tool_ = TOOLINFOW{};
     tool_.cbSize = TTTOOLINFOW_V2_SIZE;
     tool_.uFlags = TTF_SUBCLASS;
@@ -57,6 +69,7 @@ void Tooltip::create(HWND owner, HINSTANCE instance, uint32_t processor_count, c
     // the processor and the memory on one line. As wide as the desktop: the
     // text breaks at its line feed only, however long the processor's name.
     SendMessageW(window_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    SendMessageW(window_, TTM_SETDELAYTIME, TTDT_AUTOPOP, kLongestShownMs);
 }
 
 void Tooltip::set_area(const RECT& area) {
@@ -65,6 +78,50 @@ void Tooltip::set_area(const RECT& area) {
     SendMessageW(window_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool_));
 }
 
-void Tooltip::forget() { window_ = nullptr; }
+void Tooltip::forget() {
+    stop_watching();
+    window_ = nullptr;
+}
 
 HWND Tooltip::window() const { return window_; }
+
+void Tooltip::shown() {
+    if (window_ == nullptr || watching_) return;
+    watching_ = SetTimer(tool_.hwnd, kBusiestTimer, kWatchPeriodMs, nullptr) != 0;
+    if (watching_) busiest_.take(platform.clock.time(), machine_processors_);
+}
+
+void Tooltip::watch_tick() {
+    if (!watching_) return;
+    const BusiestSince since = busiest_.take(platform.clock.time(), machine_processors_);
+    if (since.kind == BusiestSince::Kind::kUnknown) {
+        show_text(first_lines_);
+        return;
+    }
+    std::u16string line = face_->busiest_none;
+    if (since.kind == BusiestSince::Kind::kNamed) {
+        const TipMeasure measure(window_);
+        line = ComposeBusiestLine(
+            *face_, since.name, since.percent,
+            [&measure](const std::u16string& text) { return measure.width(text); },
+            measure.limit());
+    }
+    show_text(first_lines_ + L"\n" + WideFromUtf16(line));
+}
+
+void Tooltip::stop_watching() {
+    if (!watching_) return;
+    watching_ = false;
+    if (tool_.hwnd != nullptr) KillTimer(tool_.hwnd, kBusiestTimer);
+    busiest_.forget();
+    // While it is hidden: the next time it comes up, it starts with two lines.
+    if (window_ != nullptr) show_text(first_lines_);
+}
+
+void Tooltip::show_text(const std::wstring& text) {
+    if (text == text_) return;
+    text_ = text;
+    tool_.lpszText = &text_[0];
+    // The control copies the text, and redraws it where it stands.
+    SendMessageW(window_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool_));
+}

@@ -41,6 +41,8 @@
 #define VG_SAVE_RETRY_TIMER 0x5653
 #define VG_FOLD_RETRY_TIMER 0x5654
 #define VG_SESSION_RETRY_TIMER 0x5655
+/* The timer of the tooltip's busiest-process line, running only while it is shown. */
+#define VG_BUSIEST_TIMER 0x5656
 
 /* Registered messages: the shell's, when a taskbar (re)starts, and the gadget's
  * own, with which a second start asks a running gadget to come forward. */
@@ -59,6 +61,7 @@ constexpr uint32_t kTrayMessage = VG_TRAY_MESSAGE;
 constexpr uintptr_t kSaveRetryTimer = VG_SAVE_RETRY_TIMER;
 constexpr uintptr_t kFoldRetryTimer = VG_FOLD_RETRY_TIMER;
 constexpr uintptr_t kSessionRetryTimer = VG_SESSION_RETRY_TIMER;
+constexpr uintptr_t kBusiestTimer = VG_BUSIEST_TIMER;
 
 // WM_COMMAND identifiers of the menus (and the one no menu offers).
 enum Command : uint16_t {
