@@ -4,17 +4,17 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "app/face.h"
 
-// How wide a line comes out in pixels, as the tooltip will draw it.
-using LineWidth = std::function<int32_t(const std::u16string& line)>;
+// How wide a line comes out in pixels, as the tooltip will draw it; `context`
+// is the measurer's own.
+using LineWidth = int32_t (*)(const Utf16Text& line, const void* context);
 
 // The face's label, the name, a blank and the whole percent with "%". When
 // that is wider than `limit`, the name keeps as much of its beginning as fits
 // followed by "…" (never half of a surrogate pair); when not even that fits,
 // the label, "…" and the percent.
-std::u16string ComposeBusiestLine(const Face& face, const std::u16string& name, int32_t percent,
-                                  const LineWidth& width, int32_t limit);
+Utf16Text ComposeBusiestLine(const Face& face, const Utf16Text& name, int32_t percent,
+                                  LineWidth width, const void* context, int32_t limit);

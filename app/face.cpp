@@ -28,9 +28,9 @@ const Face kJapaneseFace = {
     // "メモリ使用率:" (memory load)
     "\x83\x81\x83\x82\x83\x8A\x8E\x67\x97\x70\x97\xA6:",
     // "使用率最大: " (highest usage)
-    u"\u4F7F\u7528\u7387\u6700\u5927: ",
+    VG_UTF16("\u4F7F\u7528\u7387\u6700\u5927: "),
     // "使用率最大: 1%以上なし" (highest usage: none of 1 % or more)
-    u"\u4F7F\u7528\u7387\u6700\u5927: 1%\u4EE5\u4E0A\u306A\u3057",
+    VG_UTF16("\u4F7F\u7528\u7387\u6700\u5927: 1%\u4EE5\u4E0A\u306A\u3057"),
 };
 
 const Face kEnglishFace = {
@@ -45,8 +45,8 @@ const Face kEnglishFace = {
     "Free",
     "shown",
     "Memory load: ",
-    u"Busiest: ",
-    u"Busiest: none above 1%",
+    VG_UTF16("Busiest: "),
+    VG_UTF16("Busiest: none above 1%"),
 };
 
 const Face& FaceForUiLanguage(uint16_t language) {

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "text/utf16_text.h"
+
 struct Face {
     uint16_t menu_language;     // language identifier of menus 102 and 106
     const char* memory_label;   // the tooltip's second line, before the amount
@@ -19,8 +21,8 @@ struct Face {
     // The tooltip's third line, composed in UTF-16 around the system's UTF-16
     // image name, so its words are kept in UTF-16 as well: the words before
     // the name, and the whole line when no process used 1 % of the machine.
-    const char16_t* busiest_label;
-    const char16_t* busiest_none;
+    const Utf16Unit* busiest_label;
+    const Utf16Unit* busiest_none;
 };
 
 extern const Face kJapaneseFace;

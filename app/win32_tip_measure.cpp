@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "text/win32_wide_text.h"
 
 TipMeasure::TipMeasure(HWND tip) : tip_(tip), dc_(GetDC(tip)), kept_font_(nullptr) {
     const HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(tip, WM_GETFONT, 0, 0));
@@ -17,11 +16,20 @@ TipMeasure::~TipMeasure() {
     ReleaseDC(tip_, dc_);
 }
 
-int32_t TipMeasure::width(const std::u16string& line) const {
-    if (dc_ == nullptr || line.empty()) return 0;
-    const std::wstring wide = WideFromUtf16(line);
+int32_t TipMeasure::width(const Utf16Text& line) const {
+    return width(line.data(), line.size());
+}
+
+int32_t TipMeasure::WidthOf(const Utf16Text& line, const void* measure) {
+    return static_cast<const TipMeasure*>(measure)->width(line);
+}
+
+int32_t TipMeasure::width(const wchar_t* text, size_t length) const {
     SIZE size = {};
-    if (!GetTextExtentPoint32W(dc_, wide.data(), static_cast<int>(wide.size()), &size)) return 0;
+    if (dc_ == nullptr || length == 0 ||
+        !GetTextExtentPoint32W(dc_, text, static_cast<int>(length), &size)) {
+        return 0;
+    }
     return size.cx;
 }
 
@@ -35,17 +43,15 @@ int32_t TipMeasure::around_text() const {
     }
     if (!IsWindowVisible(tip_) || !GetWindowRect(tip_, &rect)) return 0;
     wchar_t text[1024] = L"";
-    const LRESULT length = SendMessageW(tip_, WM_GETTEXT, sizeof text / sizeof text[0],
-                                        reinterpret_cast<LPARAM>(text));
+    const size_t capacity = sizeof text / sizeof text[0];
+    const size_t length = std::min(capacity - 1, static_cast<size_t>(SendMessageW(
+        tip_, WM_GETTEXT, capacity, reinterpret_cast<LPARAM>(text))));
     int32_t widest = 0;
-    std::u16string line;
-    for (LRESULT i = 0; i <= length; ++i) {
-        if (i < length && text[i] != L'\n') {
-            line += static_cast<char16_t>(text[i]);
-            continue;
-        }
-        widest = std::max(widest, width(line));
-        line.clear();
+    size_t start = 0;
+    for (size_t i = 0; i <= length; ++i) {
+        if (i < length && text[i] != L'\n') continue;
+        widest = std::max(widest, width(text + start, i - start));
+        start = i + 1;
     }
     return widest > 0 ? (rect.right - rect.left) - widest : 0;
 }

@@ -94,19 +94,18 @@ void Tooltip::shown() {
 void Tooltip::watch_tick() {
     if (!watching_) return;
     const BusiestSince since = busiest_.take(platform.clock.time(), machine_processors_);
-    if (since.kind == BusiestSince::Kind::kUnknown) {
-        show_text(first_lines_);
-        return;
+    Utf16Text text = first_lines_;
+    if (since.kind != BusiestSince::Kind::kUnknown) {
+        text += L'\n';
+        if (since.kind == BusiestSince::Kind::kNamed) {
+            const TipMeasure measure(window_);
+            text += ComposeBusiestLine(*face_, since.name, since.percent, TipMeasure::WidthOf,
+                                       &measure, measure.limit());
+        } else {
+            text += face_->busiest_none;
+        }
     }
-    std::u16string line = face_->busiest_none;
-    if (since.kind == BusiestSince::Kind::kNamed) {
-        const TipMeasure measure(window_);
-        line = ComposeBusiestLine(
-            *face_, since.name, since.percent,
-            [&measure](const std::u16string& text) { return measure.width(text); },
-            measure.limit());
-    }
-    show_text(first_lines_ + L"\n" + WideFromUtf16(line));
+    show_text(text);
 }
 
 void Tooltip::stop_watching() {

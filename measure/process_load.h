@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "text/utf16_text.h"
+
 // One process of a list. Ids are reused: a process is the same process only
 // while its id and its creation time both match.
 struct ProcessTimes {
@@ -37,7 +39,7 @@ bool ReadProcessList(const uint8_t* list, size_t size, uint64_t address, size_t 
 
 // The process's image name from the list it was read from, or its id in
 // decimal when the record carries none.
-std::u16string ProcessDisplayName(const uint8_t* list, const ProcessTimes& process);
+Utf16Text ProcessDisplayName(const uint8_t* list, const ProcessTimes& process);
 
 // The busiest process between two lists: an index into the later list and its
 // share of the whole machine in percent (0 to 100).

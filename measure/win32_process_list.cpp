@@ -25,13 +25,17 @@ constexpr int64_t kTimeUnitsPerMs = 10000;
 bool ProcessLoadWatch::list_now() {
     const QuerySystemInformationFunction query = platform.system.query_system_information;
     if (query == nullptr) return false;
-    if (buffer_.empty()) buffer_.resize(kFirstBytes / sizeof(uint64_t));
+    size_t bytes = buffer_units_ * sizeof(uint64_t);
     for (;;) {
-        const size_t bytes = buffer_.size() * sizeof(uint64_t);
+        if (buffer_ == nullptr) {
+            buffer_units_ = (std::max(bytes, kFirstBytes) + sizeof(uint64_t) - 1) / sizeof(uint64_t);
+            buffer_.reset(new uint64_t[buffer_units_]);
+            bytes = buffer_units_ * sizeof(uint64_t);
+        }
         ULONG returned = 0;
         const LONG status =
-            query(kSystemProcessInformation, buffer_.data(), static_cast<ULONG>(bytes), &returned);
-        const uint8_t* list = reinterpret_cast<const uint8_t*>(buffer_.data());
+            query(kSystemProcessInformation, buffer_.get(), static_cast<ULONG>(bytes), &returned);
+        const uint8_t* list = reinterpret_cast<const uint8_t*>(buffer_.get());
         if (status >= 0) {
             return ReadProcessList(list, std::min<size_t>(returned, bytes),
                                    reinterpret_cast<uintptr_t>(list), sizeof(void*), later_);
@@ -39,8 +43,8 @@ bool ProcessLoadWatch::list_now() {
         if ((status != kInfoLengthMismatch && status != kBufferTooSmall) || bytes >= kMostBytes) {
             return false;
         }
-        const size_t wanted = std::min(kMostBytes, std::max(bytes * 2, size_t{returned} + kSlackBytes));
-        buffer_.resize((wanted + sizeof(uint64_t) - 1) / sizeof(uint64_t));
+        bytes = std::min(kMostBytes, std::max(bytes * 2, size_t{returned} + kSlackBytes));
+        buffer_.reset();
     }
 }
 
@@ -52,7 +56,7 @@ BusiestSince ProcessLoadWatch::take(uint32_t now_ms, uint32_t processors) {
     if (have_earlier_ && FindBusiestProcess(earlier_, later_, elapsed, processors, busiest)) {
         if (busiest.found) {
             since.kind = BusiestSince::Kind::kNamed;
-            since.name = ProcessDisplayName(reinterpret_cast<const uint8_t*>(buffer_.data()),
+            since.name = ProcessDisplayName(reinterpret_cast<const uint8_t*>(buffer_.get()),
                                             later_[busiest.index]);
             since.percent = static_cast<int32_t>(busiest.share);
         } else {
@@ -66,7 +70,8 @@ BusiestSince ProcessLoadWatch::take(uint32_t now_ms, uint32_t processors) {
 }
 
 void ProcessLoadWatch::forget() {
-    std::vector<uint64_t>().swap(buffer_);
+    buffer_.reset();
+    buffer_units_ = 0;
     std::vector<ProcessTimes>().swap(earlier_);
     std::vector<ProcessTimes>().swap(later_);
     have_earlier_ = false;

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ struct BusiestSince {
         kNobody,   // no process used 1 % of the machine
     };
     Kind kind = Kind::kUnknown;
-    std::u16string name;
+    Utf16Text name;
     int32_t percent = 0;
 };
 
@@ -41,7 +42,8 @@ private:
     bool list_now();
 
     // In 8-byte units: the kernel aligns the records' 64-bit fields to it.
-    std::vector<uint64_t> buffer_;
+    std::unique_ptr<uint64_t[]> buffer_;
+    size_t buffer_units_ = 0;
     std::vector<ProcessTimes> earlier_;
     std::vector<ProcessTimes> later_;
     bool have_earlier_ = false;

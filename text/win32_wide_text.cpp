@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <type_traits>
+
+#include "text/utf16_text.h"
 
 namespace {
 
@@ -31,10 +34,8 @@ std::wstring WideFromShiftJis(const std::string& text) {
     return wide;
 }
 
-std::wstring WideFromUtf16(const std::u16string& text) {
-    static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
-    return std::wstring(text.begin(), text.end());
-}
+static_assert(std::is_same<Utf16Text, std::wstring>::value,
+              "the system's UTF-16 names are wide strings here");
 
 void CopyWideBounded(wchar_t* target, size_t capacity, const std::wstring& text) {
     if (capacity == 0) return;

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/busiest_line.h"
-#include "text/win32_wide_text.h"
 
 namespace {
 
@@ -54,19 +53,19 @@ protected:
 
 TEST_F(TipMeasureTest, ALongNameIsShortenedToOneLineWithinTheScreen) {
     const TipMeasure measure(tip_);
-    EXPECT_GT(measure.width(u"WWWWWWWW"), measure.width(u"WWWW"));
-    EXPECT_EQ(measure.width(u""), 0);
+    EXPECT_GT(measure.width(VG_UTF16("WWWWWWWW")), measure.width(VG_UTF16("WWWW")));
+    EXPECT_EQ(measure.width(VG_UTF16("")), 0);
     const int32_t screen = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    const std::u16string name = std::u16string(400, u'W') + u".exe";
-    const auto width = [&measure](const std::u16string& text) { return measure.width(text); };
+    const Utf16Text name = Utf16Text(400, VG_UTF16('W')) + VG_UTF16(".exe");
 
     // The tooltip is shown when the line is composed.
-    const std::u16string short_line = u"Busiest: W.exe 42%";
-    const SIZE one_line = Shown(WideFromUtf16(short_line));
+    const Utf16Text short_line = VG_UTF16("Busiest: W.exe 42%");
+    const SIZE one_line = Shown(short_line);
     SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool_));
-    const std::u16string line = ComposeBusiestLine(kEnglishFace, name, 42, width, measure.limit());
+    const Utf16Text line = ComposeBusiestLine(kEnglishFace, name, 42, TipMeasure::WidthOf, &measure,
+                                                   measure.limit());
     ASSERT_LT(line.size(), name.size());
-    const SIZE shortened = Shown(WideFromUtf16(line));
+    const SIZE shortened = Shown(line);
     EXPECT_LE(shortened.cx, screen);
     EXPECT_EQ(shortened.cx - measure.width(line), one_line.cx - measure.width(short_line))
         << "the whole line shows, with the control's margins";

@@ -26,12 +26,13 @@ TEST(ReadProcessList, ReadsBothLayoutsSortedById) {
         std::vector<ProcessTimes> read;
         ASSERT_TRUE(ReadProcessList(list.data(), list.size(), kAddress, pointer_size, read));
         ASSERT_EQ(read.size(), 5u);
-        std::vector<std::u16string> names;
+        std::vector<Utf16Text> names;
         for (const ProcessTimes& process : read) {
             names.push_back(ProcessDisplayName(list.data(), process));
         }
-        EXPECT_EQ(names, (std::vector<std::u16string>{u"0", u"System", u"\u30E1\u30E2\u5E33.exe",
-                                                      u"97", u"chrome.exe"}));
+        EXPECT_EQ(names, (std::vector<Utf16Text>{VG_UTF16("0"), VG_UTF16("System"),
+                                                 VG_UTF16("\u30E1\u30E2\u5E33.exe"),
+                                                 VG_UTF16("97"), VG_UTF16("chrome.exe")}));
         EXPECT_EQ(read[4].id, 412u);
         EXPECT_EQ(read[4].created, 1300);
         EXPECT_EQ(read[4].processor_time, 25);

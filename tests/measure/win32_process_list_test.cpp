@@ -69,7 +69,7 @@ TEST_F(ProcessLoadWatchTest, GrowsItsBufferUntilTheListFitsAndKeepsIt) {
 
     const BusiestSince named = watch.take(6 * kSecondMs, 2);
     EXPECT_EQ(named.kind, BusiestSince::Kind::kNamed);
-    EXPECT_EQ(named.name, u"busy.exe");
+    EXPECT_EQ(named.name, L"busy.exe");
     EXPECT_EQ(named.percent, 25);
     EXPECT_EQ(watch.take(7 * kSecondMs, 2).kind, BusiestSince::Kind::kNobody);
     EXPECT_EQ(kernel.lengths.size(), 4u) << "the grown buffer is used again";
