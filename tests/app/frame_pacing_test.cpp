@@ -4,6 +4,8 @@
 
 #include "settings/settings_text.h"
 
+#include <vector>
+
 namespace {
 
 // A pacer whose previous frame ended at `start`.
@@ -93,6 +95,15 @@ TEST(DefaultWindowRect, CentresA240PixelWindowJustAboveTheMiddle) {
     EXPECT_EQ(tiny.left, -70);
     EXPECT_EQ(tiny.top, -7);
     EXPECT_EQ(tiny.right, 170);
+    // At a larger scale the window is wider and taller, and so further from the middle.
+    const struct { uint32_t dpi; int32_t left, top, right; } scaled[] = {
+        {120, 362, 369, 662}, {144, 332, 366, 692}, {192, 272, 360, 752}};
+    for (const auto& c : scaled) {
+        const StartPosition at = DefaultWindowRect(1024, 768, ScaleForDpi(c.dpi));
+        EXPECT_EQ((std::vector<int32_t>{at.left, at.top, at.right}),
+                  (std::vector<int32_t>{c.left, c.top, c.right}))
+            << c.dpi;
+    }
 }
 
 }  // namespace

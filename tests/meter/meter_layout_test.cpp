@@ -5,6 +5,7 @@
 #include "meter/meter_values.h"
 #include "meter/surface_blocks.h"
 
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -53,15 +54,26 @@ TEST(MeterLayout, EveryLengthFollowsTheDisplayScale) {
         int32_t height[5];  // for 1, 2, 3, 8 and 32 processors
         SlotPlace third, last;  // processors 2 and 31
         int32_t half, full;     // the bar at 50 and 100 %
+        // The memory texts' cleared rows, the text scratch's height, a blank's
+        // and an ideographic blank's advance.
+        int32_t memory_rows, scratch, blank, wide_blank;
+        int32_t shading[5];  // the shading's offset at 250, 500, 750, 998 and 1000 ms
     } cases[] = {
-        {96, 120, 12, 4, {24, 24, 36, 60, 204}, {0, 24, 120}, {120, 192, 240}, 60, 120},
-        {120, 150, 15, 5, {30, 30, 45, 75, 255}, {0, 30, 150}, {150, 240, 300}, 75, 150},
-        {144, 180, 18, 6, {36, 36, 54, 90, 306}, {0, 36, 180}, {180, 288, 360}, 90, 180},
-        {168, 210, 21, 7, {42, 42, 63, 105, 357}, {0, 42, 210}, {210, 336, 420}, 105, 210},
-        {192, 240, 24, 8, {48, 48, 72, 120, 408}, {0, 48, 240}, {240, 384, 480}, 120, 240},
+        {96, 120, 12, 4, {24, 24, 36, 60, 204}, {0, 24, 120}, {120, 192, 240}, 60, 120,
+         13, 16, 25, 50, {45, 84, 110, 119, 0}},
+        {120, 150, 15, 5, {30, 30, 45, 75, 255}, {0, 30, 150}, {150, 240, 300}, 75, 150,
+         16, 20, 31, 63, {57, 106, 138, 149, 0}},
+        {144, 180, 18, 6, {36, 36, 54, 90, 306}, {0, 36, 180}, {180, 288, 360}, 90, 180,
+         20, 24, 38, 75, {68, 127, 166, 179, 0}},
+        {168, 210, 21, 7, {42, 42, 63, 105, 357}, {0, 42, 210}, {210, 336, 420}, 105, 210,
+         23, 28, 44, 88, {80, 148, 194, 209, 0}},
+        {192, 240, 24, 8, {48, 48, 72, 120, 408}, {0, 48, 240}, {240, 384, 480}, 120, 240,
+         26, 32, 50, 100, {91, 169, 221, 239, 0}},
         // Outside 96..480: taken at the nearest end.
-        {72, 120, 12, 4, {24, 24, 36, 60, 204}, {0, 24, 120}, {120, 192, 240}, 60, 120},
-        {960, 600, 60, 20, {120, 120, 180, 300, 1020}, {0, 120, 600}, {600, 960, 1200}, 300, 600},
+        {72, 120, 12, 4, {24, 24, 36, 60, 204}, {0, 24, 120}, {120, 192, 240}, 60, 120,
+         13, 16, 25, 50, {45, 84, 110, 119, 0}},
+        {960, 600, 60, 20, {120, 120, 180, 300, 1020}, {0, 120, 600}, {600, 960, 1200}, 300, 600,
+         65, 80, 125, 250, {229, 424, 554, 599, 0}},
     };
     const uint32_t counts[5] = {1, 2, 3, 8, 32};
     for (const auto& c : cases) {
@@ -86,7 +98,14 @@ TEST(MeterLayout, EveryLengthFollowsTheDisplayScale) {
         EXPECT_EQ(UsageBarLength(100.0, scale), c.full);
         EXPECT_EQ(MemoryBarLength(0.5, scale), c.half);
         EXPECT_EQ(MemoryBarLength(1.0, scale), c.full);
-        EXPECT_LT(ShadingOffset(998, scale), c.slot);
+        EXPECT_EQ((std::vector<int32_t>{scale.memory_text_rows, scale.scratch_height,
+                                        scale.blank_advance, scale.wide_blank_advance}),
+                  (std::vector<int32_t>{c.memory_rows, c.scratch, c.blank, c.wide_blank}));
+        EXPECT_EQ(ShadingOffset(0, scale), 0);
+        EXPECT_EQ((std::vector<int32_t>{ShadingOffset(250, scale), ShadingOffset(500, scale),
+                                        ShadingOffset(750, scale), ShadingOffset(998, scale),
+                                        ShadingOffset(1000, scale)}),
+                  std::vector<int32_t>(std::begin(c.shading), std::end(c.shading)));
         EXPECT_GE(MeterSurfaceHeight(1, scale), 8 * c.row);  // the atlas's strips fit
     }
     // A scale between the usual ones rounds each length once: 110 DPI.
