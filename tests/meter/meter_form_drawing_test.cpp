@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "meter/meter_values.h"
+#include "meter/surface_blocks.h"
 #include "raster/pixel_primitives.h"
 #include "raster/win32_dib_surface.h"
 #include "raster/win32_glyph_rasterizer.h"
@@ -29,6 +30,21 @@ int BarMismatches(const MeterForm& f, int32_t x, int32_t y, int32_t length, int3
         }
     }
     return mismatches;
+}
+
+LOGFONTA FontOf(HFONT font) {
+    LOGFONTA lf = {};
+    GetObjectA(font, sizeof lf, &lf);
+    return lf;
+}
+
+// The pixels of a block of a surface, row by row.
+std::vector<uint32_t> Block(const Surface& s, int32_t x, int32_t y, int32_t width, int32_t height) {
+    std::vector<uint32_t> block;
+    for (int32_t r = y; r < y + height; ++r) {
+        for (int32_t c = x; c < x + width; ++c) block.push_back(PixelAt(s, c, r));
+    }
+    return block;
 }
 
 // The back buffer as the whole text layer laid over the content would make it.
@@ -185,18 +201,13 @@ TEST_F(MeterFormTest, TextsWhosePrintedFormStaysAreNotRedrawn) {
 }
 
 TEST_F(MeterFormTest, SettingsAndFont) {
-    const auto font_of = [](HFONT font) {
-        LOGFONTA lf = {};
-        GetObjectA(font, sizeof lf, &lf);
-        return lf;
-    };
     MeterForm provisional(1);
-    EXPECT_EQ(font_of(provisional.font).lfWeight, 1000);
+    EXPECT_EQ(FontOf(provisional.font).lfWeight, 1000);
 
     MeterForm& f = Make(1);
     EXPECT_EQ(f.settings_text(),
               "<MSG00>MS UI Gothic</MSG00><MSG01>\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8</MSG01>");
-    const LOGFONTA lf = font_of(f.font);
+    const LOGFONTA lf = FontOf(f.font);
     EXPECT_EQ(lf.lfHeight, 12);
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
     EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
@@ -206,7 +217,7 @@ TEST_F(MeterFormTest, SettingsAndFont) {
     const std::string saved = "<MSG00>IPAGothic</MSG00><MSG01>Free</MSG01>";
     f.apply_settings("<X>12</X>" + saved + "<Y>3</Y>");
     EXPECT_EQ(f.settings_text(), saved);
-    EXPECT_STREQ(font_of(f.font).lfFaceName, "IPAGothic");
+    EXPECT_STREQ(FontOf(f.font).lfFaceName, "IPAGothic");
     f.apply_settings("<MSG01></MSG01><MSG00></MSG00>");
     EXPECT_EQ(f.settings_text(), "<MSG00></MSG00><MSG01></MSG01>");
 }
@@ -309,6 +320,54 @@ TEST_F(MeterFormTest, AtOneAndAHalfTheAtlasIsDrawnAtItsSizeAndItsCopiesMeetWitho
     f.handle_message(Frame());
     EXPECT_EQ(BarMismatches(f, 0, 0, 180, kStripHigh, kProcessorOffset, f.scale), 0);
     EXPECT_EQ(BarMismatches(f, 0, 18, 90, kStripLow, kProcessorOffset, f.scale), 0);
+}
+
+TEST_F(MeterFormTest, AtTwiceTheScaleANewFreeAmountLeavesNoPixelOfTheOldOne) {
+    const uint64_t gib = uint64_t{1} << 30;
+    FakeSystem::total = 16 * gib;
+    // The memory row (and the bar's row below it) of a meter that only ever showed "9.99GB".
+    FakeSystem::available = gib * 999 / 100;
+    MeterForm& fresh = Make(2);
+    fresh.set_dpi(192);
+    fresh.handle_message(Frame());
+    const std::vector<uint32_t> expected = Block(*fresh.text_layer, 240, 0, 240, 48);
+    EXPECT_GT(MaxAlpha(*fresh.text_layer, 240, 0, 240, 48), 0u);
+
+    // Falling below ten gigabytes, the amount loses a digit: nothing of the
+    // wider "10.00GB" may stay beside the narrower text.
+    FakeSystem::available = 10 * gib;
+    MeterForm& f = Make(2);
+    f.set_dpi(192);
+    f.handle_message(Frame());
+    FakeSystem::available = gib * 999 / 100;
+    f.handle_message(Frame());
+    EXPECT_TRUE(Block(*f.text_layer, 240, 0, 240, 48) == expected);
+}
+
+TEST_F(MeterFormTest, AnotherScaleRebuildsTheFontAtItsRowAndThePercentagesWithIt) {
+    MeterForm& f = Make(2);
+    Hold(f, 0, 42.0);
+    const struct { uint32_t dpi; int32_t row, slot, inset; } scales[] = {
+        {120, 15, 150, 5}, {144, 18, 180, 6}, {192, 24, 240, 8}};
+    for (const auto& c : scales) {
+        SCOPED_TRACE(c.dpi);
+        f.set_dpi(c.dpi);
+        f.handle_message(Frame());
+        const LOGFONTA lf = FontOf(f.font);
+        EXPECT_EQ(lf.lfHeight, c.row);
+        EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+        EXPECT_STREQ(lf.lfFaceName, "MS UI Gothic");
+        // The percentage in the text layer is what this font draws, not the last scale's glyphs.
+        Surface alone(c.slot, 2 * c.row);
+        FillSurface(alone, 0);
+        const TextExtent e = RasterizeText(alone.pixels, alone.width, alone.height, f.font,
+                                           alone.width, alone.height, 0x00FFFFFF, " 42%",
+                                           f.scale.blank_advance, f.scale.wide_blank_advance);
+        const int32_t width = e.right - e.left, height = e.bottom - e.top;
+        ASSERT_GT(width, 0);
+        EXPECT_TRUE(Block(*f.text_layer, c.slot - c.inset - width, 0, width, height) ==
+                    Block(alone, 0, 0, width, height));
+    }
 }
 
 // Leaves pictures of a busy meter in the build directory for a person to look at.
