@@ -111,37 +111,65 @@ TEST_F(SettingsFileTest, WriteReplacesTheWholeFileOrLeavesTheOldOneAsItWas) {
 }
 
 // A replace as Windows answers it while another program holds the target
-// without sharing deletion (Wine renames over it all the same).
+// without sharing deletion (Wine renames over it all the same), for the reason
+// the test gives.
+DWORD replace_refusal = ERROR_SHARING_VIOLATION;
 BOOL WINAPI ReplaceRefused(LPCWSTR, LPCWSTR, DWORD) {
-    SetLastError(ERROR_SHARING_VIOLATION);
+    SetLastError(replace_refusal);
     return FALSE;
 }
 
+// A sync client's way: reading and writing, letting others read and write.
+HANDLE HoldSharingWrites(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 TEST_F(SettingsFileTest, AFileOthersHoldIsWrittenInPlaceWhenTheyShareWritingAndIsBusyOtherwise) {
-    Put(path_, "<OLD>0123456789</OLD>");
     ScopedPlatform scoped;
     platform.files.replace = ReplaceRefused;
-    // A sync client's way: reading and writing, letting others read and write.
-    HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ReplaceFileText(path_, "<NEW>"), SaveOutcome::kSaved);
-    CloseHandle(holder);
-    EXPECT_EQ(Get(path_), "<NEW>");  // cut to the new length
+    // Every answer that means another program has the file open.
+    for (DWORD refusal : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_LOCK_VIOLATION}) {
+        replace_refusal = refusal;
+        Put(path_, "<OLD>0123456789</OLD>");
+        const HANDLE holder = HoldSharingWrites(path_);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(ReplaceFileText(path_, "<NEW>"), SaveOutcome::kSaved) << refusal;
+        CloseHandle(holder);
+        EXPECT_EQ(Get(path_), "<NEW>") << refusal;  // cut to the new length
+    }
     // Sharing nothing: the change has to wait, and the old text stays whole.
-    holder = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder = CreateFileW(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     EXPECT_EQ(ReplaceFileText(path_, "<LATER>"), SaveOutcome::kBusy);
     CloseHandle(holder);
     EXPECT_EQ(Get(path_), "<NEW>");
     EXPECT_FALSE(Exists(path_ + L".tmp"));
+
+    // Refused for another reason, the file is not written over even where it
+    // could be: the change waits for the retry, which brings it in once the
+    // replace goes through.
+    replace_refusal = ERROR_DISK_FULL;
+    holder = HoldSharingWrites(path_);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const HWND window = MakeWindow(100, 50);
+    SettingsKeeper keeper(path_);
+    StoredSettings options;
+    options.translucent = true;
+    keeper.save(window, options, "");
+    CloseHandle(holder);
+    EXPECT_EQ(Get(path_), "<NEW>");
+    EXPECT_TRUE(keeper.pending() && keeper.retrying());
     platform.files.replace = MoveFileExW;
-    EXPECT_EQ(ReplaceFileText(path_, "<LATER>"), SaveOutcome::kSaved);
-    EXPECT_EQ(Get(path_), "<LATER>");
+    keeper.retry(window, options, "");
+    DestroyWindow(window);
+    EXPECT_FALSE(keeper.pending() || keeper.retrying());
+    const std::string saved = Get(path_);
+    EXPECT_NE(saved.find("<TRANS>1</TRANS>"), std::string::npos);
     // A read-only file is pinned, not busy: nothing to try again.
     ASSERT_TRUE(SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(ReplaceFileText(path_, "<X>"), SaveOutcome::kPinned);
-    EXPECT_EQ(Get(path_), "<LATER>");
+    EXPECT_EQ(Get(path_), saved);
 }
 
 // The test display's one monitor with a taskbar along its bottom 40 pixels.
