@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "measure/win32_sampler.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
 #include "resources/resource_ids.h"
@@ -30,27 +31,35 @@ struct LoadedLibraries {
     ~LoadedLibraries() { FreeSystemLibraries(); }
 };
 
+// Makes the harness's window anew, with the program's own sampler threads.
+MainWindow& WithRealSamplers(Harness& harness, uint32_t processor_count = 0) {
+    delete harness.window;
+    platform.threads.begin_thread = _beginthreadex;
+    harness.window = new MainWindow(fakes.settings_path, processor_count);
+    delete harness.window->meter_form;
+    harness.window->meter_form = new RecordingForm(harness.window->processor_count());
+    return *harness.window;
+}
+
+// Runs frames until one hands the meter a text holding `wanted`; false when
+// none did within a patience generous enough for a busy machine.
+bool HeardSoon(Harness& harness, const std::string& wanted) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 20000) {
+        Sleep(30);
+        harness.window->update_frame();
+        if (harness.form().texts.back().find(wanted) != std::string::npos) return true;
+    }
+    return false;
+}
+
 TEST(MainWindowConstruction, RealSamplersReachTheMeter) {
     const LoadedLibraries libraries;
     Harness harness;
-    delete harness.window;
-    platform.threads.begin_thread = _beginthreadex;
-    harness.window = new MainWindow();
-    MainWindow& window = *harness.window;
-    delete window.meter_form;
-    window.meter_form = new RecordingForm(window.processor_count());
+    WithRealSamplers(harness);
     // A first sample after about a second; generously longer on a busy machine,
     // where another processor's sampler may well be heard from first.
-    bool heard = false;
-    const DWORD start = GetTickCount();
-    while (!heard && GetTickCount() - start < 20000) {
-        Sleep(30);
-        window.update_frame();
-        const std::string& text = harness.form().texts.back();
-        heard = text.find("CPU_UPDATE") != std::string::npos &&
-                text.find("<NUM>0</NUM>") != std::string::npos;
-    }
-    EXPECT_TRUE(heard);
+    EXPECT_TRUE(HeardSoon(harness, "<NUM>0</NUM>"));
 }
 
 TEST(UpdateFrame, HandsOverEachFreshSampleOnceInAscendingProcessorOrder) {
@@ -455,6 +464,74 @@ TEST(Unseen, TheDisplaySettingAndTheSessionRegistrationFollowWindows) {
     ASSERT_TRUE(denied.create());
     SendMessageA(denied.window->hwnd, WM_TIMER, kSessionRetryTimer, 0);
     EXPECT_EQ(session_answers.size(), 1u);
+}
+
+TEST(Unseen, EveryWayBackEndsTheRestItsWayInBegan) {
+    Harness harness;
+    ASSERT_TRUE(harness.create());
+    MainWindow& window = *harness.window;
+    const LPARAM session = ThisSession();
+    DisplayState off = {kSessionDisplay, sizeof(DWORD), 0}, on = {kSessionDisplay, sizeof(DWORD), 1};
+    const struct {
+        const char* what;
+        UINT message;
+        WPARAM in;
+        LPARAM in_data;
+        WPARAM out;
+        LPARAM out_data;
+    } ways[] = {
+        {"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, session, WTS_SESSION_UNLOCK, session},
+        {"console", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, session, WTS_CONSOLE_CONNECT,
+         session},
+        {"remote", WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, session, WTS_REMOTE_CONNECT, session},
+        {"console to remote", WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, session,
+         WTS_REMOTE_CONNECT, session},
+        {"display", WM_POWERBROADCAST, kPowerSettingChange, reinterpret_cast<LPARAM>(&off),
+         kPowerSettingChange, reinterpret_cast<LPARAM>(&on)},
+        {"sleep", WM_POWERBROADCAST, PBT_APMSUSPEND, 0, PBT_APMRESUMESUSPEND, 0},
+        {"sleep, woken unattended", WM_POWERBROADCAST, PBT_APMSUSPEND, 0, PBT_APMRESUMEAUTOMATIC, 0},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        SendMessageA(window.hwnd, way.message, way.in, way.in_data);
+        EXPECT_EQ(window.loop_mode(), LoopMode::kPaused);
+        SendMessageA(window.hwnd, way.message, way.out, way.out_data);
+        EXPECT_EQ(window.loop_mode(), LoopMode::kFrames);
+    }
+}
+
+// The kernel's times of two processors, each report a step of 1024 units of
+// which `busy_share` were busy: every value measured over it is that share.
+volatile LONG busy_share = 256;
+int64_t reported_idle = 0, reported_kernel = 0;
+LONG WINAPI SteppingTimes(ULONG, PVOID buffer, ULONG size, PULONG length) {
+    // The samplers' turn asks for one report at a time.
+    reported_idle += 1024 - busy_share;
+    reported_kernel += 1024;
+    auto* entries = static_cast<ProcessorPerformance*>(buffer);
+    ULONG count = 0;
+    for (; count < 2 && (count + 1) * sizeof(ProcessorPerformance) <= size; ++count) {
+        entries[count] = {};
+        entries[count].idle.QuadPart = reported_idle;
+        entries[count].kernel.QuadPart = reported_kernel;
+    }
+    *length = count * sizeof(ProcessorPerformance);
+    return 0;
+}
+
+TEST(Unseen, AfterALockAndAnUnlockTheSamplersMeasureAgain) {
+    Harness harness;
+    platform.system.query_system_information = SteppingTimes;
+    busy_share = 256;
+    MainWindow& window = WithRealSamplers(harness, 2);
+    ASSERT_TRUE(harness.create());
+    ASSERT_TRUE(HeardSoon(harness, "<USAGE>25</USAGE>"));
+    SendMessageA(window.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, ThisSession());
+    window.update_frame();  // whatever was measured before the lock
+    // Anything measured from now on says 75 %: only a sampler that runs again can.
+    busy_share = 768;
+    SendMessageA(window.hwnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, ThisSession());
+    EXPECT_TRUE(HeardSoon(harness, "<USAGE>75</USAGE>"));
 }
 
 }  // namespace
