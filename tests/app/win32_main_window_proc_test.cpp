@@ -18,6 +18,7 @@
 #include "settings/win32_settings_file.h"
 #include "settings/win32_settings_place.h"
 #include "text/string_helpers.h"
+#include "tests/app/win32_icon_width.h"
 #include "win32_main_window_harness.h"
 
 namespace {
@@ -613,6 +614,34 @@ TEST(Tray, ARestartedTaskbarGetsTheIconBackOnlyWhenFolded) {
     EXPECT_EQ(fakes.shell_calls[0].message, static_cast<DWORD>(NIM_ADD));
     EXPECT_TRUE(window.iconized());
     EXPECT_FALSE(IsWindowVisible(window.hwnd));
+}
+
+// The size the shell draws small icons at, as Windows tells it for a DPI.
+int small_icon_size = 16;
+int WINAPI SmallIconsAt(int index, UINT) {
+    return index == SM_CXSMICON ? small_icon_size : GetSystemMetrics(index);
+}
+BOOL WINAPI QuarterInUse(LPMEMORYSTATUSEX status) {
+    status->ullTotalPhys = 4ull << 30;
+    status->ullAvailPhys = 3ull << 30;
+    return TRUE;
+}
+TEST(Tray, ANewSmallIconSizeGivesTheFoldedIconItsPictureAtThatSizeAtOnce) {
+    Harness harness;
+    platform.window_manager.system_metrics_for_dpi = SmallIconsAt;
+    platform.memory.status = QuarterInUse;
+    small_icon_size = 16;
+    ASSERT_TRUE(harness.create());
+    MainWindow& window = *harness.window;
+    SendMessageA(window.hwnd, WM_COMMAND, kIconize, 0);
+    window.update_frame();
+    ASSERT_EQ(IconWidth(fakes.shell_calls.back().icon), 16);
+    // The taskbar draws at 150 % now; the memory's level stays what it was.
+    small_icon_size = 24;
+    fakes.shell_calls.clear();
+    SendMessageA(window.hwnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    ASSERT_FALSE(fakes.shell_calls.empty());
+    EXPECT_EQ(IconWidth(fakes.shell_calls.back().icon), 24);
 }
 
 const wchar_t kFoldFailed[] =

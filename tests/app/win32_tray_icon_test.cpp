@@ -11,6 +11,7 @@
 #include "resources/resource_ids.h"
 #include "text/string_helpers.h"
 #include "text/win32_wide_text.h"
+#include "tests/app/win32_icon_width.h"
 
 namespace {
 
@@ -225,13 +226,7 @@ TEST_F(TrayIconTest, RefreshShowsTheLevelPictureAndTheFreeMemory) {
     EXPECT_EQ(Tip(), L"メモリ残量:" + Widened(FormatByteSize(1)));
     ASSERT_EQ(calls.size(), 2u);  // the picture, then the tip
     EXPECT_EQ(calls[0].icon, icon_.data.hIcon);
-    ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(icon_.data.hIcon, &info));
-    BITMAP colour = {};
-    GetObjectA(info.hbmColor, sizeof colour, &colour);
-    EXPECT_EQ(colour.bmWidth, 16);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
+    EXPECT_EQ(IconWidth(icon_.data.hIcon), 16);
 
     // 0.8 as a double is still yellow: only the tip goes out.
     calls.clear();
@@ -245,7 +240,7 @@ TEST_F(TrayIconTest, RefreshShowsTheLevelPictureAndTheFreeMemory) {
     tray_.refresh();
     EXPECT_EQ(tray_.level(), 2);
     EXPECT_NE(icon_.data.hIcon, yellow);
-    EXPECT_FALSE(GetIconInfo(yellow, &info));  // the replaced picture was freed
+    EXPECT_EQ(IconWidth(yellow), -1);  // the replaced picture was freed
 }
 
 TEST_F(TrayIconTest, FoldingAgainWithTheSameLevelKeepsThePicture) {
@@ -284,17 +279,6 @@ TEST_F(TrayIconTest, PictureThatCannotBeLoadedKeepsTheOldOneAndIsNotRetriedUntil
     tray_.refresh();
     EXPECT_NE(icon_.data.hIcon, first);
     EXPECT_NE(icon_.data.hIcon, nullptr);
-}
-
-// The width of the colour bitmap of an icon.
-int32_t IconWidth(HICON icon) {
-    ICONINFO info = {};
-    if (!GetIconInfo(icon, &info)) return -1;
-    BITMAP colour = {};
-    GetObjectA(info.hbmColor, sizeof colour, &colour);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    return colour.bmWidth;
 }
 
 TEST_F(TrayIconTest, EveryPictureHoldsEverySmallIconSizeAndTheRecordGetsTheOneAskedFor) {
