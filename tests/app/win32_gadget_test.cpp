@@ -82,18 +82,34 @@ private:
     ScopedPlatform platform_;
 };
 
-TEST(MainWindow, StartsWithTheDefaultOptions) {
-    PrivateSettings settings;
-    MainWindow window;
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    EXPECT_EQ(window.processor_count(), ClampProcessorCount(system.dwNumberOfProcessors));
-    EXPECT_EQ(window.frame_rate(), 30);
-    EXPECT_EQ(window.hwnd, nullptr);
-    EXPECT_EQ(window.tray.level(), Tray::kNoLevel);
-    EXPECT_EQ(window.translucency.alpha(), 128);
-    EXPECT_FALSE(window.iconized() || window.translucency.on() || window.auto_hide.on() ||
-                 window.frame_late());
+TEST(MainWindow, WithoutSettingsItComesUpShownOpaqueNotHidingAndDrawingEveryFrame) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    const HWND hwnd = window.hwnd;
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    EXPECT_EQ(GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    // The first frame draws: no frame counts as late before one was paced.
+    window.update_frame();
+    EXPECT_EQ(harness.form().texts.back(),
+              "<MSG><COMMAND>UPDATE_FRAME</COMMAND></MSG><MSG><COMMAND>DRAW_FRAME</COMMAND></MSG>");
+    // The mouse resting on it does not hide it.
+    fakes.cursor = {150, 210};
+    SendMessageA(hwnd, WM_NCHITTEST, 0, MAKELPARAM(150, 210));
+    for (int frame = 0; frame < 20; ++frame) window.update_frame();
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    // Made translucent, it takes the opacity a settings file without one gives.
+    SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
+    BYTE alpha = 0;
+    ASSERT_TRUE(GetLayeredWindowAttributes(hwnd, nullptr, &alpha, nullptr));
+    EXPECT_EQ(alpha, 128);
+    // Thirty frames a second: 23 ms left of the budget after 10.
+    SeamSwap swap(FakeTime, FakeSleep);
+    fake_sleeps.clear();
+    window.pace_frame(window.frame_rate());
+    fake_now += 10;
+    window.pace_frame(window.frame_rate());
+    EXPECT_EQ(fake_sleeps, std::vector<DWORD>{23});
 }
 
 TEST(MainWindow, ShowsItselfTopmostAndLetsGoOfItsHandleOnDestroy) {
