@@ -1,9 +1,11 @@
 # The gadget at the display's scale (the DPI Wine gives it is the prefix's
 # LogPixels): at 96, 120, 144, 168 and 192 DPI, on a scripted two-processor machine
 # with one processor at 100 % and one at 50 % where mount namespaces allow it,
-# the window is 240 x 24 times the scale, the full bar fills its scaled slot,
-# and the texts are drawn at the larger glyph size. Screenshots are kept as
-# display_scale_<dpi>.png to look at side by side.
+# the window is 240 x 24 times the scale, a first start (no place stored) puts
+# it at its default place, centred just above the screen's middle by a row of
+# that scale, the full bar fills its scaled slot, and the texts are drawn at
+# the larger glyph size. Screenshots are kept as display_scale_<dpi>.png to
+# look at side by side.
 source "$(dirname "$0")/lib.sh"
 
 desktop='HKCU\Control Panel\Desktop'
@@ -35,15 +37,22 @@ print(f"bar={bar} ink_rows={len(ink)}")
 PY
 }
 
+# The window's width and a row's height at each scale.
+declare -A widths=([96]=240 [120]=300 [144]=360 [168]=420 [192]=480)
+declare -A rows=([96]=12 [120]=15 [144]=18 [168]=21 [192]=24)
+read -r screen_width screen_height < <(xdotool getdisplaygeometry)
 xdotool mousemove 5 5
 for dpi in 96 120 144 168 192; do
     set_dpi "$dpi"
-    width=$(( (240 * dpi + 48) / 96 )); row=$(( (12 * dpi + 48) / 96 ))
+    width=${widths[$dpi]}; row=${rows[$dpi]}
     if [ "$scripted" = 1 ]; then GADGET_LAUNCHER=("$machine" 2 100,50 --); else GADGET_LAUNCHER=(); fi
-    printf '<POSITION><x1>40</x1><y1>40</y1></POSITION>' >"$E2E_DIR/Pollstate.txt"
+    rm -f "$E2E_DIR/Pollstate.txt"
     start_gadget
     probe info
-    size="$(( $(probe_value right) - $(probe_value left) ))x$(( $(probe_value bottom) - $(probe_value top) ))"
+    left=$(probe_value left); top=$(probe_value top)
+    expect_eq "$dpi DPI: default place" "$left,$top" \
+        "$((screen_width / 2 - width / 2)),$((screen_height / 2 - row))"
+    size="$(( $(probe_value right) - left ))x$(( $(probe_value bottom) - top ))"
     processors=2; [ "$scripted" = 1 ] || processors=$(nproc)
     if [ "$processors" -le 2 ]; then
         expect_eq "$dpi DPI: window size" "$size" "${width}x$((2 * row))"
