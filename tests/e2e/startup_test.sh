@@ -4,13 +4,12 @@
 # pixels high; elsewhere the host's own count decides the height.
 source "$(dirname "$0")/lib.sh"
 
-machine="$SOURCE_DIR/tools/scripted_machine/scripted-machine"
 # Window heights for 1 to 32 processors (and any more: 32 are shown).
 heights=(24 24 36 36 48 48 60 60 72 72 84 84 96 96 108 108
          120 120 132 132 144 144 156 156 168 168 180 180 192 192 204 204)
-if "$machine" 1 0 -- true 2>/dev/null; then
+if "$MACHINE" 1 0 -- true 2>/dev/null; then
     processors=11
-    GADGET_LAUNCHER=("$machine" "$processors" 30 --)
+    GADGET_LAUNCHER=("$MACHINE" "$processors" 30 --)
     e2e_log "a scripted machine of $processors processors"
 else
     processors=$(nproc)
