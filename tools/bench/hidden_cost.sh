@@ -19,38 +19,17 @@
 # are processor ticks of these processes alone (/proc/PID/stat, utime + stime),
 # so other work on the machine slows them down but does not count in them.
 set -euo pipefail
-source "$(dirname "$0")/../common.sh"
+source "$(dirname "$0")/cost_lib.sh"
 
 seconds=${1:-30}
 rounds=${2:-2}
-choose_wine_build
-run="$wine_build/wine-run"
-probe_exe="$wine_build/tools/probe/probe.exe"
-gadget=${GADGET:-$wine_build/app/VorneltGauge.exe}
-for file in "$run" "$probe_exe" "$gadget"; do
-    [ -e "$file" ] || { echo "missing $file: build first (source tools/common.sh; build_windows)" >&2; exit 1; }
-done
+need_files "$run" "$probe_exe" "$gadget"
 dir="$build/hidden_cost"
 rm -rf "$dir"
 mkdir -p "$dir"
 cp "$gadget" "$dir/VorneltGauge.exe"
-hz=$(getconf CLK_TCK)
-gadget_pid=""
+start_desktop
 
-finish() {
-    if [ -n "$gadget_pid" ]; then kill "$gadget_pid" 2>/dev/null || true; fi
-    stop_services
-}
-trap finish EXIT
-trap 'echo "stopped at line $LINENO" >&2' ERR
-start_virtual_display
-start_wineserver
-prefix=$wineserver_prefix
-
-probe() { "$run" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
-value() { sed -n "s/^$1=//p" | head -n 1; }
-# utime + stime of a process, in clock ticks; the name field may hold spaces.
-ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 # Context switches of all the process's threads: how often it woke up.
 wakeups() {
     cat /proc/"$1"/task/*/status 2>/dev/null |
@@ -58,16 +37,6 @@ wakeups() {
 }
 machine="$root/tools/scripted_machine/scripted-machine"
 launcher=()
-# The process of this prefix whose command line matches the pattern.
-prefix_pid() {
-    local pid
-    for pid in $(pgrep -f "$1" || true); do
-        if { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
-            echo "$pid"; return 0
-        fi
-    done
-    return 1
-}
 
 # Starts the gadget with the given settings and waits until its window is up.
 start_gadget() {  # settings
@@ -76,14 +45,14 @@ start_gadget() {  # settings
     (cd "$dir" && exec ${launcher[@]+"${launcher[@]}"} "$run" "$dir/VorneltGauge.exe" >"$dir/gadget.log" 2>&1) &
     probe wait-window 20000 >/dev/null || { echo "the gadget's window did not appear" >&2; exit 1; }
     # The newest such process: on the scripted machine its launcher names the path too.
-    gadget_pid=$(pgrep -n -f "$dir/VorneltGauge.exe" || true)
-    [ -n "$gadget_pid" ] || { echo "no process runs $dir/VorneltGauge.exe" >&2; exit 1; }
+    measured_pid=$(pgrep -n -f "$dir/VorneltGauge.exe" || true)
+    [ -n "$measured_pid" ] || { echo "no process runs $dir/VorneltGauge.exe" >&2; exit 1; }
 }
 
 stop_gadget() {
-    probe close-and-wait 5000 >/dev/null || kill "$gadget_pid" 2>/dev/null || true
-    while kill -0 "$gadget_pid" 2>/dev/null; do sleep 0.1; done
-    gadget_pid=""
+    probe close-and-wait 5000 >/dev/null || kill "$measured_pid" 2>/dev/null || true
+    while kill -0 "$measured_pid" 2>/dev/null; do sleep 0.1; done
+    measured_pid=""
 }
 
 place='<POSITION><x1>200</x1><y1>200</y1></POSITION><FRAME_RATE>30</FRAME_RATE><TRANS>0</TRANS>'
@@ -135,13 +104,13 @@ for round in $(seq "$rounds"); do
             [ -n "$tray_window" ] && tray_pid=$(xprop -id "$tray_window" _NET_WM_PID 2>/dev/null | sed -n 's/.* = //p')
             tray_host="notification area hosted by pid ${tray_pid:-?} ($(tr '\0' ' ' <"/proc/${tray_pid:-$shell}/cmdline" 2>/dev/null | cut -c1-60)); measured shell pid $shell"
         fi
-        pids=("$gadget_pid" "$server" "$shell" "$xvfb_pid")
+        pids=("$measured_pid" "$server" "$shell" "$xvfb_pid")
         before=(); for pid in "${pids[@]}"; do before+=("$(ticks "$pid")"); done
-        woken=$(wakeups "$gadget_pid")
+        woken=$(wakeups "$measured_pid")
         start=$(date +%s%N)
         sleep "$seconds"
         after=(); for pid in "${pids[@]}"; do after+=("$(ticks "$pid")"); done
-        woken=$(( $(wakeups "$gadget_pid") - woken ))
+        woken=$(( $(wakeups "$measured_pid") - woken ))
         end=$(date +%s%N)
         elapsed_ms=$(( (end - start) / 1000000 ))
         line=$(printf '%-12s %5s' "$state" "$round")
@@ -149,10 +118,9 @@ for round in $(seq "$rounds"); do
         for i in 0 1 2 3; do
             used=$(( after[i] - before[i] ))
             total=$(( total + used ))
-            line+=$(awk -v u="$used" -v hz="$hz" -v ms="$elapsed_ms" -v w=$((i == 1 ? 11 : i == 3 ? 9 : 8)) \
-                'BEGIN { printf " %*.2f", w, 100000 * u / hz / ms }')
+            line+=$(core_share "$used" "$elapsed_ms" $((i == 1 ? 11 : i == 3 ? 9 : 8)))
         done
-        line+=$(awk -v u="$total" -v hz="$hz" -v ms="$elapsed_ms" 'BEGIN { printf " %8.2f", 100000 * u / hz / ms }')
+        line+=$(core_share "$total" "$elapsed_ms" 8)
         line+=$(awk -v n="$woken" -v ms="$elapsed_ms" 'BEGIN { printf " %9.1f", 1000 * n / ms }')
         echo "$line"
         # Summed over the rounds, for the ratios.
