@@ -44,6 +44,7 @@ void DecodeProcessor(ProcessorInfo& info, bool has_cpuid, CpuidFunction cpuid) {
     info.mmx = Bit(leaf1.edx, 23);
     info.sse_int = Bit(leaf1.edx, 25);
     info.sse_fp = Bit(leaf1.edx, 25);
+    info.sse2 = Bit(leaf1.edx, 26);
 
     info.cpuid_ext_max = cpuid(0x80000000u).eax;
     if (info.cpuid_ext_max < 0x80000001u) return;

@@ -69,6 +69,7 @@ TEST(DecodeProcessor, StopsAtTheFirstMissingStep) {
     const ProcessorInfo old = Decode(2, 0x80000000u, {0x0FF03F6Bu, 0, 0, kSse | 1u << 23});
     EXPECT_FALSE(g_asked.count(0x80000001u));
     EXPECT_EQ(old.sse_int + old.sse_fp + old.mmx, 3);
+    EXPECT_EQ(old.sse2, 0);  // bit 26, apart from SSE's 25
     EXPECT_EQ(old.fpu + old.tsc + old.msr + old.cmov, 0);
     EXPECT_STREQ(old.brand, "");
     // Extended family and model (set above) are not used.
@@ -92,11 +93,15 @@ TEST(DecodeProcessor, ExtendedLeafOneAloneDecidesIntegerSse) {
     const ProcessorInfo without = Decode(1, 0x80000001u, {0x6FB, 0, 0, kSse}, {0, 0, 0, 1u << 29});
     EXPECT_EQ(without.sse_int, 0);
     EXPECT_EQ(without.sse_fp, 1);
+    // SSE2 alone is neither SSE flag.
+    const ProcessorInfo sse2_only = Decode(1, 0x80000001u, {0x6FB, 0, 0, 1u << 26});
+    EXPECT_EQ(sse2_only.sse2, 1);
+    EXPECT_EQ(sse2_only.sse_int + sse2_only.sse_fp, 0);
     EXPECT_EQ(without.amd_3dnow_ext + without.amd_3dnow, 0);
 }
 
 TEST(DecodeProcessor, EachStepIsGatedAtItsLeafCountExactly) {
-    const uint32_t edx1 = 1u << 23;                      // MMX
+    const uint32_t edx1 = 1u << 23 | 1u << 26;           // MMX, SSE2
     const CpuidLeaf ext1 = {0, 0, 0, 1u << 31};          // 3DNow!
     const struct {
         uint32_t cpuid_max, ext_max;
@@ -116,6 +121,7 @@ TEST(DecodeProcessor, EachStepIsGatedAtItsLeafCountExactly) {
         SCOPED_TRACE(testing::Message() << c.cpuid_max << " / " << std::hex << c.ext_max);
         const ProcessorInfo info = Decode(c.cpuid_max, c.ext_max, {0x6FB, 0, 0, edx1}, ext1);
         EXPECT_EQ(info.mmx, c.mmx);
+        EXPECT_EQ(info.sse2, c.mmx);  // the same leaf
         EXPECT_EQ(info.amd_3dnow, c.amd_3dnow);
         EXPECT_STREQ(info.brand, c.brand ? "Intel(R) Core(TM)2 CPU  6600 @ 2.40GHz Vornelt!!" : "");
         EXPECT_EQ(g_asked.count(0x80000004u), c.brand ? 1u : 0u);
@@ -157,6 +163,7 @@ TEST(BuildProcessorReport, WritesEighteenAlignedLines) {
     info.cpuid_max = 0xA;
     info.cpuid_ext_max = 0x80000008u;
     info.tsc = info.msr = info.cmov = info.mmx = info.sse_fp = 1;
+    info.sse2 = 1;  // in no line
     info.fpu = 0;  // FCMOV needs both CMOV and the FPU
     std::string lines[18];
     BuildProcessorReport(info, lines);
