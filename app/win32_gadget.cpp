@@ -1,10 +1,12 @@
 #include "app/win32_main_window.h"
 #include "app/win32_settings_claim.h"
+#include "measure/processor_info.h"
 #include "measure/win32_processor_info.h"
 #include "meter/meter_layout.h"
 #include "meter/win32_meter_form.h"
 #include "platform/win32_platform.h"
 #include "platform/win32_system_libraries.h"
+#include "raster/pixel_primitives.h"
 #include "settings/settings_text.h"
 #include "settings/win32_settings_place.h"
 #include "text/win32_module_directory.h"
@@ -101,6 +103,9 @@ int RunGadget(HINSTANCE instance) {
         return 1;
     }
     report_processor();
+    // The pixel loops are chosen once, for everything the gadget will draw.
+    const ProcessorInfo& processor = processor_info();
+    SelectPixelPaths(PixelFeatures{processor.mmx != 0, processor.sse2 != 0});
     MainWindow* main_window = new MainWindow(settings_path);
 
     bool position_found = false;

@@ -1,13 +1,14 @@
 #include "raster/pixel_primitives.h"
 
-#include "measure/processor_info.h"
-#include "raster/pixel_primitives_mmx.h"
+#include "raster/pixel_rows.h"
 #include "raster/surface.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <climits>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -56,43 +57,6 @@ bool ClipFillArea(int32_t width, int32_t height, FillArea& area) {
 
 namespace {
 
-// A clipped two-buffer rectangle: the first pixel of each side and its size.
-struct BlitRows {
-    uint32_t* dest;
-    const uint32_t* source;
-    int32_t width;
-    int32_t height;
-};
-
-bool ClipRows(uint32_t* dest, const uint32_t* source, int32_t source_width,
-              int32_t source_height, int32_t dest_width, int32_t dest_height, BlitRect rect,
-              BlitRows& rows) {
-    if (!dest || !source ||
-        !ClipBlit(source_width, source_height, dest_width, dest_height, rect)) {
-        return false;
-    }
-    rows = {dest + rect.dest_x + static_cast<ptrdiff_t>(rect.dest_y) * dest_width,
-            source + rect.source_x + static_cast<ptrdiff_t>(rect.source_y) * source_width,
-            rect.width, rect.height};
-    return true;
-}
-
-// Hands every clipped row to `row` as (dest row, source row, width).
-template <typename RowFunction>
-void ForEachRow(uint32_t* dest, const uint32_t* source, int32_t source_width,
-                int32_t source_height, int32_t dest_width, int32_t dest_height, BlitRect rect,
-                RowFunction row) {
-    BlitRows rows;
-    if (!ClipRows(dest, source, source_width, source_height, dest_width, dest_height, rect,
-                  rows)) {
-        return;
-    }
-    for (int32_t y = 0; y < rows.height; ++y) {
-        row(rows.dest + static_cast<ptrdiff_t>(y) * dest_width,
-            rows.source + static_cast<ptrdiff_t>(y) * source_width, rows.width);
-    }
-}
-
 // B, G and R of d moved towards s by weight / 256 (weight 0..256), d's alpha
 // kept. This is d + (((s - d) * weight) >> 8) with the shift rounding towards
 // minus infinity, rewritten as (s * weight + d * (256 - weight)) >> 8, whose
@@ -107,91 +71,204 @@ inline uint32_t MixColour(uint32_t d, uint32_t s, uint32_t weight) {
     return (d & 0xFF000000u) | red_blue | green;
 }
 
+// The C library's memmove moves more per instruction than a loop of ours can on
+// most processors, and the result is the same bytes. memmove, not memcpy: the
+// rows of one buffer may overlap.
+void CopyRow(uint32_t* dest, const uint32_t* source, int32_t count) {
+    std::memmove(dest, source, static_cast<size_t>(count) * sizeof(uint32_t));
+}
+
+// Word by word only at the start; the rest is copies of what is already filled,
+// doubling each time, which the C library makes with the widest moves the
+// processor has (without vector registers of our own, a store loop moves one
+// word at a time).
+void FillRow(uint32_t* dest, uint32_t colour, int32_t count) {
+    int32_t filled = std::min(count, 32);
+    std::fill_n(dest, filled, colour);
+    while (filled < count) {
+        const int32_t more = std::min(filled, count - filled);
+        std::memcpy(dest + filled, dest, static_cast<size_t>(more) * sizeof(uint32_t));
+        filled += more;
+    }
+}
+
+void BlendRowBySourceAlpha(uint32_t* dest, const uint32_t* source, int32_t count) {
+    // Alpha 0 leaves the pixel alone: weight 0. Otherwise alpha + 1, so that 255
+    // gives exactly the source colour.
+    for (int32_t x = 0; x < count; ++x) {
+        const uint32_t alpha = source[x] >> 24;
+        dest[x] = MixColour(dest[x], source[x], alpha + (alpha != 0));
+    }
+}
+
+void AddRowSaturated(uint32_t* dest, const uint32_t* source, int32_t count) {
+    // Every byte is treated alike, so the row is walked as bytes.
+    auto* dest_bytes = reinterpret_cast<uint8_t*>(dest);
+    const auto* source_bytes = reinterpret_cast<const uint8_t*>(source);
+    for (int32_t i = 0; i < count * 4; ++i) {
+        const uint32_t sum = uint32_t{dest_bytes[i]} + source_bytes[i];
+        dest_bytes[i] = static_cast<uint8_t>(std::min(sum, 255u));
+    }
+}
+
+// The plain rule: B, G and R by alpha + 1 as with the source alpha, the
+// destination's alpha kept; right to left.
+void BlendRowByConstantAlpha(uint32_t* dest, const uint32_t* source, int32_t count,
+                             uint8_t alpha) {
+    const uint32_t weight = alpha + 1u;
+    for (int32_t x = count - 1; x >= 0; --x) dest[x] = MixColour(dest[x], source[x], weight);
+}
+
 }  // namespace
 
-void CopyPixels(uint32_t* dest, const uint32_t* source, int32_t source_width,
-                int32_t source_height, int32_t dest_width, int32_t dest_height, BlitRect rect) {
+const PixelRows kPlainRows = {CopyRow, FillRow, BlendRowBySourceAlpha, AddRowSaturated,
+                              BlendRowByConstantAlpha};
+
+namespace {
+
+// The loops in use; the plain ones until SelectPixelPaths chooses.
+PixelRows g_rows = kPlainRows;
+
+struct PixelLevel {
+    const char* name;
+    bool PixelFeatures::*feature;
+    const PixelRows* rows;
+};
+
+// Lowest first: each level's loops replace those of the levels before it.
+const PixelLevel kLevels[] = {
+    {"mmx", &PixelFeatures::mmx, &kMmxRows},
+    {"sse2", &PixelFeatures::sse2, &kSse2Rows},
+};
+
+// True when `name` is one of the blank- or comma-separated words of `list`.
+bool NamedIn(const std::string& list, const char* name) {
+    const size_t length = std::strlen(name);
+    size_t start = 0;
+    while (start < list.size()) {
+        const size_t end = std::min(list.find_first_of(" ,", start), list.size());
+        if (end - start == length && list.compare(start, length, name) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+template <typename Function>
+void Take(Function& in_use, Function better) {
+    if (better != nullptr) in_use = better;
+}
+
+}  // namespace
+
+std::string SelectPixelPaths(PixelFeatures features, const std::string& switched_off) {
+    PixelRows rows = kPlainRows;
+    std::string names = "plain";
+    for (const PixelLevel& level : kLevels) {
+        if (!(features.*level.feature) || NamedIn(switched_off, level.name)) continue;
+        Take(rows.copy, level.rows->copy);
+        Take(rows.fill, level.rows->fill);
+        Take(rows.blend_by_source_alpha, level.rows->blend_by_source_alpha);
+        Take(rows.add_saturated, level.rows->add_saturated);
+        Take(rows.blend_by_constant_alpha, level.rows->blend_by_constant_alpha);
+        names += ' ';
+        names += level.name;
+    }
+    g_rows = rows;
+    return names;
+}
+
+namespace {
+
+// A clipped two-buffer rectangle: the first pixel of each side, its size and
+// the two buffers' row lengths.
+struct BlitRows {
+    uint32_t* dest;
+    const uint32_t* source;
+    int32_t width;
+    int32_t height;
+    int32_t dest_stride;
+    int32_t source_stride;
+};
+
+bool ClipRows(uint32_t* dest, const uint32_t* source, int32_t source_width,
+              int32_t source_height, int32_t dest_width, int32_t dest_height, BlitRect rect,
+              BlitRows& rows) {
+    if (!dest || !source ||
+        !ClipBlit(source_width, source_height, dest_width, dest_height, rect)) {
+        return false;
+    }
+    rows = {dest + rect.dest_x + static_cast<ptrdiff_t>(rect.dest_y) * dest_width,
+            source + rect.source_x + static_cast<ptrdiff_t>(rect.source_y) * source_width,
+            rect.width, rect.height, dest_width, source_width};
+    // Rows as long as both buffers' are one unbroken run on either side: one call
+    // does them all, where the count still fits.
+    if (rows.width == dest_width && rows.width == source_width &&
+        int64_t{rows.width} * rows.height <= INT32_MAX) {
+        rows.width *= rows.height;
+        rows.height = 1;
+    }
+    return true;
+}
+
+// Hands every clipped row to `row` as (dest row, source row, width).
+template <typename RowFunction>
+void ForEachRow(uint32_t* dest, const uint32_t* source, int32_t source_width,
+                int32_t source_height, int32_t dest_width, int32_t dest_height, BlitRect rect,
+                RowFunction row) {
     BlitRows rows;
     if (!ClipRows(dest, source, source_width, source_height, dest_width, dest_height, rect,
                   rows)) {
         return;
     }
-    // The C library's memmove moves more per instruction than an MMX loop can, on
-    // every processor, and the result is the same bytes: copies take it always.
-    // memmove, not memcpy: rows of one buffer may overlap.
-    const size_t row_bytes = static_cast<size_t>(rows.width) * sizeof(uint32_t);
-    if (rows.width == source_width && rows.width == dest_width) {
-        std::memmove(rows.dest, rows.source, row_bytes * static_cast<size_t>(rows.height));
-        return;
-    }
     for (int32_t y = 0; y < rows.height; ++y) {
-        std::memmove(rows.dest + static_cast<ptrdiff_t>(y) * dest_width,
-                     rows.source + static_cast<ptrdiff_t>(y) * source_width, row_bytes);
+        row(rows.dest + static_cast<ptrdiff_t>(y) * rows.dest_stride,
+            rows.source + static_cast<ptrdiff_t>(y) * rows.source_stride, rows.width);
     }
+}
+
+}  // namespace
+
+void CopyPixels(uint32_t* dest, const uint32_t* source, int32_t source_width,
+                int32_t source_height, int32_t dest_width, int32_t dest_height, BlitRect rect) {
+    ForEachRow(dest, source, source_width, source_height, dest_width, dest_height, rect,
+               g_rows.copy);
 }
 
 void BlendBySourceAlpha(uint32_t* dest, const uint32_t* source, int32_t source_width,
                         int32_t source_height, int32_t dest_width, int32_t dest_height,
                         BlitRect rect) {
     ForEachRow(dest, source, source_width, source_height, dest_width, dest_height, rect,
-               [](uint32_t* d, const uint32_t* s, int32_t width) {
-                   // Alpha 0 leaves the pixel alone: weight 0. Otherwise alpha + 1,
-                   // so that 255 gives exactly the source colour.
-                   for (int32_t x = 0; x < width; ++x) {
-                       const uint32_t alpha = s[x] >> 24;
-                       d[x] = MixColour(d[x], s[x], alpha + (alpha != 0));
-                   }
-               });
+               g_rows.blend_by_source_alpha);
 }
 
 void AddSaturated(uint32_t* dest, const uint32_t* source, int32_t source_width,
                   int32_t source_height, int32_t dest_width, int32_t dest_height, BlitRect rect) {
     ForEachRow(dest, source, source_width, source_height, dest_width, dest_height, rect,
-               [](uint32_t* d, const uint32_t* s, int32_t width) {
-                   // Every byte is treated alike, so the row is walked as bytes.
-                   auto* dest_bytes = reinterpret_cast<uint8_t*>(d);
-                   const auto* source_bytes = reinterpret_cast<const uint8_t*>(s);
-                   for (int32_t i = 0; i < width * 4; ++i) {
-                       const uint32_t sum = uint32_t{dest_bytes[i]} + source_bytes[i];
-                       dest_bytes[i] = static_cast<uint8_t>(std::min(sum, 255u));
-                   }
-               });
+               g_rows.add_saturated);
 }
 
 void BlendByConstantAlpha(uint32_t* dest, const uint32_t* source, int32_t source_width,
                           int32_t source_height, int32_t dest_width, int32_t dest_height,
                           BlitRect rect, uint8_t alpha) {
     // The plain rule would still pull channels down by one at alpha 0; an
-    // invisible source must leave the picture as it is on either path.
+    // invisible source must leave the picture as it is on every path.
     if (alpha == 0) return;
-    BlitRows rows;
-    if (!ClipRows(dest, source, source_width, source_height, dest_width, dest_height, rect,
-                  rows)) {
-        return;
-    }
-    if (processor_info().mmx) {
-        BlendRowsByConstantAlphaMmx(rows.dest, dest_width, rows.source, source_width,
-                                    rows.width, rows.height, alpha);
-        return;
-    }
-    const uint32_t weight = alpha + 1u;
-    for (int32_t y = 0; y < rows.height; ++y) {
-        uint32_t* d = rows.dest + static_cast<ptrdiff_t>(y) * dest_width;
-        const uint32_t* s = rows.source + static_cast<ptrdiff_t>(y) * source_width;
-        for (int32_t x = rows.width - 1; x >= 0; --x) d[x] = MixColour(d[x], s[x], weight);
-    }
+    const auto blend = g_rows.blend_by_constant_alpha;
+    ForEachRow(dest, source, source_width, source_height, dest_width, dest_height, rect,
+               [blend, alpha](uint32_t* d, const uint32_t* s, int32_t count) {
+                   blend(d, s, count, alpha);
+               });
 }
 
 void FillPixels(uint32_t* pixels, uint32_t colour, int32_t width, int32_t height, FillArea area) {
     if (!pixels || !ClipFillArea(width, height, area)) return;
     uint32_t* first = pixels + area.x + static_cast<ptrdiff_t>(area.y) * width;
-    // As with copies, the C library outruns an MMX loop for the same result.
-    // Only the first row is stored word by word; the others are copies of it,
-    // which the C library makes with the widest moves the processor has.
-    std::fill_n(first, area.width, colour);
-    for (int32_t y = 1; y < area.height; ++y) {
-        std::memcpy(first + static_cast<ptrdiff_t>(y) * width, first,
-                    static_cast<size_t>(area.width) * sizeof(uint32_t));
+    if (area.width == width && int64_t{area.width} * area.height <= INT32_MAX) {
+        g_rows.fill(first, colour, area.width * area.height);
+        return;
+    }
+    for (int32_t y = 0; y < area.height; ++y) {
+        g_rows.fill(first + static_cast<ptrdiff_t>(y) * width, colour, area.width);
     }
 }
 

@@ -2,8 +2,11 @@
 // DRAW_FRAME with nothing moving, and with every percentage and the memory text
 // changing every frame, each beside a plain copy of one 240 x 96 frame.
 // The copy to the window is left out: target_window stays null, so present does nothing.
-// Both pixel loops are timed: the plain ones and those CPUID selects, as at start-up.
+// Every level of pixel loops the processor has is timed (plain, MMX, SSE2: each
+// with the levels above it switched off), at the display scale of DPI.
 // Each figure is the quickest of 30 batches, which leaves out time other processes took.
+//
+//   meter_timing.exe [PROCESSORS, default 8] [DPI, default 96]
 #include <windows.h>
 
 #include <cstdio>
@@ -50,8 +53,9 @@ double BestOf(int calls, Step step) {
     return best;
 }
 
-double TimeFrameCopy() {
-    std::vector<uint32_t> source(240 * 96, 0xFFCCCCCC), dest(240 * 96);
+double TimeFrameCopy(const MeterScale& scale) {
+    const size_t pixels = static_cast<size_t>(scale.width) * MeterSurfaceHeight(8, scale);
+    std::vector<uint32_t> source(pixels, 0xFFCCCCCC), dest(pixels);
     return BestOf(1000, [&](int) {
         std::memcpy(dest.data(), source.data(), source.size() * sizeof(uint32_t));
         __asm__ __volatile__("" : : "r"(dest.data()) : "memory");
@@ -64,8 +68,8 @@ const char kFrame[] =
 // A fresh meter per run, so that no transition of an earlier run keeps values moving.
 // Changing frames carry a new sample for every processor and land a second after it,
 // so each percentage prints anew, and the free memory alternates between two forms.
-double TimeFrames(uint32_t processors, int frames, bool changing) {
-    MeterForm form(processors);
+double TimeFrames(uint32_t processors, uint32_t dpi, int frames, bool changing) {
+    MeterForm form(processors, dpi);
     form.apply_settings("");
     form.handle_message(kFrame);  // the first frame draws every text
     std::vector<std::string> texts;
@@ -94,18 +98,22 @@ int main(int argc, char** argv) {
     platform.clock.time = FakeClock;
     platform.memory.status = FakeMemoryStatus;
     const uint32_t processors = ClampProcessorCount(argc > 1 ? std::atoi(argv[1]) : 8);
-    const double copy = TimeFrameCopy();
-    std::printf("processors: %u\n", processors);
-    std::printf("frame copy (92160 bytes): %8.2f us\n", copy);
-    for (bool plain : {true, false}) {
-        if (plain) {
-            processor_info().mmx = 0;
-        } else {
-            identify_processor();
-        }
-        const double steady = TimeFrames(processors, 200, false);
-        const double changing = TimeFrames(processors, 20, true);
-        std::printf("%s loops:\n", processor_info().mmx ? "MMX" : "plain");
+    const uint32_t dpi = argc > 2 ? static_cast<uint32_t>(std::atoi(argv[2])) : kBaseDpi;
+    const MeterScale scale = ScaleForDpi(dpi);
+    const double copy = TimeFrameCopy(scale);
+    std::printf("processors: %u, %u DPI\n", processors, scale.dpi);
+    std::printf("frame copy (%d x %d pixels): %8.2f us\n", scale.width,
+                MeterSurfaceHeight(8, scale), copy);
+    identify_processor();
+    const PixelFeatures features{processor_info().mmx != 0, processor_info().sse2 != 0};
+    const char* const levels[][2] = {{"plain", "mmx sse2"}, {"mmx", "sse2"}, {"sse2", ""}};
+    for (const auto& level : levels) {
+        const std::string in_use = SelectPixelPaths(features, level[1]);
+        // A level the processor lacks would only time the one below again.
+        if (in_use.substr(in_use.rfind(' ') + 1) != level[0]) continue;
+        const double steady = TimeFrames(processors, scale.dpi, 200, false);
+        const double changing = TimeFrames(processors, scale.dpi, 20, true);
+        std::printf("%s loops (%s):\n", level[0], in_use.c_str());
         std::printf("  steady frame:           %8.2f us  (%.1f frame copies)\n", steady,
                     steady / copy);
         std::printf("  every text changing:    %8.2f us  (%.1f frame copies)\n", changing,

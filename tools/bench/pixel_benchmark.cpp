@@ -1,11 +1,11 @@
-// Times the pixel primitives on the meter's sizes, on the MMX and the plain path,
-// each beside memcpy/memset of the same number of bytes, and prints the ratios.
+// Times the pixel primitives on the meter's sizes with each level of loops (plain,
+// MMX, SSE2, as far as this processor has them), each beside memcpy/memset of the
+// same number of bytes, and prints the ratios to that and to the plain loops.
 //
 // Run, from the repository (an optimised native build; figures are per pixel):
 //   cmake -S . -B build/bench && cmake --build build/bench -j2 --target pixel_benchmark &&
 //   build/bench/tools/bench/pixel_benchmark
 
-#include "measure/processor_info.h"
 #include "raster/pixel_primitives.h"
 #include "raster/surface.h"
 
@@ -129,46 +129,57 @@ struct Case {
     int64_t pixels;
     double goal;
     bool fill_baseline;
-    bool has_mmx_loop;
     std::function<void()> run;
 };
 
 const Case kCases[] = {
-    {"CopyPixels 240x96", kPicture, 1.25, false, false, [] { OverWholePicture(CopyPixels); }},
-    {"CopyPixels 120x12", kBlock, 1.25, false, false,
+    {"CopyPixels 240x96", kPicture, 1.25, false, [] { OverWholePicture(CopyPixels); }},
+    {"CopyPixels 120x12", kBlock, 1.25, false,
      [] {
          Surfaces& s = surfaces();
          CopyPixels(s.dest.pixels, s.atlas.pixels, kWidth, 120, kWidth, kHeight, kOneBlock);
      }},
-    {"FillPixels 240x96", kPicture, 1.25, true, false,
+    {"FillPixels 240x96", kPicture, 1.25, true,
      [] {
          FillPixels(surfaces().dest.pixels, 0xFFCCCCCC, kWidth, kHeight, {0, 0, kWidth, kHeight});
      }},
-    {"FillPixels 120x12", kBlock, 1.25, true, false,
+    {"FillPixels 120x12", kBlock, 1.25, true,
      [] { FillPixels(surfaces().dest.pixels, 0, kWidth, kHeight, {120, 0, 120, 12}); }},
-    {"BlendByConstantAlpha 240x96", kPicture, 4.0, false, true,
+    {"BlendByConstantAlpha 240x96", kPicture, 4.0, false,
      [] {
          Surfaces& s = surfaces();
          BlendByConstantAlpha(s.dest.pixels, s.source.pixels, kWidth, kHeight, kWidth, kHeight,
                               kWholePicture, 160);
      }},
-    {"BlendBySourceAlpha 240x96", kPicture, 4.0, false, false,
+    {"BlendBySourceAlpha 240x96", kPicture, 4.0, false,
      [] { OverWholePicture(BlendBySourceAlpha); }},
-    {"AddSaturated 120x12", kBlock, 4.0, false, false,
+    {"AddSaturated 120x12", kBlock, 4.0, false,
      [] {
          Surfaces& s = surfaces();
          AddSaturated(s.atlas.pixels, s.atlas.pixels, kWidth, 120, kWidth, 120,
                       {kBlockWidth, kBlockHeight, 0, 12, 0, 0});
      }},
-    {"FillSineGradient 120x12", kBlock, 0, true, false,
+    {"FillSineGradient 120x12", kBlock, 0, true,
      [] { FillSineGradient(surfaces().dest, 0xFF666666, 0xFF333333, 0, 12, 120, 12); }},
-    {"FillWaveGradient 120x12", kBlock, 0, true, false,
+    {"FillWaveGradient 120x12", kBlock, 0, true,
      [] { FillWaveGradient(surfaces().dest, 0, 24, 120, 12, 1100, 510, 420); }},
 };
 
+// The levels, each with what is switched off to have it alone on top.
+struct Level {
+    const char* name;
+    const char* switched_off;
+};
+const Level kLevels[] = {{"plain", "mmx sse2"}, {"mmx", "sse2"}, {"sse2", ""}};
+
+PixelFeatures HostFeatures() {
+    __builtin_cpu_init();
+    return PixelFeatures{__builtin_cpu_supports("mmx") != 0, __builtin_cpu_supports("sse2") != 0};
+}
+
 void PrintSummary() {
-    std::printf("\n%-30s %-6s %9s %9s %7s %6s\n", "primitive", "path", "ns/px", "base", "ratio",
-                "goal");
+    std::printf("\n%-30s %-6s %9s %9s %7s %6s %9s\n", "primitive", "path", "ns/px", "base",
+                "ratio", "goal", "of plain");
     for (const auto& [name, r] : results()) {
         const double ratio = r.ns_per_pixel / r.baseline_ns_per_pixel;
         char goal[16] = "-";
@@ -176,22 +187,33 @@ void PrintSummary() {
             std::snprintf(goal, sizeof goal, "%s%.2f", ratio <= r.goal ? "<=" : "> ", r.goal);
         }
         const size_t slash = name.rfind('/');
-        std::printf("%-30s %-6s %9.3f %9.3f %7.2f %6s\n", name.substr(0, slash).c_str(),
+        const std::string primitive = name.substr(0, slash);
+        // Against the plain loops' ratio to their own baseline, so that both
+        // figures come from batches alternated with the same memcpy.
+        const auto plain = results().find(primitive + "/plain");
+        const double of_plain =
+            plain == results().end()
+                ? 0
+                : ratio / (plain->second.ns_per_pixel / plain->second.baseline_ns_per_pixel);
+        std::printf("%-30s %-6s %9.3f %9.3f %7.2f %6s %9.2f\n", primitive.c_str(),
                     name.substr(slash + 1).c_str(), r.ns_per_pixel, r.baseline_ns_per_pixel,
-                    ratio, goal);
+                    ratio, goal, of_plain);
     }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const PixelFeatures host = HostFeatures();
     for (const Case& c : kCases) {
-        for (const bool mmx : {true, false}) {
-            if (mmx && !c.has_mmx_loop) continue;
-            const std::string name = std::string(c.name) + (mmx ? "/mmx" : "/plain");
+        for (const Level& level : kLevels) {
+            // A level the processor lacks would only measure the one below again.
+            const std::string in_use = SelectPixelPaths(host, level.switched_off);
+            if (in_use.substr(in_use.rfind(' ') + 1) != level.name) continue;
+            const std::string name = std::string(c.name) + "/" + level.name;
             const int64_t bytes = c.pixels * 4;
-            const auto run = [&c, mmx, name, bytes](benchmark::State& state) {
-                processor_info().mmx = mmx ? 1 : 0;
+            const auto run = [&c, host, level, name, bytes](benchmark::State& state) {
+                SelectPixelPaths(host, level.switched_off);
                 Measure(state, name, c.pixels, c.goal, c.run,
                         c.fill_baseline ? MemsetOf(bytes) : MemcpyOf(bytes));
             };
