@@ -78,19 +78,7 @@ void CopyRow(uint32_t* dest, const uint32_t* source, int32_t count) {
     std::memmove(dest, source, static_cast<size_t>(count) * sizeof(uint32_t));
 }
 
-// Word by word only at the start; the rest is copies of what is already filled,
-// doubling each time, which the C library makes with the widest moves the
-// processor has (without vector registers of our own, a store loop moves one
-// word at a time).
-void FillRow(uint32_t* dest, uint32_t colour, int32_t count) {
-    int32_t filled = std::min(count, 32);
-    std::fill_n(dest, filled, colour);
-    while (filled < count) {
-        const int32_t more = std::min(filled, count - filled);
-        std::memcpy(dest + filled, dest, static_cast<size_t>(more) * sizeof(uint32_t));
-        filled += more;
-    }
-}
+void FillRow(uint32_t* dest, uint32_t colour, int32_t count) { std::fill_n(dest, count, colour); }
 
 void BlendRowBySourceAlpha(uint32_t* dest, const uint32_t* source, int32_t count) {
     // Alpha 0 leaves the pixel alone: weight 0. Otherwise alpha + 1, so that 255
@@ -263,12 +251,18 @@ void BlendByConstantAlpha(uint32_t* dest, const uint32_t* source, int32_t source
 void FillPixels(uint32_t* pixels, uint32_t colour, int32_t width, int32_t height, FillArea area) {
     if (!pixels || !ClipFillArea(width, height, area)) return;
     uint32_t* first = pixels + area.x + static_cast<ptrdiff_t>(area.y) * width;
-    if (area.width == width && int64_t{area.width} * area.height <= INT32_MAX) {
-        g_rows.fill(first, colour, area.width * area.height);
-        return;
-    }
-    for (int32_t y = 0; y < area.height; ++y) {
-        g_rows.fill(first + static_cast<ptrdiff_t>(y) * width, colour, area.width);
+    g_rows.fill(first, colour, area.width);
+    // Without a vector loop of its own, a store loop moves one word at a time: the
+    // other rows are then copies of the first, made with the widest moves the
+    // copy loop has (the C library's, on the plain level).
+    const bool copy_rows = g_rows.fill == kPlainRows.fill;
+    for (int32_t y = 1; y < area.height; ++y) {
+        uint32_t* row = first + static_cast<ptrdiff_t>(y) * width;
+        if (copy_rows) {
+            g_rows.copy(row, first, area.width);
+        } else {
+            g_rows.fill(row, colour, area.width);
+        }
     }
 }
 
