@@ -25,3 +25,13 @@ FillArea UniteAreas(FillArea a, FillArea b) {
     const int32_t bottom = std::max(a.y + a.height, b.y + b.height);
     return FillArea{left, top, right - left, bottom - top};
 }
+
+FillArea IntersectAreas(FillArea a, FillArea b) {
+    const int64_t left = std::max(a.x, b.x);
+    const int64_t top = std::max(a.y, b.y);
+    const int64_t right = std::min(int64_t{a.x} + a.width, int64_t{b.x} + b.width);
+    const int64_t bottom = std::min(int64_t{a.y} + a.height, int64_t{b.y} + b.height);
+    if (right <= left || bottom <= top) return FillArea{0, 0, 0, 0};
+    return FillArea{static_cast<int32_t>(left), static_cast<int32_t>(top),
+                    static_cast<int32_t>(right - left), static_cast<int32_t>(bottom - top)};
+}

@@ -28,3 +28,6 @@ FillArea InkBox(const Surface& surface, int32_t width, int32_t height);
 
 // The smallest area holding both; an area without pixels adds nothing.
 FillArea UniteAreas(FillArea a, FillArea b);
+
+// The part the two areas share; width and height 0 when they share none.
+FillArea IntersectAreas(FillArea a, FillArea b);

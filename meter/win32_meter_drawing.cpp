@@ -15,13 +15,14 @@ constexpr int32_t kFullSaturation = 510;
 constexpr uint32_t kPercentColour = 0x00FFFFFF;
 constexpr uint32_t kMemoryTextColour = 0;
 
-// The track, then `length` pixels of the strip seen through a window starting at `offset`.
+// `length` pixels of the strip seen through a window starting at `offset`, then
+// the track beyond them: every pixel of the slot is written once.
 void DrawBar(Surface& content, const Surface& atlas, const MeterScale& scale, SlotPlace slot,
              int32_t length, int32_t strip, int32_t offset) {
-    CopyBlock(content, atlas, BlitRect{scale.slot_width, scale.row_height, 0,
-                                       StripRow(kStripTrack, scale), slot.x, slot.y});
     CopyBlock(content, atlas,
               BlitRect{length, scale.row_height, offset, StripRow(strip, scale), slot.x, slot.y});
+    CopyBlock(content, atlas, BlitRect{scale.slot_width - length, scale.row_height, length,
+                                       StripRow(kStripTrack, scale), slot.x + length, slot.y});
 }
 
 void FillTrack(Surface& atlas, const MeterScale& scale) {
@@ -64,7 +65,7 @@ void MeterForm::draw_bar_atlas() {
 }
 
 void MeterForm::render() {
-    FillSurface(*content, kPanelColour);
+    // Every slot is drawn whole, track first, so nothing of an earlier frame stays.
     for (uint32_t k = 0; k < processor_count; ++k) {
         // Half a second ahead of the memory bar, so the two shadings do not move in step.
         DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale),
@@ -84,34 +85,75 @@ void MeterForm::present() {
     ReleaseDC(target_window, dc);
 }
 
+FillArea MeterForm::slot_area(uint32_t k) const {
+    const SlotPlace slot = k < processor_count ? ProcessorSlot(k, scale) : MemoryBarSlot(scale);
+    return FillArea{slot.x, slot.y, scale.slot_width, scale.row_height};
+}
+
 void MeterForm::draw_texts() {
     const int32_t slot_width = scale.slot_width;
+    for (FillArea& changed : text_changes) changed = FillArea{};
     if (memory_changed) {
-        FillBlock(*text_layer, 0, FillArea{slot_width, 0, slot_width, scale.memory_text_rows});
+        FillArea& changed = text_changes[kMaxProcessors];
+        changed = FillArea{slot_width, 0, slot_width, scale.memory_text_rows};
+        FillBlock(*text_layer, 0, changed);
         FillArea& ink = text_ink[kMaxProcessors];
-        TextBlock block = rasterize(memory_caption, kMemoryTextColour);
-        stamp(block, slot_width, 0, ink);
+        if (caption_image->has_pixels()) {
+            if (!caption_ready) {
+                caption_block = rasterize(memory_caption, kMemoryTextColour);
+                CopyBlock(*caption_image, *text_scratch, WholeOf(*text_scratch));
+                caption_ready = true;
+            }
+            stamp(*caption_image, caption_block, slot_width, 0, ink, changed);
+        } else {
+            stamp(*text_scratch, rasterize(memory_caption, kMemoryTextColour), slot_width, 0, ink,
+                  changed);
+        }
         // Right-aligned at the picture's edge; where it meets the caption it covers it.
-        block = rasterize(FormatByteSize(available_memory), kMemoryTextColour);
-        stamp(block, scale.width - block.width, 0, ink);
+        const TextBlock block = rasterize_figures(printed_memory, kMemoryTextColour);
+        stamp(*text_scratch, block, scale.width - block.width, 0, ink, changed);
     }
     for (uint32_t k = 0; k < processor_count; ++k) {
         if (!value_changed[k]) continue;
         std::string text = PercentText(shown_usage[k]);
         if (text == printed_usage[k]) continue;
         const SlotPlace slot = ProcessorSlot(k, scale);
-        FillBlock(*text_layer, 0,
-                  FillArea{slot.right - slot_width, slot.y, slot_width, scale.row_height});
-        const TextBlock block = rasterize_percent(text);
-        stamp(block, slot.right - block.width - scale.text_inset, slot.y, text_ink[k]);
+        FillArea& changed = text_changes[k];
+        changed = FillArea{slot.right - slot_width, slot.y, slot_width, scale.row_height};
+        FillBlock(*text_layer, 0, changed);
+        const TextBlock block = rasterize_figures(text, kPercentColour);
+        stamp(*text_scratch, block, slot.right - block.width - scale.text_inset, slot.y,
+              text_ink[k], changed);
         printed_usage[k] = std::move(text);
     }
-    // The same picture as laying the whole layer over, for a fraction of the work.
-    for (const FillArea& ink : text_ink) {
-        if (ink.width <= 0) continue;
-        BlendBySourceAlpha(back_buffer->pixels, text_layer->pixels, text_layer->width,
-                           text_layer->height, back_buffer->width, back_buffer->height,
-                           BlitRect{ink.width, ink.height, ink.x, ink.y, ink.x, ink.y});
+}
+
+void MeterForm::compose_back_buffer(bool everywhere) {
+    if (!back_buffer->has_pixels()) return;
+    const auto compose = [this](FillArea area) {
+        CopyBlock(*back_buffer, *content, BlitRect{area.width, area.height, area.x, area.y,
+                                                   area.x, area.y});
+        // Only the texts' ink boxes: everywhere else the layer is fully transparent.
+        for (uint32_t k = 0; k <= processor_count; ++k) {
+            const FillArea part =
+                IntersectAreas(text_ink[k < processor_count ? k : kMaxProcessors], area);
+            if (part.width <= 0) continue;
+            BlendBySourceAlpha(back_buffer->pixels, text_layer->pixels, text_layer->width,
+                               text_layer->height, back_buffer->width, back_buffer->height,
+                               BlitRect{part.width, part.height, part.x, part.y, part.x, part.y});
+        }
+    };
+    if (everywhere) {
+        compose(FillArea{0, 0, content->width, content->height});
+        return;
+    }
+    // Each area is copied before it is blended, so where two meet (the memory row
+    // reaches into the memory bar's slot) the later one starts again from the
+    // content and no pixel gets its text twice.
+    for (uint32_t k = 0; k <= processor_count; ++k) compose(slot_area(k));
+    for (uint32_t k = 0; k <= processor_count; ++k) {
+        const FillArea& changed = text_changes[k < processor_count ? k : kMaxProcessors];
+        if (changed.width > 0) compose(changed);
     }
 }
 
@@ -124,23 +166,25 @@ MeterForm::TextBlock MeterForm::rasterize(const std::string& text, uint32_t colo
     return TextBlock{extent.right - extent.left, extent.bottom - extent.top};
 }
 
-MeterForm::TextBlock MeterForm::rasterize_percent(const std::string& text) {
+MeterForm::TextBlock MeterForm::rasterize_figures(const std::string& text, uint32_t colour) {
     if (!text_scratch->has_pixels()) return TextBlock{0, 0};
     FillSurface(*text_scratch, 0);
     TextExtent extent;
-    if (!percent_glyphs.draw(text_scratch->pixels, text_scratch->width, text_scratch->height,
-                             text_scratch->width, text_scratch->height, kPercentColour, text,
-                             extent, scale.blank_advance)) {
-        return rasterize(text, kPercentColour);
+    if (!figure_glyphs.draw(text_scratch->pixels, text_scratch->width, text_scratch->height,
+                            text_scratch->width, text_scratch->height, colour, text, extent,
+                            scale.blank_advance)) {
+        return rasterize(text, colour);
     }
     return TextBlock{extent.right - extent.left, extent.bottom - extent.top};
 }
 
-void MeterForm::stamp(TextBlock block, int32_t x, int32_t y, FillArea& ink) {
-    CopyBlock(*text_layer, *text_scratch, BlitRect{block.width, block.height, 0, 0, x, y});
+void MeterForm::stamp(const Surface& image, TextBlock block, int32_t x, int32_t y, FillArea& ink,
+                      FillArea& changed) {
+    CopyBlock(*text_layer, image, BlitRect{block.width, block.height, 0, 0, x, y});
+    changed = UniteAreas(changed, FillArea{x, y, block.width, block.height});
     // The cell is cleared before each text, but what one text left outside it would
     // stay; uniting the boxes keeps every such pixel covered.
-    FillArea box = InkBox(*text_scratch, block.width, block.height);
+    FillArea box = InkBox(image, block.width, block.height);
     box.x += x;
     box.y += y;
     ink = UniteAreas(ink, box);

@@ -11,8 +11,8 @@ namespace {
 
 constexpr uint32_t kFirstPreviousFrame = 0xFF000000;
 const char kDefaultFace[] = "MS UI Gothic";
-// What a percentage is made of, besides blanks.
-const char kPercentCharacters[] = "0123456789%";
+// What percentages and memory amounts are made of, besides blanks.
+const char kFigureCharacters[] = "0123456789%.KMGByte";
 // "Memory remaining" in Shift-JIS.
 const char kJapaneseCaption[] = "\x83\x81\x83\x82\x83\x8A\x8E\x63\x82\xE8";
 
@@ -48,24 +48,29 @@ void MeterForm::make_surfaces() {
     bar_atlas = new Surface(scale.width, kAtlasRows * scale.row_height);
     text_layer = new Surface(scale.width, height);
     text_scratch = new Surface(scale.width, scale.scratch_height);
+    caption_image = new Surface(scale.width, scale.scratch_height);
+    caption_ready = false;
     draw_bar_atlas();
     FillSurface(*content, kPanelColour);
     FillSurface(*previous_frame, kFirstPreviousFrame);
     FillSurface(*text_layer, 0);
+    FillSurface(*caption_image, 0);
     // Every text is drawn anew, and nothing of the old picture shows through.
     first_frame = true;
     for (std::string& printed : printed_usage) printed.clear();
     for (FillArea& ink : text_ink) ink = FillArea{};
+    for (FillArea& changed : text_changes) changed = FillArea{};
 }
 
 void MeterForm::release_surfaces() {
+    delete caption_image;
     delete text_scratch;
     delete text_layer;
     delete bar_atlas;
     delete previous_frame;
     delete back_buffer;
     delete content;
-    text_scratch = text_layer = bar_atlas = previous_frame = content = nullptr;
+    caption_image = text_scratch = text_layer = bar_atlas = previous_frame = content = nullptr;
     back_buffer = nullptr;
 }
 
@@ -82,11 +87,13 @@ void MeterForm::use_font(HFONT new_font) {
     if (font != nullptr) DeleteObject(font);
     font = new_font;
     // Whatever does not build here is drawn the slow way, glyph by glyph.
-    percent_glyphs.build(font, kPercentCharacters);
+    figure_glyphs.build(font, kFigureCharacters);
+    caption_ready = false;
 }
 
 MeterForm::~MeterForm() {
     // The base deletes content and back_buffer.
+    delete caption_image;
     delete text_scratch;
     delete text_layer;
     DeleteObject(font);
@@ -136,6 +143,7 @@ void MeterForm::update_frame() {
             TransitionValue(usage_start[k], usage_delta[k], ElapsedTicks(usage_start_time[k], now));
         value_changed[k] = !(shown_usage[k] == old) || first_frame;
     }
+    memory_changed = first_frame;
     // Without a usable reading the last figures stay on screen.
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;
@@ -143,34 +151,40 @@ void MeterForm::update_frame() {
     if (platform.memory.status(&status)) {
         ComputeMemoryFigures(status.ullTotalPhys, status.ullAvailPhys, figures);
     }
-    memory_changed =
-        FormatByteSize(figures.available) != FormatByteSize(available_memory) || first_frame;
+    // The amount as printed, formatted once per reading.
+    std::string printed = FormatByteSize(figures.available);
+    memory_changed = memory_changed || printed != printed_memory;
+    printed_memory = std::move(printed);
     memory_load = figures.load;
     available_memory = figures.available;
 }
 
 void MeterForm::draw_frame() {
-    CopyBlock(*previous_frame, *content, WholeOf(*content));
+    // Outside the slots the content is the same panel in every frame, and so is
+    // the back buffer wherever no text changed: only the slots and the changed
+    // texts are drawn and composed anew, unless the whole picture is new.
+    const bool everywhere = first_frame;
+    for (uint32_t k = 0; k <= processor_count; ++k) {
+        const FillArea slot = slot_area(k);
+        CopyBlock(*previous_frame, *content,
+                  BlitRect{slot.width, slot.height, slot.x, slot.y, slot.x, slot.y});
+    }
     render();
     if (first_frame) {
         first_frame = false;
     } else {
         // The last picture laid over the new one: shrinking bars leave a fading trail.
-        // Outside the bars' slots both pictures hold the same panel grey, which a
-        // blend leaves as it is, so only the slots are blended.
         const uint8_t alpha = static_cast<uint8_t>(afterglow_alpha & 0xFF);
         for (uint32_t k = 0; k <= processor_count; ++k) {
-            const SlotPlace slot =
-                k < processor_count ? ProcessorSlot(k, scale) : MemoryBarSlot(scale);
+            const FillArea slot = slot_area(k);
             BlendByConstantAlpha(content->pixels, previous_frame->pixels, previous_frame->width,
                                  previous_frame->height, content->width, content->height,
-                                 BlitRect{scale.slot_width, scale.row_height, slot.x, slot.y,
-                                          slot.x, slot.y},
+                                 BlitRect{slot.width, slot.height, slot.x, slot.y, slot.x, slot.y},
                                  alpha);
         }
     }
-    copy_content_to_back_buffer();
     draw_texts();
+    compose_back_buffer(everywhere);
     present();
 }
 

@@ -24,6 +24,9 @@ public:
     // font and texts are made anew at its size; the values shown carry over.
     void set_dpi(uint32_t dpi);
 
+    // Draws this frame's tracks and bars into the slots of `content`; the rest of
+    // it is the panel it was filled with when the surfaces were made, which no
+    // frame changes.
     void render() override;
     // Does nothing until target_window is set: a null window would mean the screen.
     void present() override;
@@ -31,6 +34,7 @@ public:
     void apply_settings(std::string text) override;
     std::string settings_text() override;
 
+    // Redraws the texts whose printed form changed in `text_layer`.
     void draw_texts();
     void draw_bar_atlas();
 
@@ -38,14 +42,18 @@ public:
     HFONT font = nullptr;
     // Heavy until the settings name the face (which happens before any frame).
     int32_t font_weight = 1000;
-    // The percentages' characters in `font`, rasterized once per font.
-    GlyphCache percent_glyphs;
+    // The characters of the percentages and of the memory amount in `font`,
+    // rasterized once per font.
+    GlyphCache figure_glyphs;
     int32_t afterglow_alpha = 160;
     uint32_t processor_count = 0;
     Surface* previous_frame = nullptr;
     Surface* bar_atlas = nullptr;
     Surface* text_layer = nullptr;
     Surface* text_scratch = nullptr;
+    // The caption as rasterized into a scratch surface, kept while font and
+    // caption stay, so that a new memory amount costs no glyph work for it.
+    Surface* caption_image = nullptr;
     std::string font_face;
     std::string memory_caption;
     // The caption when the settings name none (Shift-JIS, like a stored one).
@@ -53,6 +61,8 @@ public:
     bool value_changed[kMaxProcessors] = {};
     bool memory_changed = false;
     uint64_t available_memory = 0;
+    // available_memory as the memory text prints it.
+    std::string printed_memory;
     double target_usage[kMaxProcessors] = {};
     double shown_usage[kMaxProcessors] = {};
     double usage_delta[kMaxProcessors] = {};
@@ -68,6 +78,9 @@ public:
     // pixel the cell has ever held. Everything else in the text layer is fully
     // transparent, so only these boxes are laid over the back buffer.
     FillArea text_ink[kMaxProcessors + 1] = {};
+    // Where the text layer changed in this frame's draw_texts, per cell (the
+    // memory row last): the back buffer is composed anew there too.
+    FillArea text_changes[kMaxProcessors + 1] = {};
 
 private:
     // A text rasterised into text_scratch: the extent to copy from its top-left corner.
@@ -80,12 +93,21 @@ private:
     void update_frame();
     void draw_frame();
     TextBlock rasterize(const std::string& text, uint32_t colour);
-    // The same pixels from percent_glyphs, where it has them all.
-    TextBlock rasterize_percent(const std::string& text);
+    // The same pixels from figure_glyphs, where it has them all.
+    TextBlock rasterize_figures(const std::string& text, uint32_t colour);
+    // The slot of processor k, or for k = processor_count the memory bar's.
+    FillArea slot_area(uint32_t k) const;
+    // The back buffer as the text layer over the content: everywhere, or only
+    // in the slots (which every frame redraws) and where the texts changed.
+    void compose_back_buffer(bool everywhere);
     void use_font(HFONT new_font);
     // The surfaces, the atlas and the font at `scale`; the texts are drawn anew.
     void make_surfaces();
     void release_surfaces();
-    // Copies the block into the text layer at (x, y) and widens `ink` around its pixels.
-    void stamp(TextBlock block, int32_t x, int32_t y, FillArea& ink);
+    // Copies the block of `image` into the text layer at (x, y), widens `ink`
+    // around its pixels and `changed` around the block.
+    void stamp(const Surface& image, TextBlock block, int32_t x, int32_t y, FillArea& ink,
+               FillArea& changed);
+    bool caption_ready = false;
+    TextBlock caption_block = {0, 0};
 };

@@ -50,8 +50,8 @@ std::vector<uint32_t> Block(const Surface& s, int32_t x, int32_t y, int32_t widt
 // The back buffer as the whole text layer laid over the content would make it.
 std::vector<uint32_t> ContentWithTexts(const MeterForm& f) {
     std::vector<uint32_t> expected = Pixels(*f.content);
-    BlendBySourceAlpha(expected.data(), f.text_layer->pixels, 240, 96, 240, 96,
-                       BlitRect{240, 96, 0, 0, 0, 0});
+    const int32_t w = f.content->width, h = f.content->height;
+    BlendBySourceAlpha(expected.data(), f.text_layer->pixels, w, h, w, h, BlitRect{w, h, 0, 0, 0, 0});
     return expected;
 }
 
@@ -160,6 +160,27 @@ TEST_F(MeterFormTest, TextsAreDrawnOnceInEveryCellAndLaidOverTheContent) {
         if (now == 2600) f.handle_message(CpuUpdate(Cpu(3, 0) + Cpu(2, 100)));
         f.handle_message(Frame());
         EXPECT_TRUE(Pixels(*f.back_buffer) == ContentWithTexts(f)) << now;
+    }
+}
+
+TEST_F(MeterFormTest, TheBackBufferIsTheContentWithItsTextsAtEveryScale) {
+    // Frames compose the back buffer anew only in the slots and where texts
+    // changed; it must still be all of the text layer over all of the content,
+    // at every scale and after a change of scale, the memory text growing and
+    // shrinking, and with one processor, whose text's block reaches below its slot.
+    for (uint32_t count : {1u, 3u}) {
+        MeterForm& f = Make(count);
+        for (uint32_t dpi : {96u, 120u, 144u, 192u}) {
+            f.set_dpi(dpi);
+            f.handle_message(CpuUpdate(Cpu(0, 100) + Cpu(static_cast<int>(count) - 1, 7)));
+            for (int i = 0; i < 6; ++i) {
+                FakeSystem::now += 400;
+                FakeSystem::available = i % 2 ? uint64_t{3} << 30 : uint64_t{900} << 20;
+                f.handle_message(Frame());
+                EXPECT_TRUE(Pixels(*f.back_buffer) == ContentWithTexts(f))
+                    << count << " processors, " << dpi << " DPI, frame " << i;
+            }
+        }
     }
 }
 

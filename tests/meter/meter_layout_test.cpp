@@ -135,6 +135,15 @@ TEST(SurfaceBlocks, InkBoxFindsBlackInkAndUnionsAreExact) {
     EXPECT_EQ((std::vector<int32_t>{both.x, both.y, both.width, both.height}),
               (std::vector<int32_t>{2, 1, 6, 8}));
     EXPECT_EQ(InkBox(layer, 3, 2).width, 0);
+    // Shared parts: overlapping, one inside the other, and areas that only touch.
+    const auto shared = [](FillArea a, FillArea b) {
+        const FillArea c = IntersectAreas(a, b);
+        return std::vector<int32_t>{c.x, c.y, c.width, c.height};
+    };
+    EXPECT_EQ(shared({2, 1, 6, 8}, {5, 4, 10, 2}), (std::vector<int32_t>{5, 4, 3, 2}));
+    EXPECT_EQ(shared({0, 0, 240, 13}, {120, 12, 120, 12}), (std::vector<int32_t>{120, 12, 120, 1}));
+    EXPECT_EQ(shared({0, 0, 120, 12}, {0, 12, 120, 12}), (std::vector<int32_t>{0, 0, 0, 0}));
+    EXPECT_EQ(shared({0, 0, 5, 5}, {5, 0, 5, 5}), (std::vector<int32_t>{0, 0, 0, 0}));
 }
 
 }  // namespace
