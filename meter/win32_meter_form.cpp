@@ -143,7 +143,13 @@ void MeterForm::update_frame() {
             TransitionValue(usage_start[k], usage_delta[k], ElapsedTicks(usage_start_time[k], now));
         value_changed[k] = !(shown_usage[k] == old) || first_frame;
     }
+    // The free amount is printed in hundredths and the bar moves by whole pixels:
+    // nobody sees the memory change faster than a few times a second. After a
+    // rest of frames at least that long, the first frame reads it at once.
     memory_changed = first_frame;
+    if (memory_read && ElapsedTicks(memory_read_time, now) < kMemoryReadInterval) return;
+    memory_read = true;
+    memory_read_time = now;
     // Without a usable reading the last figures stay on screen.
     MEMORYSTATUSEX status = {};
     status.dwLength = sizeof status;

@@ -63,6 +63,11 @@ public:
     uint64_t available_memory = 0;
     // available_memory as the memory text prints it.
     std::string printed_memory;
+    // The memory status is read at most this often (milliseconds), and when it
+    // was last read.
+    static constexpr uint32_t kMemoryReadInterval = 250;
+    bool memory_read = false;
+    uint32_t memory_read_time = 0;
     double target_usage[kMaxProcessors] = {};
     double shown_usage[kMaxProcessors] = {};
     double usage_delta[kMaxProcessors] = {};

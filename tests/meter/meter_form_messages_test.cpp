@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "raster/win32_dib_surface.h"
 #include "tests/meter/meter_form_fixture.h"
 
@@ -128,16 +130,21 @@ TEST_F(MeterFormTest, MemoryFigures) {
     FakeSystem::available = gib + gib / 2;  // "1.50GB"
     f.handle_message(Frame());
     EXPECT_EQ(f.memory_load, 0.625);
+    // Each reading a quarter of a second after the one before.
+    const auto next_reading = [&f] {
+        FakeSystem::now += 250;
+        f.handle_message(kUpdateFrame);
+    };
     FakeSystem::available -= uint64_t{1} << 20;  // still "1.50GB"
-    f.handle_message(kUpdateFrame);
+    next_reading();
     EXPECT_FALSE(f.memory_changed);
     EXPECT_EQ(f.available_memory, FakeSystem::available);
     FakeSystem::available = gib + gib * 49 / 100;  // "1.49GB"
-    f.handle_message(kUpdateFrame);
+    next_reading();
     EXPECT_TRUE(f.memory_changed);
 
     FakeSystem::available = FakeSystem::total + 1;
-    f.handle_message(kUpdateFrame);
+    next_reading();
     EXPECT_EQ(f.memory_load, 1.0);
     EXPECT_EQ(f.available_memory, 0u);
 
@@ -145,11 +152,37 @@ TEST_F(MeterFormTest, MemoryFigures) {
     for (bool ok : {false, true}) {
         FakeSystem::memory_ok = ok;
         FakeSystem::total = 0;
-        f.handle_message(kUpdateFrame);
+        next_reading();
         EXPECT_EQ(f.memory_load, 1.0);
         EXPECT_EQ(f.available_memory, 0u);
         EXPECT_FALSE(f.memory_changed);
     }
+}
+
+TEST_F(MeterFormTest, MemoryIsReadFourTimesASecondAndAtOnceAfterARest) {
+    MeterForm& f = Make(1);
+    f.handle_message(Frame());
+    // Frames of 33 ms over a second while the free amount keeps changing (by more
+    // than its printed hundredths every frame): the status is read at the first
+    // frame a quarter of a second after the reading before, never sooner.
+    std::vector<uint32_t> readings = {0};
+    for (uint32_t t = 33; t < 1000; t += 33) {
+        FakeSystem::now += 33;
+        FakeSystem::available -= uint64_t{1} << 24;
+        f.handle_message(Frame());
+        if (f.memory_changed) {
+            EXPECT_EQ(f.available_memory, FakeSystem::available);
+            readings.push_back(t);
+        }
+    }
+    EXPECT_EQ(readings, (std::vector<uint32_t>{0, 264, 528, 792}));
+    // After a rest of frames (auto-hidden, folded, locked), the first frame shows
+    // the amount as it is now.
+    FakeSystem::now += 5000;
+    FakeSystem::available = uint64_t{2} << 30;
+    f.handle_message(Frame());
+    EXPECT_TRUE(f.memory_changed);
+    EXPECT_EQ(f.available_memory, FakeSystem::available);
 }
 
 TEST_F(MeterFormTest, ProcessorCountComesFromTheSystemUnlessGiven) {
