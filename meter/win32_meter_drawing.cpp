@@ -65,15 +65,18 @@ void MeterForm::draw_bar_atlas() {
 }
 
 void MeterForm::render() {
-    // Every slot is drawn whole, track first, so nothing of an earlier frame stays.
+    // Every slot is drawn whole, so nothing of an earlier frame stays. One time
+    // for the whole picture: all processor shadings move together.
+    const uint32_t now = platform.clock.time();
+    // Half a second ahead of the memory bar, so the two shadings do not move in step.
+    const int32_t processor_offset = ShadingOffset(now + 500u, scale);
     for (uint32_t k = 0; k < processor_count; ++k) {
-        // Half a second ahead of the memory bar, so the two shadings do not move in step.
         DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale),
                 UsageBarLength(shown_usage[k], scale), UsageStrip(shown_usage[k]),
-                ShadingOffset(platform.clock.time() + 500u, scale));
+                processor_offset);
     }
     DrawBar(*content, *bar_atlas, scale, MemoryBarSlot(scale), MemoryBarLength(memory_load, scale),
-            MemoryStrip(memory_load), ShadingOffset(platform.clock.time(), scale));
+            MemoryStrip(memory_load), ShadingOffset(now, scale));
 }
 
 void MeterForm::present() {
