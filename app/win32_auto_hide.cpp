@@ -21,30 +21,21 @@ void AutoHide::hit_test() {
     if (on_) hover_frames_ = 1;
 }
 
-void AutoHide::look(HWND window) {
+void AutoHide::look(HWND window, const RECT& area, bool shown) {
     if (hover_frames_ <= 0) return;
 
     POINT cursor;
-    // Without an answer there is no telling where the cursor is: wait for the next look.
+    // Without an answer there is no telling where the cursor is: wait for the
+    // next look. That is the one question a look asks the system.
     if (!platform.window_manager.cursor_pos(&cursor)) return;
-    // A hidden window does not move: its place is taken once, when it hides,
-    // so each look while hidden costs the system one question only.
-    RECT area = hidden_area_;
-    if (!hidden_) {
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof placement;
-        if (!platform.window_manager.window_placement(window, &placement)) return;
-        area = placement.rcNormalPosition;
-    }
     if (cursor.x >= area.left && cursor.x <= area.right && cursor.y >= area.top &&
         cursor.y <= area.bottom) {
         if (hover_frames_ < kHoverFramesCap) ++hover_frames_;
         // A hidden window gets no hit tests, so the count only rises from here.
         // It is hidden once: asking again each look only keeps the system busy.
-        if (hover_frames_ >= kHoverFramesToHide && !hidden_ && IsWindowVisible(window)) {
+        if (hover_frames_ >= kHoverFramesToHide && !hidden_ && shown) {
             platform.window_manager.show_window(window, SW_HIDE);
             hidden_ = true;
-            hidden_area_ = area;
         }
     } else {
         // Back without taking the focus from whatever the user is working in.

@@ -6,8 +6,9 @@
 // WM_NCHITTEST) arms the count while the option is on; look() then counts and
 // hides or shows, and does nothing while the count is idle. It looks only at
 // the count, not at the option: a count armed just before the option went off
-// still runs out, so the window may hide once more. The cursor, the window's
-// place and its showing go through the platform table.
+// still runs out, so the window may hide once more. The window's place and
+// whether it is shown are the window's own knowledge, handed in; the cursor
+// and the showing go through the platform table.
 #pragma once
 
 #include <windows.h>
@@ -21,8 +22,9 @@ public:
 
     // The cursor moved over the window.
     void hit_test();
-    // One look at the cursor: a frame's, or a rest's while hidden.
-    void look(HWND window);
+    // One look at the cursor: a frame's, or a rest's while hidden. `place` is
+    // the window's rectangle on the screen, `shown` whether it is shown.
+    void look(HWND window, const RECT& place, bool shown);
     // Hidden by the auto-hide, and still watching the cursor.
     bool hiding() const;
     // Forgets the count and the hiding: the window was brought forward.
@@ -33,7 +35,6 @@ public:
 private:
     bool on_ = false;
     int32_t hover_frames_ = 0;
-    // The auto-hide has hidden the window, whose restored rectangle was then this.
+    // The auto-hide has hidden the window.
     bool hidden_ = false;
-    RECT hidden_area_ = {};
 };

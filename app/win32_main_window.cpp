@@ -59,7 +59,7 @@ void MainWindow::update_frame() {
     if (meter_form != nullptr) meter_form->handle_message(text);
     // A frame whose drawing was shed showed nothing new to announce.
     if (skipped_frames_ == 0) accessibility.frame_drawn(platform.clock.time());
-    auto_hide.look(hwnd);
+    auto_hide.look(hwnd, place_, shown_);
 }
 
 LoopMode MainWindow::loop_mode() const {
@@ -87,7 +87,7 @@ DWORD MainWindow::rest(LoopMode mode) {
         if (mode == LoopMode::kFolded) {
             if (!tray.refresh()) fold_again();
         } else {
-            auto_hide.look(hwnd);
+            auto_hide.look(hwnd, place_, shown_);
         }
         return period;
     }
@@ -131,6 +131,15 @@ bool MainWindow::pace_frame(int32_t frame_rate) {
     }
     frame_late_ = decision.late;
     return frame_late_;
+}
+
+void MainWindow::follow_showing() {
+    if (meter_form != nullptr) meter_form->target_dc = shown_ ? frame_dc_.dc() : nullptr;
+}
+
+void MainWindow::renew_frame_dc() {
+    frame_dc_.renew(hwnd);
+    follow_showing();
 }
 
 void MainWindow::restart_pacing() { pacer_ = FramePacer{}; }
@@ -189,6 +198,7 @@ void MainWindow::apply_dpi(uint32_t dpi, const RECT* place) {
     SetWindowPos(hwnd, nullptr, rect.left, rect.top, now.width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (processor_count_ == 1) shape.apply(hwnd, now);
+    renew_frame_dc();
     tooltip.set_area(RECT{0, 0, now.slot_width, height});
     update_tray_icon_size();
     accessibility.location_changed();

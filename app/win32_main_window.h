@@ -19,6 +19,7 @@
 #include "app/win32_tray.h"
 #include "app/win32_unseen.h"
 #include "app/win32_window.h"
+#include "app/win32_window_dc.h"
 #include "app/win32_window_shape.h"
 #include "measure/win32_samplers.h"
 #include "meter/meter_layout.h"
@@ -103,6 +104,12 @@ public:
 
 private:
     void on_create(const CREATESTRUCTA& create);
+    // What the window learns of itself from a change of its place or showing.
+    void on_position_changed(const WINDOWPOS& position);
+    // The meter copies its frames into the kept DC while the window is shown.
+    void follow_showing();
+    // Gets the kept DC anew after a change of the window's surface.
+    void renew_frame_dc();
     void on_destroy();
     void on_command(WORD command);
     // Rests and pauses the samplers while nobody can see the meter, and
@@ -157,6 +164,12 @@ private:
     UINT bring_forward_message_ = 0;
     // The restored rectangle when a move began, to tell a move from a click.
     RECT move_start_ = {};
+    // What the window knows of itself from its own messages, so that no frame
+    // has to ask: whether it is shown, and its rectangle on the screen.
+    bool shown_ = false;
+    RECT place_ = {};
+    // The DC frames are copied into, kept from creation to destruction.
+    WindowDc frame_dc_;
 };
 
 // Takes at most one message: 0 when none was waiting, -1 for WM_QUIT (not

@@ -99,6 +99,13 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
             DestroyWindow(hwnd);
         }
         return 0;
+    case WM_SHOWWINDOW:
+        shown_ = wparam != FALSE;
+        follow_showing();
+        return DefWindowProcA(hwnd, message, wparam, lparam);
+    case WM_WINDOWPOSCHANGED:
+        on_position_changed(*reinterpret_cast<const WINDOWPOS*>(lparam));
+        return DefWindowProcA(hwnd, message, wparam, lparam);
     case WM_GETMINMAXINFO: {
         // Maximizing leaves the window where and as large as it is.
         WINDOWPLACEMENT placement = {};
@@ -245,6 +252,8 @@ LRESULT MainWindow::handle_message(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void MainWindow::on_create(const CREATESTRUCTA& create) {
+    place_ = RECT{create.x, create.y, create.x + create.cx, create.y + create.cy};
+    shown_ = (create.style & WS_VISIBLE) != 0;
     // The monitor the window landed on decides its scale; the size it was
     // created with came from the screen's.
     if (meter_form != nullptr) meter_form->set_dpi(WindowDpi(hwnd));
@@ -253,7 +262,6 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (processor_count_ == 1) shape.apply(hwnd, scale());
     if (meter_form != nullptr) {
-        meter_form->target_window = hwnd;
         accessibility.attach(hwnd, meter_form, face_, MachineProcessorCount(processor_count_));
     }
     InitCommonControls();
@@ -261,6 +269,8 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
     SetForegroundWindow(hwnd);
     LayeredWindowApi api;
     translucency.apply(hwnd, api);
+    // After the shape and the translucency, which change what the DC draws on.
+    renew_frame_dc();
 
     RECT processor_column;
     GetClientRect(hwnd, &processor_column);
@@ -295,6 +305,9 @@ void MainWindow::on_create(const CREATESTRUCTA& create) {
 void MainWindow::on_destroy() {
     // A screen reader may hold the object longer than the window and its meter live.
     accessibility.detach();
+    shown_ = false;
+    follow_showing();
+    frame_dc_.release();
     // The tooltip, an owned window, is already gone.
     tooltip.forget();
     unseen.stop_watching();
@@ -317,6 +330,7 @@ void MainWindow::on_command(WORD command) {
         break;
     case kTranslucent:
         translucency.toggle(hwnd);
+        renew_frame_dc();
         save_settings();
         break;
     case kMeasureHigh:
@@ -408,6 +422,22 @@ void MainWindow::keep_on_a_monitor() {
     SetWindowPos(hwnd, nullptr, start.left, start.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     accessibility.location_changed();
+}
+
+void MainWindow::on_position_changed(const WINDOWPOS& position) {
+    if (position.flags & SWP_SHOWWINDOW) shown_ = true;
+    if (position.flags & SWP_HIDEWINDOW) shown_ = false;
+    // Only what the change names: with SWP_NOMOVE or SWP_NOSIZE the record's
+    // other fields need not hold the window's.
+    if (!(position.flags & SWP_NOMOVE)) {
+        place_ = RECT{position.x, position.y, position.x + place_.right - place_.left,
+                      position.y + place_.bottom - place_.top};
+    }
+    if (!(position.flags & SWP_NOSIZE)) {
+        place_.right = place_.left + position.cx;
+        place_.bottom = place_.top + position.cy;
+    }
+    follow_showing();
 }
 
 RECT MainWindow::restored_rect() {

@@ -3,6 +3,8 @@
 #include "raster/pixel_primitives.h"
 #include "raster/win32_dib_surface.h"
 
+Form::Form() { GdiSetBatchLimit(1); }
+
 std::string Form::handle_message(std::string) { return std::string(); }
 
 void Form::apply_settings(std::string) {}
@@ -17,9 +19,6 @@ Form::~Form() {
 void Form::paint_to(HDC dc) {
     if (back_buffer == nullptr || !back_buffer->has_pixels()) return;
     BitBlt(dc, 0, 0, back_buffer->width, back_buffer->height, back_buffer->dc, 0, 0, SRCCOPY);
-    // Windows may batch the copy and still be reading the back buffer after
-    // BitBlt returns, while the next frame writes its pixels directly.
-    GdiFlush();
 }
 
 void Form::copy_content_to_back_buffer() {

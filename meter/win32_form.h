@@ -11,7 +11,10 @@ class DibSurface;
 
 class Form {
 public:
-    Form() = default;
+    // Turns off GDI's batching for the calling thread, the one that draws: a
+    // batched copy could still be reading the back buffer while the next frame
+    // writes it directly, and one flush per frame would cost a call every frame.
+    Form();
     virtual void render() {}
     virtual void present() {}
     virtual std::string handle_message(std::string text);
@@ -19,12 +22,15 @@ public:
     virtual std::string settings_text();
     virtual ~Form();
 
-    // Copies the back buffer, at its own size, onto `dc` at (0, 0), and lets the
-    // system finish with it before the caller draws the next frame into it.
+    // Copies the back buffer, at its own size, onto `dc` at (0, 0). The copy is
+    // done when this returns: the thread's GDI calls are not batched (see the
+    // constructor), so the next frame may write the back buffer at once.
     void paint_to(HDC dc);
     void copy_content_to_back_buffer();
 
-    HWND target_window = nullptr;
+    // Where present copies frames to: the window's kept DC while the window is
+    // shown, null while it is hidden or gone (present then copies nothing).
+    HDC target_dc = nullptr;
     DibSurface* back_buffer = nullptr;
     Surface* content = nullptr;
 

@@ -80,12 +80,9 @@ void MeterForm::render() {
 }
 
 void MeterForm::present() {
-    // A hidden window (auto-hide) shows nothing: the copy would only cost the
+    // A hidden window (auto-hide) is given no DC: the copy would only cost the
     // system a round trip. Shown again, it is painted from the back buffer.
-    if (target_window == nullptr || !IsWindowVisible(target_window)) return;
-    HDC dc = GetDC(target_window);
-    paint_to(dc);
-    ReleaseDC(target_window, dc);
+    if (target_dc != nullptr) paint_to(target_dc);
 }
 
 FillArea MeterForm::slot_area(uint32_t k) const {

@@ -28,7 +28,7 @@ public:
     // it is the panel it was filled with when the surfaces were made, which no
     // frame changes.
     void render() override;
-    // Does nothing until target_window is set: a null window would mean the screen.
+    // Copies the back buffer into target_dc; nothing without one.
     void present() override;
     std::string handle_message(std::string text) override;
     void apply_settings(std::string text) override;

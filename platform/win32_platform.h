@@ -42,6 +42,8 @@ struct Platform {
         BOOL(WINAPI* cursor_pos)(LPPOINT point) = GetCursorPos;
         BOOL(WINAPI* window_placement)(HWND window, WINDOWPLACEMENT* placement) = GetWindowPlacement;
         BOOL(WINAPI* show_window)(HWND window, int command) = ShowWindow;
+        HDC(WINAPI* get_dc)(HWND window) = GetDC;
+        int(WINAPI* release_dc)(HWND window, HDC dc) = ReleaseDC;
         BOOL(WINAPI* monitor_info)(HMONITOR monitor, LPMONITORINFO info) = GetMonitorInfoA;
         LANGID(WINAPI* ui_language)() = GetUserDefaultUILanguage;
         // What screen readers are told of the window's accessible parts.

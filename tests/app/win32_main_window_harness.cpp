@@ -35,6 +35,17 @@ BOOL WINAPI FakeCursor(LPPOINT point) {
 
 LANGID WINAPI TestUiLanguage() { return fakes.ui_language; }
 
+HDC WINAPI RecordGetDc(HWND window) {
+    const HDC dc = GetDC(window);
+    fakes.dcs_got.push_back(dc);
+    return dc;
+}
+
+int WINAPI RecordReleaseDc(HWND window, HDC dc) {
+    fakes.dcs_released.push_back(dc);
+    return ReleaseDC(window, dc);
+}
+
 BOOL WINAPI RecordShow(HWND window, int command) {
     fakes.show_commands.push_back(command);
     return ShowWindow(window, command);
@@ -115,6 +126,8 @@ Harness::Harness(LANGID ui_language, uint32_t processor_count) {
     windows.cursor_pos = FakeCursor;
     windows.ui_language = TestUiLanguage;
     windows.show_window = RecordShow;
+    windows.get_dc = RecordGetDc;
+    windows.release_dc = RecordReleaseDc;
     platform.shell = {RecordShell, Taskbar};
     platform.clock.sleep = NoPause;  // the shell's pauses between attempts
     platform.registry = {FakeReadRunValue, FakeWriteRunValue, FakeRemoveRunValue,

@@ -68,6 +68,9 @@ struct Fakes {
     POINT cursor = {0, 0};
     int cursor_reads = 0;
     std::vector<int> show_commands;  // in order
+    // The window's DCs as got and as released, in order (the real ones).
+    std::vector<HDC> dcs_got;
+    std::vector<HDC> dcs_released;
     std::wstring settings_path;
     LANGID ui_language = 0x0411;  // Japanese
     // The Run key's value of the gadget, and whether the registry takes a change.

@@ -132,6 +132,36 @@ TEST(UpdateFrame, WhileIconizedSamplesWaitAndTheFirstShownFrameTakesTheNewest) {
     EXPECT_FALSE(Waiting(window, 0, usage));
 }
 
+TEST(UpdateFrame, FramesGoThroughOneKeptDcWhileTheWindowIsShown) {
+    Harness harness;
+    ASSERT_TRUE(harness.create(100, 200));
+    MainWindow& window = *harness.window;
+    const HWND hwnd = window.hwnd;
+    ASSERT_EQ(fakes.dcs_got.size(), 1u);
+    const HDC kept = fakes.dcs_got[0];
+    EXPECT_NE(kept, nullptr);
+    EXPECT_EQ(harness.form().target_dc, kept);
+    // Frames ask for no DC of their own.
+    for (int frame = 0; frame < 50; ++frame) window.update_frame();
+    EXPECT_EQ(fakes.dcs_got.size(), 1u);
+    EXPECT_TRUE(fakes.dcs_released.empty());
+    // Hidden (the auto-hide's or the fold's doing), the window gives the meter no DC.
+    ShowWindow(hwnd, SW_HIDE);
+    EXPECT_EQ(harness.form().target_dc, nullptr);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(harness.form().target_dc, kept);
+    // Translucency changes what the window is drawn on: the DC is got anew.
+    SendMessageA(hwnd, WM_COMMAND, kTranslucent, 0);
+    ASSERT_EQ(fakes.dcs_got.size(), 2u);
+    EXPECT_EQ(fakes.dcs_released, std::vector<HDC>{kept});
+    EXPECT_EQ(harness.form().target_dc, fakes.dcs_got[1]);
+    // Each DC got is released exactly once, the last when the window goes.
+    DestroyWindow(hwnd);
+    EXPECT_EQ(fakes.dcs_released, fakes.dcs_got);
+    EXPECT_EQ(harness.form().target_dc, nullptr);
+}
+
 TEST(UpdateFrame, AutoHideHidesAfterTenFramesOverTheWindowAndShowsWhenTheCursorLeaves) {
     Harness harness;
     ASSERT_TRUE(harness.create(100, 200));

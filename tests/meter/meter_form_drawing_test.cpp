@@ -298,11 +298,11 @@ TEST_F(MeterFormTest, PresentCopiesTheBackBufferIntoTheWindow) {
                                   240, 96, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     MeterForm& f = Make(2);
-    f.target_window = window;
+    HDC dc = GetDC(window);
+    f.target_dc = dc;
     f.handle_message(CpuUpdate(Cpu(0, 100)));
     FakeSystem::now = 1500;
     f.handle_message(Frame());
-    HDC dc = GetDC(window);
     for (auto [x, y] : {std::pair{0, 0}, {60, 6}, {130, 18}, {239, 95}}) {
         const uint32_t p = PixelAt(*f.back_buffer, x, y);
         EXPECT_EQ(GetPixel(dc, x, y), RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF)) << x;

@@ -1,7 +1,7 @@
 // Measures what one meter frame costs on the main thread: UPDATE_FRAME plus
 // DRAW_FRAME with nothing moving, and with every percentage and the memory text
 // changing every frame, each beside a plain copy of one 240 x 96 frame.
-// The copy to the window is left out: target_window stays null, so present does nothing.
+// The copy to the window is left out: target_dc stays null, so present does nothing.
 // Every level of pixel loops the processor has is timed (plain, MMX, SSE2: each
 // with the levels above it switched off), at the display scale of DPI.
 // Each figure is the quickest of 30 batches, which leaves out time other processes took.
