@@ -93,6 +93,22 @@ void BlendRowBySourceAlphaSse2(uint32_t* dest, const uint32_t* source, int32_t c
     }
 }
 
+// The meter copies rows of a few hundred pixels, many a frame: a loop of its own
+// spares each one the C library's call and its set-up for long, aligned runs.
+void CopyRowSse2(uint32_t* dest, const uint32_t* source, int32_t count) {
+    int32_t i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i a = Load4(source + i), b = Load4(source + i + 4);
+        const __m128i c = Load4(source + i + 8), d = Load4(source + i + 12);
+        Store4(dest + i, a);
+        Store4(dest + i + 4, b);
+        Store4(dest + i + 8, c);
+        Store4(dest + i + 12, d);
+    }
+    for (; i + 4 <= count; i += 4) Store4(dest + i, Load4(source + i));
+    for (; i < count; ++i) dest[i] = source[i];
+}
+
 void FillRowSse2(uint32_t* dest, uint32_t colour, int32_t count) {
     const __m128i four = _mm_set1_epi32(static_cast<int>(colour));
     int32_t i = 0;
@@ -115,7 +131,7 @@ void AddRowSaturatedSse2(uint32_t* dest, const uint32_t* source, int32_t count) 
 }  // namespace
 
 const PixelRows kSse2Rows = {
-    nullptr,  // copy: the C library's is at least as quick
+    CopyRowSse2,
     FillRowSse2,
     BlendRowBySourceAlphaSse2,
     AddRowSaturatedSse2,
