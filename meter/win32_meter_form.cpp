@@ -7,9 +7,10 @@
 #include "text/string_helpers.h"
 #include "text/tag_message.h"
 
+#include <utility>
+
 namespace {
 
-constexpr uint32_t kFirstPreviousFrame = 0xFF000000;
 const char kDefaultFace[] = "MS UI Gothic";
 // What percentages and memory amounts are made of, besides blanks.
 const char kFigureCharacters[] = "0123456789%.KMGByte";
@@ -52,7 +53,9 @@ void MeterForm::make_surfaces() {
     caption_ready = false;
     draw_bar_atlas();
     FillSurface(*content, kPanelColour);
-    FillSurface(*previous_frame, kFirstPreviousFrame);
+    // Never seen (the first frame lays no previous picture over), but the two
+    // surfaces trade places every frame: both are the panel outside the slots.
+    FillSurface(*previous_frame, kPanelColour);
     FillSurface(*text_layer, 0);
     FillSurface(*caption_image, 0);
     // Every text is drawn anew, and nothing of the old picture shows through.
@@ -170,11 +173,10 @@ void MeterForm::draw_frame() {
     // the back buffer wherever no text changed: only the slots and the changed
     // texts are drawn and composed anew, unless the whole picture is new.
     const bool everywhere = first_frame;
-    for (uint32_t k = 0; k <= processor_count; ++k) {
-        const FillArea slot = slot_area(k);
-        CopyBlock(*previous_frame, *content,
-                  BlitRect{slot.width, slot.height, slot.x, slot.y, slot.x, slot.y});
-    }
+    // The last picture becomes the previous one by trading the two surfaces, not
+    // by a copy: render redraws every slot of the other whole, and outside the
+    // slots both hold the panel.
+    std::swap(content, previous_frame);
     render();
     if (first_frame) {
         first_frame = false;
