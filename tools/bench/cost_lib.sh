@@ -20,6 +20,12 @@ probe() { "$run" "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
 value() { sed -n "s/^$1=//p" | head -n 1; }
 # utime + stime of a process, in clock ticks; the name field may hold spaces.
 ticks() { sed 's/.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# Time on a processor of all the process's threads, in nanoseconds, as the
+# scheduler counts it (/proc/PID/task/*/schedstat): exact, where ticks only
+# sample which process the clock interrupt found running.
+run_ns() {
+    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { printf "%.0f\n", n }'
+}
 # The process of the prefix in $prefix whose command line matches the pattern.
 prefix_pid() {
     local pid

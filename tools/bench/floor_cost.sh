@@ -7,8 +7,9 @@
 # reverse order, so that a drift of the machine falls on both sides); the
 # figures are processor ticks (/proc/PID/stat, utime + stime) of the program's
 # process, of Wine's server and of the X server, as a share of one core, and
-# their sum. Ratios from the same run close the report: over all rounds summed,
-# and the range of the single rounds. A measurement, not a check: it prints
+# their sum; and the same sum and the program's own share from the scheduler's
+# exact running time (schedstat). Ratios from the same run close the report,
+# for both: over all rounds summed, and the range of the single rounds. A measurement, not a check: it prints
 # figures and fails only when it cannot take them.
 #
 #   bash tools/bench/floor_cost.sh [SECONDS per program, default 30] [ROUNDS, default 2]
@@ -91,10 +92,11 @@ stop_program() {  # state
 
 states=(gadget bare gadget-200)
 [ -z "$before" ] || states=(before gadget bare before-200 gadget-200)
-declare -A own total
+declare -A own total own_ns total_ns
 printf 'over %s s per program, %s round(s), %s processor(s); %% of one core (processor ticks, %s per second)\n' \
     "$seconds" "$rounds" "$(nproc)" "$hz"
-printf '%-11s %5s %8s %11s %9s %8s %11s\n' program round own wineserver 'X server' sum 'load avg'
+printf '%-11s %5s %8s %11s %9s %8s %10s %10s %11s\n' program round own wineserver 'X server' sum \
+    'own exact' 'sum exact' 'load avg'
 for round in $(seq "$rounds"); do
     order=("${states[@]}")
     if [ $((round % 2)) = 0 ]; then
@@ -107,10 +109,12 @@ for round in $(seq "$rounds"); do
             { echo "no wineserver for $prefix" >&2; exit 1; }
         pids=("$measured_pid" "$server" "$xvfb_pid")
         load_before=$(load)
-        first=(); for p in "${pids[@]}"; do first+=("$(ticks "$p")"); done
+        first=(); first_ns=()
+        for p in "${pids[@]}"; do first+=("$(ticks "$p")"); first_ns+=("$(run_ns "$p")"); done
         start=$(date +%s%N)
         sleep "$seconds"
-        last=(); for p in "${pids[@]}"; do last+=("$(ticks "$p")"); done
+        last=(); last_ns=()
+        for p in "${pids[@]}"; do last+=("$(ticks "$p")"); last_ns+=("$(run_ns "$p")"); done
         end=$(date +%s%N)
         elapsed_ms=$(( (end - start) / 1000000 ))
         line=$(printf '%-11s %5s' "$state" "$round")
@@ -121,11 +125,18 @@ for round in $(seq "$rounds"); do
             line+=$(core_share "$used" "$elapsed_ms" $((i == 1 ? 11 : i == 2 ? 9 : 8)))
         done
         line+=$(core_share "$sum" "$elapsed_ms" 8)
+        sum_ns=0
+        for i in 0 1 2; do sum_ns=$(( sum_ns + last_ns[i] - first_ns[i] )); done
+        own_run_ns=$(( last_ns[0] - first_ns[0] ))
+        line+=$(awk -v a="$own_run_ns" -v b="$sum_ns" -v ms="$elapsed_ms" \
+            'BEGIN { printf " %10.2f %10.2f", a / ms / 1e4, b / ms / 1e4 }')
         line+=$(printf ' %5s-%-5s' "$load_before" "$(load)")
         echo "$line"
         # Ticks per second of run time, so rounds of slightly different length weigh alike.
         own[$state,$round]=$(awk -v u="$(( last[0] - first[0] ))" -v ms="$elapsed_ms" 'BEGIN { print 1000 * u / ms }')
         total[$state,$round]=$(awk -v u="$sum" -v ms="$elapsed_ms" 'BEGIN { print 1000 * u / ms }')
+        own_ns[$state,$round]=$(awk -v u="$own_run_ns" -v ms="$elapsed_ms" 'BEGIN { print u / ms }')
+        total_ns[$state,$round]=$(awk -v u="$sum_ns" -v ms="$elapsed_ms" 'BEGIN { print u / ms }')
         stop_program "$state"
     done
 done
@@ -142,16 +153,20 @@ compare() {  # array-name a b
     printf '%s' "$(awk -v x="$a" -v y="$b" 'BEGIN { if (y > 0) printf "%.3f", x / y; else print "n/a" }')"
     printf ' (rounds %s)' "$(printf '%s\n' "${ratios[@]}" | sort -g | awk 'NR == 1 { lo = $1 } { hi = $1 } END { printf "%.2f-%.2f", lo, hi }')"
 }
-echo "ratios, same run:"
-for g in gadget ${before:+before}; do
-    printf '  %-7s all processes %s of the bare window; its own process %s\n' "$g" \
-        "$(compare total "$g" bare)" "$(compare own "$g" bare)"
-    printf '  %-7s at 200 %%: all processes %s of 100 %%; its own process %s\n' "$g" \
-        "$(compare total "$g-200" "$g")" "$(compare own "$g-200" "$g")"
+for measure in ticks exact; do
+    sums=total owns=own
+    [ "$measure" = ticks ] || { sums=total_ns owns=own_ns; }
+    echo "ratios, same run ($measure):"
+    for g in gadget ${before:+before}; do
+        printf '  %-7s all processes %s of the bare window; its own process %s\n' "$g" \
+            "$(compare $sums "$g" bare)" "$(compare $owns "$g" bare)"
+        printf '  %-7s at 200 %%: all processes %s of 100 %%; its own process %s\n' "$g" \
+            "$(compare $sums "$g-200" "$g")" "$(compare $owns "$g-200" "$g")"
+    done
+    if [ -n "$before" ]; then
+        printf '  gadget against before: all processes %s at 100 %%, %s at 200 %%; own process %s, %s\n' \
+            "$(compare $sums gadget before)" "$(compare $sums gadget-200 before-200)" \
+            "$(compare $owns gadget before)" "$(compare $owns gadget-200 before-200)"
+    fi
 done
-if [ -n "$before" ]; then
-    printf '  gadget against before: all processes %s at 100 %%, %s at 200 %%; own process %s, %s\n' \
-        "$(compare total gadget before)" "$(compare total gadget-200 before-200)" \
-        "$(compare own gadget before)" "$(compare own gadget-200 before-200)"
-fi
 echo "goals: shown gadget all processes <= 1.0 x bare, own process <= 1.15 x bare's; 200 % <= 1.3 x 100 %"
