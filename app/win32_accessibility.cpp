@@ -80,8 +80,8 @@ bool Accessibility::answer(WPARAM wparam, LPARAM lparam, LRESULT& result) {
     return true;
 }
 
-void Accessibility::frame_drawn(uint32_t now_ms) {
-    if (window_ == nullptr || !readings_.shown()) return;
+void Accessibility::frame_drawn(uint32_t now_ms, bool shown) {
+    if (window_ == nullptr || !shown) return;
     const uint32_t processors = readings_.shown_processors();
     for (int32_t child = 1; child <= AccessibleChildCount(processors); ++child) {
         AccessibleNode node;

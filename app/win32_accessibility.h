@@ -56,8 +56,9 @@ public:
     // WM_GETOBJECT: true with `result` for the client when the object could be
     // handed over; false leaves the message to the default handling.
     bool answer(WPARAM wparam, LPARAM lparam, LRESULT& result);
-    // After each drawn frame, with the frame's clock.
-    void frame_drawn(uint32_t now_ms);
+    // After each drawn frame, with the frame's clock and whether the window's
+    // own messages say it is shown (nothing is announced for a hidden one).
+    void frame_drawn(uint32_t now_ms, bool shown);
     // After a move, a change of scale or a change of shape.
     void location_changed();
     // When the window is destroyed: the object, which clients may still hold,

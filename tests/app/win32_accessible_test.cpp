@@ -203,7 +203,7 @@ TEST_F(AccessibleTest, AnnouncesChangesAtMostOnceASecondAndNothingWhileHidden) {
         Hold(meter, 1, second);
         FakeSystem::now = at;
         meter.handle_message(Frame());
-        accessibility->frame_drawn(at);
+        accessibility->frame_drawn(at, IsWindowVisible(window) != FALSE);
     };
     frame(1000, 10, 20);  // the first look: nothing changed
     frame(1500, 11, 20);

@@ -418,6 +418,13 @@ TEST(ScreenReaders, TheClientIsTheMetersOwnAndItsChangesAreToldOnlyWhileShown) {
     frame_at(5000, 90);
     EXPECT_EQ(win_events.size(), 1u);
     window.set_iconized(false);
+    // Hidden by the auto-hide, likewise; shown again, the change is told.
+    ShowWindow(window.hwnd, SW_HIDE);
+    frame_at(6000, 20);
+    EXPECT_EQ(win_events.size(), 1u);
+    ShowWindow(window.hwnd, SW_SHOWNA);
+    frame_at(7000, 20);
+    EXPECT_EQ(win_events.size(), 2u);
     RECT suggested = {300, 250, 301, 251};
     SendMessageA(window.hwnd, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
