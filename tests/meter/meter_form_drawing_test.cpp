@@ -361,6 +361,7 @@ TEST_F(MeterFormTest, AtTwiceTheScaleANewFreeAmountLeavesNoPixelOfTheOldOne) {
     f.set_dpi(192);
     f.handle_message(Frame());
     FakeSystem::available = gib * 999 / 100;
+    FakeSystem::now += 250;  // the next reading of the memory
     f.handle_message(Frame());
     EXPECT_TRUE(Block(*f.text_layer, 240, 0, 240, 48) == expected);
 }
