@@ -134,7 +134,9 @@ bool MainWindow::pace_frame(int32_t frame_rate) {
 }
 
 void MainWindow::follow_showing() {
-    if (meter_form != nullptr) meter_form->target_dc = shown_ ? frame_dc_.dc() : nullptr;
+    if (meter_form == nullptr) return;
+    meter_form->target_dc = shown_ ? frame_dc_.dc() : nullptr;
+    meter_form->present_anew();
 }
 
 void MainWindow::renew_frame_dc() {

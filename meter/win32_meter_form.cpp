@@ -160,10 +160,14 @@ void MeterForm::update_frame() {
     if (platform.memory.status(&status)) {
         ComputeMemoryFigures(status.ullTotalPhys, status.ullAvailPhys, figures);
     }
-    // The amount as printed, formatted once per reading.
-    std::string printed = FormatByteSize(figures.available);
-    memory_changed = memory_changed || printed != printed_memory;
-    printed_memory = std::move(printed);
+    // The amount as printed, formatted only when the reading moved: a quarter
+    // second apart it seldom has (Wine even hands out one reading for a whole
+    // second), and formatting a double is the dearest part of a reading.
+    if (printed_memory.empty() || figures.available != available_memory) {
+        std::string printed = FormatByteSize(figures.available);
+        memory_changed = memory_changed || printed != printed_memory;
+        printed_memory = std::move(printed);
+    }
     memory_load = figures.load;
     available_memory = figures.available;
 }
