@@ -134,9 +134,7 @@ bool MainWindow::pace_frame(int32_t frame_rate) {
 }
 
 void MainWindow::follow_showing() {
-    if (meter_form == nullptr) return;
-    meter_form->target_dc = shown_ ? frame_dc_.dc() : nullptr;
-    meter_form->present_anew();
+    if (meter_form != nullptr) meter_form->target_dc = shown_ ? frame_dc_.dc() : nullptr;
 }
 
 void MainWindow::renew_frame_dc() {

@@ -1,7 +1,5 @@
 #include "meter/win32_meter_form.h"
 
-#include <cstring>
-
 #include "meter/meter_values.h"
 #include "meter/surface_blocks.h"
 #include "platform/win32_platform.h"
@@ -84,24 +82,8 @@ void MeterForm::render() {
 void MeterForm::present() {
     // A hidden window (auto-hide) is given no DC: the copy would only cost the
     // system a round trip. Shown again, it is painted from the back buffer.
-    if (target_dc == nullptr || back_buffer == nullptr || !back_buffer->has_pixels()) {
-        present_anew();
-        return;
-    }
-    // On an idle machine the bars stand still and the afterglow has faded:
-    // most frames equal the last, and the window keeps its pixels (whatever
-    // uncovers it is answered by WM_PAINT). Comparing costs a fraction of the copy.
-    const size_t count = static_cast<size_t>(back_buffer->width) * back_buffer->height;
-    if (target_dc == presented_to && presented.size() == count &&
-        std::memcmp(presented.data(), back_buffer->pixels, count * sizeof(uint32_t)) == 0) {
-        return;
-    }
-    paint_to(target_dc);
-    presented.assign(back_buffer->pixels, back_buffer->pixels + count);
-    presented_to = target_dc;
+    if (target_dc != nullptr) paint_to(target_dc);
 }
-
-void MeterForm::present_anew() { presented_to = nullptr; }
 
 FillArea MeterForm::slot_area(uint32_t k) const {
     const SlotPlace slot = k < processor_count ? ProcessorSlot(k, scale) : MemoryBarSlot(scale);

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "meter/meter_layout.h"
 #include "meter/win32_form.h"
@@ -29,12 +28,8 @@ public:
     // it is the panel it was filled with when the surfaces were made, which no
     // frame changes.
     void render() override;
-    // Copies the back buffer into target_dc; nothing without one, and nothing
-    // when that DC already shows this very picture (an idle meter stands still).
+    // Copies the back buffer into target_dc; nothing without one.
     void present() override;
-    // The next present copies whatever it shows: the window behind target_dc
-    // may have lost its pixels (a new DC, a change of translucency or shape).
-    void present_anew();
     std::string handle_message(std::string text) override;
     void apply_settings(std::string text) override;
     std::string settings_text() override;
@@ -120,7 +115,4 @@ private:
                FillArea& changed);
     bool caption_ready = false;
     TextBlock caption_block = {0, 0};
-    // The picture last copied into presented_to, to spare a copy of the same.
-    std::vector<uint32_t> presented;
-    HDC presented_to = nullptr;
 };

@@ -311,42 +311,6 @@ TEST_F(MeterFormTest, PresentCopiesTheBackBufferIntoTheWindow) {
     DestroyWindow(window);
 }
 
-TEST_F(MeterFormTest, APictureTheWindowAlreadyShowsIsNotCopiedAgain) {
-    MeterForm& f = Make(2);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 240, 24);
-    ReleaseDC(nullptr, screen);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    f.target_dc = dc;
-    f.handle_message(Frame());
-    const COLORREF shown = GetPixel(dc, 0, 0);
-    const COLORREF mark = RGB(1, 2, 3);
-    ASSERT_NE(shown, mark);
-
-    SetPixel(dc, 0, 0, mark);
-    f.present();  // the same picture: the window is left alone
-    EXPECT_EQ(GetPixel(dc, 0, 0), mark);
-    f.present_anew();  // a window that may have lost its pixels gets them all
-    f.present();
-    EXPECT_EQ(GetPixel(dc, 0, 0), shown);
-
-    SetPixel(dc, 0, 0, mark);
-    f.back_buffer->pixels[5 * f.back_buffer->width + 5] ^= 0x00FFFFFF;  // anything new: copied whole
-    f.present();
-    EXPECT_EQ(GetPixel(dc, 0, 0), shown);
-
-    SetPixel(dc, 0, 0, mark);
-    f.target_dc = nullptr;  // hidden: nothing copied, and shown again all of it
-    f.present();
-    f.target_dc = dc;
-    f.present();
-    EXPECT_EQ(GetPixel(dc, 0, 0), shown);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-}
-
 TEST_F(MeterFormTest, AtOneAndAHalfTheAtlasIsDrawnAtItsSizeAndItsCopiesMeetWithoutASeam) {
     MeterForm& f = Make(2);
     f.set_dpi(144);
