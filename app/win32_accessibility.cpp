@@ -37,7 +37,10 @@ std::string MeterReadings::percent_text(uint32_t processor) const {
 std::string MeterReadings::memory_caption() const { return meter_->memory_caption; }
 
 std::string MeterReadings::free_memory_text() const {
-    return FormatByteSize(meter_->available_memory);
+    // What the picture prints, formatted once per reading: this is asked every
+    // frame to see whether the value changed.
+    const std::string& printed = meter_->printed_memory;
+    return printed.empty() ? FormatByteSize(meter_->available_memory) : printed;
 }
 
 double MeterReadings::memory_load() const { return meter_->memory_load; }
