@@ -248,6 +248,24 @@ void BlendByConstantAlpha(uint32_t* dest, const uint32_t* source, int32_t source
                });
 }
 
+int32_t ChangedWidth(const uint32_t* first, const uint32_t* second, int32_t width, int32_t height,
+                     FillArea area) {
+    if (!first || !second || !ClipFillArea(width, height, area)) return 0;
+    // Each row is read from its right end only down to the widest change found
+    // so far: an area that changed near its right edge costs one pass at most.
+    int32_t changed = 0;
+    for (int32_t y = 0; y < area.height && changed < area.width; ++y) {
+        const ptrdiff_t row = area.x + static_cast<ptrdiff_t>(area.y + y) * width;
+        for (int32_t x = area.width; x > changed; --x) {
+            if (first[row + x - 1] != second[row + x - 1]) {
+                changed = x;
+                break;
+            }
+        }
+    }
+    return changed;
+}
+
 void FillPixels(uint32_t* pixels, uint32_t colour, int32_t width, int32_t height, FillArea area) {
     if (!pixels || !ClipFillArea(width, height, area)) return;
     uint32_t* first = pixels + area.x + static_cast<ptrdiff_t>(area.y) * width;

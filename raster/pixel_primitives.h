@@ -101,6 +101,11 @@ void BlendByConstantAlpha(uint32_t* dest, const uint32_t* source, int32_t source
                           BlitRect rect, uint8_t alpha);
 // Every pixel of the clipped area = `colour`, all four bytes.
 void FillPixels(uint32_t* pixels, uint32_t colour, int32_t width, int32_t height, FillArea area);
+// How many columns of the clipped area, counted from its left edge, reach the
+// last column in which the two buffers (both width x height) differ in any row:
+// 0 when they are equal throughout the area, or when either pointer is null.
+int32_t ChangedWidth(const uint32_t* first, const uint32_t* second, int32_t width, int32_t height,
+                     FillArea area);
 
 // The gradients draw into a Surface (its size and pixels, as a buffer above).
 // A vertical gradient over the clipped area: rows 0 and 1 the first colour, row r

@@ -64,6 +64,24 @@ TEST(ClipFillArea, CutsTheAreaToTheBuffer) {
     }
 }
 
+TEST(ChangedWidth, ReachesTheLastDifferingColumnOfAnyRowInsideTheArea) {
+    std::vector<uint32_t> a(8 * 4, 7), b(a);
+    const FillArea whole{0, 0, 8, 4};
+    EXPECT_EQ(ChangedWidth(a.data(), b.data(), 8, 4, whole), 0);
+    b[2 + 1 * 8] = 9;  // column 2 of row 1
+    b[5 + 3 * 8] = 9;  // column 5 of the last row: the widest change
+    EXPECT_EQ(ChangedWidth(a.data(), b.data(), 8, 4, whole), 6);
+    // Counted from the area's left edge; what lies outside it does not count.
+    EXPECT_EQ(ChangedWidth(a.data(), b.data(), 8, 4, FillArea{2, 0, 6, 4}), 4);
+    EXPECT_EQ(ChangedWidth(a.data(), b.data(), 8, 4, FillArea{0, 0, 8, 3}), 3);
+    EXPECT_EQ(ChangedWidth(a.data(), b.data(), 8, 4, FillArea{6, 0, 2, 4}), 0);
+    // Clipped to the buffers like a fill; nothing to compare gives 0.
+    EXPECT_EQ(ChangedWidth(a.data(), b.data(), 8, 4, FillArea{-2, 3, 20, 5}), 6);
+    EXPECT_EQ(ChangedWidth(a.data(), b.data(), 8, 4, FillArea{8, 0, 4, 4}), 0);
+    EXPECT_EQ(ChangedWidth(nullptr, b.data(), 8, 4, whole), 0);
+    EXPECT_EQ(ChangedWidth(a.data(), nullptr, 8, 4, whole), 0);
+}
+
 // A pixel buffer with guard words before and after it, to catch stray writes.
 class Buffer {
 public:
