@@ -5,7 +5,7 @@
 
 Form::Form() { GdiSetBatchLimit(1); }
 
-std::string Form::handle_message(std::string) { return std::string(); }
+std::string Form::handle_message(const std::string&) { return std::string(); }
 
 void Form::apply_settings(std::string) {}
 
@@ -19,6 +19,12 @@ Form::~Form() {
 void Form::paint_to(HDC dc) {
     if (back_buffer == nullptr || !back_buffer->has_pixels()) return;
     BitBlt(dc, 0, 0, back_buffer->width, back_buffer->height, back_buffer->dc, 0, 0, SRCCOPY);
+}
+
+void Form::paint_to(HDC dc, FillArea area) {
+    if (back_buffer == nullptr || !back_buffer->has_pixels()) return;
+    if (!ClipFillArea(back_buffer->width, back_buffer->height, area)) return;
+    BitBlt(dc, area.x, area.y, area.width, area.height, back_buffer->dc, area.x, area.y, SRCCOPY);
 }
 
 void Form::copy_content_to_back_buffer() {

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "raster/pixel_primitives.h"
+
 class Surface;
 class DibSurface;
 
@@ -17,7 +19,7 @@ public:
     Form();
     virtual void render() {}
     virtual void present() {}
-    virtual std::string handle_message(std::string text);
+    virtual std::string handle_message(const std::string& text);
     virtual void apply_settings(std::string text);
     virtual std::string settings_text();
     virtual ~Form();
@@ -26,6 +28,8 @@ public:
     // done when this returns: the thread's GDI calls are not batched (see the
     // constructor), so the next frame may write the back buffer at once.
     void paint_to(HDC dc);
+    // The same for one area of it, at its own place.
+    void paint_to(HDC dc, FillArea area);
     void copy_content_to_back_buffer();
 
     // Where present copies frames to: the window's kept DC while the window is

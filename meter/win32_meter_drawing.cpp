@@ -15,14 +15,16 @@ constexpr int32_t kFullSaturation = 510;
 constexpr uint32_t kPercentColour = 0x00FFFFFF;
 constexpr uint32_t kMemoryTextColour = 0;
 
-// `length` pixels of the strip seen through a window starting at `offset`, then
-// the track beyond them: every pixel of the slot is written once.
+// The first `columns` pixels of the slot: `length` of them from the strip seen
+// through a window starting at `offset`, the track beyond them. A whole slot
+// (columns = the slot's width) has every pixel written once.
 void DrawBar(Surface& content, const Surface& atlas, const MeterScale& scale, SlotPlace slot,
-             int32_t length, int32_t strip, int32_t offset) {
+             int32_t length, int32_t strip, int32_t offset, int32_t columns) {
+    const int32_t coloured = length < columns ? length : columns;
     CopyBlock(content, atlas,
-              BlitRect{length, scale.row_height, offset, StripRow(strip, scale), slot.x, slot.y});
-    CopyBlock(content, atlas, BlitRect{scale.slot_width - length, scale.row_height, length,
-                                       StripRow(kStripTrack, scale), slot.x + length, slot.y});
+              BlitRect{coloured, scale.row_height, offset, StripRow(strip, scale), slot.x, slot.y});
+    CopyBlock(content, atlas, BlitRect{columns - coloured, scale.row_height, coloured,
+                                       StripRow(kStripTrack, scale), slot.x + coloured, slot.y});
 }
 
 void FillTrack(Surface& atlas, const MeterScale& scale) {
@@ -65,24 +67,36 @@ void MeterForm::draw_bar_atlas() {
 }
 
 void MeterForm::render() {
-    // Every slot is drawn whole, so nothing of an earlier frame stays. One time
-    // for the whole picture: all processor shadings move together.
+    int32_t whole[kMaxProcessors + 1];
+    for (int32_t& columns : whole) columns = scale.slot_width;
+    draw_slots(whole);
+}
+
+int32_t MeterForm::bar_length(uint32_t k) const {
+    return k < processor_count ? UsageBarLength(shown_usage[k], scale)
+                               : MemoryBarLength(memory_load, scale);
+}
+
+void MeterForm::draw_slots(const int32_t* columns) {
+    // One time for the whole picture: all processor shadings move together.
     const uint32_t now = platform.clock.time();
     // Half a second ahead of the memory bar, so the two shadings do not move in step.
     const int32_t processor_offset = ShadingOffset(now + 500u, scale);
     for (uint32_t k = 0; k < processor_count; ++k) {
-        DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale),
-                UsageBarLength(shown_usage[k], scale), UsageStrip(shown_usage[k]),
-                processor_offset);
+        DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale), bar_length(k),
+                UsageStrip(shown_usage[k]), processor_offset, columns[k]);
     }
-    DrawBar(*content, *bar_atlas, scale, MemoryBarSlot(scale), MemoryBarLength(memory_load, scale),
-            MemoryStrip(memory_load), ShadingOffset(now, scale));
+    DrawBar(*content, *bar_atlas, scale, MemoryBarSlot(scale), bar_length(processor_count),
+            MemoryStrip(memory_load), ShadingOffset(now, scale), columns[processor_count]);
 }
 
 void MeterForm::present() {
     // A hidden window (auto-hide) is given no DC: the copy would only cost the
-    // system a round trip. Shown again, it is painted from the back buffer.
-    if (target_dc != nullptr) paint_to(target_dc);
+    // system a round trip. What changed meanwhile waits for the next copy;
+    // shown again, the window is painted whole from the back buffer anyway.
+    if (target_dc == nullptr || unpresented_.width <= 0) return;
+    paint_to(target_dc, unpresented_);
+    unpresented_ = FillArea{};
 }
 
 FillArea MeterForm::slot_area(uint32_t k) const {
@@ -142,6 +156,7 @@ void MeterForm::compose_back_buffer(bool everywhere) {
                                text_layer->height, back_buffer->width, back_buffer->height,
                                BlitRect{part.width, part.height, part.x, part.y, part.x, part.y});
         }
+        unpresented_ = UniteAreas(unpresented_, area);
     };
     if (everywhere) {
         compose(FillArea{0, 0, content->width, content->height});
@@ -150,7 +165,12 @@ void MeterForm::compose_back_buffer(bool everywhere) {
     // Each area is copied before it is blended, so where two meet (the memory row
     // reaches into the memory bar's slot) the later one starts again from the
     // content and no pixel gets its text twice.
-    for (uint32_t k = 0; k <= processor_count; ++k) compose(slot_area(k));
+    for (uint32_t k = 0; k <= processor_count; ++k) {
+        if (slot_changes_[k] <= 0) continue;
+        FillArea area = slot_area(k);
+        area.width = slot_changes_[k];
+        compose(area);
+    }
     for (uint32_t k = 0; k <= processor_count; ++k) {
         const FillArea& changed = text_changes[k < processor_count ? k : kMaxProcessors];
         if (changed.width > 0) compose(changed);

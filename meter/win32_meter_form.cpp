@@ -7,6 +7,7 @@
 #include "text/string_helpers.h"
 #include "text/tag_message.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -63,6 +64,9 @@ void MeterForm::make_surfaces() {
     for (std::string& printed : printed_usage) printed.clear();
     for (FillArea& ink : text_ink) ink = FillArea{};
     for (FillArea& changed : text_changes) changed = FillArea{};
+    // Nothing of the old surfaces can be kept: every slot is drawn whole again.
+    for (int32_t& changes : slot_changes_) changes = scale.slot_width;
+    unpresented_ = FillArea{0, 0, scale.width, height};
 }
 
 void MeterForm::release_surfaces() {
@@ -104,11 +108,15 @@ MeterForm::~MeterForm() {
     delete previous_frame;
 }
 
-std::string MeterForm::handle_message(std::string text) {
+std::string MeterForm::handle_message(const std::string& text) {
     const int32_t count = CountTagElements(text, "MSG");
+    // Emptied for each message but kept across them: the messages of a frame
+    // share one buffer instead of asking the heap for one each.
+    std::string body;
+    std::string command;
     for (int32_t i = 0; i < count; ++i) {
-        std::string body;
-        std::string command;
+        body.clear();
+        command.clear();
         GetTagElement(text, "MSG", static_cast<uint32_t>(i), body);
         GetTagElement(body, "COMMAND", 0, command);
         if (command == "CPU_UPDATE") {
@@ -174,26 +182,40 @@ void MeterForm::update_frame() {
 
 void MeterForm::draw_frame() {
     // Outside the slots the content is the same panel in every frame, and so is
-    // the back buffer wherever no text changed: only the slots and the changed
-    // texts are drawn and composed anew, unless the whole picture is new.
-    const bool everywhere = first_frame;
+    // the back buffer wherever no text changed. Within a slot only the columns
+    // that can differ from the last picture are drawn: the bar as it is now and
+    // as it was, and whatever the last frame still changed (a fading trail).
+    // Beyond them the track has settled: each of the two surfaces that trade
+    // places holds the same pixels there, which blending the same track over
+    // them again leaves as they are.
+    const bool everywhere = first_frame || !only_changes;
+    int32_t columns[kMaxProcessors + 1];
+    for (uint32_t k = 0; k <= processor_count; ++k) {
+        const int32_t length = bar_length(k);
+        columns[k] = everywhere ? scale.slot_width
+                                : std::min(scale.slot_width,
+                                           std::max({length, drawn_length_[k], slot_changes_[k]}));
+        drawn_length_[k] = length;
+    }
     // The last picture becomes the previous one by trading the two surfaces, not
-    // by a copy: render redraws every slot of the other whole, and outside the
-    // slots both hold the panel.
+    // by a copy: outside the slots both hold the panel.
     std::swap(content, previous_frame);
-    render();
-    if (first_frame) {
-        first_frame = false;
-    } else {
-        // The last picture laid over the new one: shrinking bars leave a fading trail.
-        const uint8_t alpha = static_cast<uint8_t>(afterglow_alpha & 0xFF);
-        for (uint32_t k = 0; k <= processor_count; ++k) {
-            const FillArea slot = slot_area(k);
+    draw_slots(columns);
+    const bool blend = !first_frame;
+    first_frame = false;
+    // The last picture laid over the new one: shrinking bars leave a fading trail.
+    const uint8_t alpha = static_cast<uint8_t>(afterglow_alpha & 0xFF);
+    for (uint32_t k = 0; k <= processor_count; ++k) {
+        FillArea slot = slot_area(k);
+        slot.width = columns[k];
+        if (blend) {
             BlendByConstantAlpha(content->pixels, previous_frame->pixels, previous_frame->width,
                                  previous_frame->height, content->width, content->height,
                                  BlitRect{slot.width, slot.height, slot.x, slot.y, slot.x, slot.y},
                                  alpha);
         }
+        slot_changes_[k] = ChangedWidth(content->pixels, previous_frame->pixels, content->width,
+                                        content->height, slot);
     }
     draw_texts();
     compose_back_buffer(everywhere);

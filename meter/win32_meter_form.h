@@ -28,9 +28,11 @@ public:
     // it is the panel it was filled with when the surfaces were made, which no
     // frame changes.
     void render() override;
-    // Copies the back buffer into target_dc; nothing without one.
+    // Copies into target_dc what changed in the back buffer since the last copy
+    // (everything after new surfaces); nothing without a DC, and then the
+    // changes wait for the next copy.
     void present() override;
-    std::string handle_message(std::string text) override;
+    std::string handle_message(const std::string& text) override;
     void apply_settings(std::string text) override;
     std::string settings_text() override;
 
@@ -75,6 +77,10 @@ public:
     uint32_t usage_start_time[kMaxProcessors] = {};
     double memory_load = 0.0;
     bool first_frame = true;
+    // Frames draw, compose and copy to the window only what can have changed
+    // since the last picture; false redraws every slot whole in every frame,
+    // the reference the pictures of the quicker way are checked against.
+    bool only_changes = true;
 
     // The percentage each slot of the text layer holds, so that a value that moved
     // without changing its printed form costs no glyph work.
@@ -95,6 +101,10 @@ private:
     };
 
     void cpu_update(const std::string& body);
+    // The bar's length in slot k (processor k, or the memory bar at processor_count).
+    int32_t bar_length(uint32_t k) const;
+    // Draws the first columns[k] columns of every slot k into `content`.
+    void draw_slots(const int32_t* columns);
     void update_frame();
     void draw_frame();
     TextBlock rasterize(const std::string& text, uint32_t colour);
@@ -115,4 +125,10 @@ private:
                FillArea& changed);
     bool caption_ready = false;
     TextBlock caption_block = {0, 0};
+    // Per slot (the memory bar's last): the bar's length in the last frame, and
+    // the columns from the slot's left edge up to the last one that frame changed.
+    int32_t drawn_length_[kMaxProcessors + 1] = {};
+    int32_t slot_changes_[kMaxProcessors + 1] = {};
+    // What changed in the back buffer since it was last copied to the window.
+    FillArea unpresented_ = {};
 };

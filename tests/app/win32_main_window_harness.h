@@ -18,7 +18,7 @@
 class RecordingForm : public MeterForm {
 public:
     explicit RecordingForm(uint32_t processor_count) : MeterForm(processor_count) {}
-    std::string handle_message(std::string text) override {
+    std::string handle_message(const std::string& text) override {
         texts.push_back(text);
         return MeterForm::handle_message(text);
     }

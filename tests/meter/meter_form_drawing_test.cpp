@@ -311,6 +311,76 @@ TEST_F(MeterFormTest, PresentCopiesTheBackBufferIntoTheWindow) {
     DestroyWindow(window);
 }
 
+// Frames that draw and copy only what changed give, frame by frame, the picture
+// of frames that redraw everything, and leave the window holding it; a settled
+// slot is not copied again.
+TEST_F(MeterFormTest, DrawingOnlyTheChangesGivesThePictureOfDrawingEverything) {
+    const uint64_t gib = uint64_t{1} << 30;
+    for (uint32_t count : {2u, 9u}) {
+        for (uint32_t dpi : {96u, 144u}) {
+            SCOPED_TRACE(testing::Message() << count << " processors at " << dpi);
+            FakeSystem::now = 500;
+            FakeSystem::available = 3 * gib;
+            MeterForm& quick = Make(count);
+            MeterForm whole(count);
+            whole.apply_settings("");
+            whole.only_changes = false;
+            quick.set_dpi(dpi);
+            whole.set_dpi(dpi);
+            DibSurface window(quick.back_buffer->width, quick.back_buffer->height);
+            ASSERT_TRUE(window.has_pixels());
+            int differing_frames = 0, stale_windows = 0;
+            for (int frame = 0; frame < 150; ++frame) {
+                std::string text;
+                // A sample a second, as the samplers send them: up, then down
+                // at once (a trail), then steady; the memory moves a step every
+                // ten frames.
+                if (frame == 0) text = CpuUpdate(Cpu(0, 100) + Cpu(1, 30));
+                if (frame == 30) text = CpuUpdate(Cpu(0, 0) + Cpu(1, 85));
+                if (frame >= 60 && frame % 30 == 0) text = CpuUpdate(Cpu(0, 0) + Cpu(1, 50));
+                if (frame % 10 == 0 && frame < 100) FakeSystem::available = gib * (30 - frame / 5) / 10;
+                // Hidden for a few frames: what changed meanwhile is copied later.
+                const bool hidden = frame >= 45 && frame < 62;
+                quick.target_dc = hidden ? nullptr : window.dc;
+                quick.handle_message(text + Frame());
+                whole.handle_message(text + Frame());
+                differing_frames += Pixels(*quick.back_buffer) != Pixels(*whole.back_buffer);
+                if (!hidden) stale_windows += Pixels(window) != Pixels(*quick.back_buffer);
+                FakeSystem::now += 33;
+            }
+            // With the clock standing still nothing moves, not even the shading,
+            // until a bar is cut short: the columns it left must be drawn again.
+            for (int frame = 0; frame < 30; ++frame) {
+                for (MeterForm* f : {&quick, &whole}) {
+                    Hold(*f, 1, frame < 20 ? 90.0 : 10.0);
+                    f->handle_message(Frame());
+                }
+                differing_frames += Pixels(*quick.back_buffer) != Pixels(*whole.back_buffer);
+                stale_windows += Pixels(window) != Pixels(*quick.back_buffer);
+            }
+            EXPECT_EQ(differing_frames, 0);
+            EXPECT_EQ(stale_windows, 0);
+            FakeSystem::now += 33;
+
+            // Processor 0 has shown 0 % for three seconds: its slot has settled,
+            // and only the moving bars reach the window.
+            const uint32_t marker = 0xFF00FF00;
+            FillSurface(window, marker);
+            quick.handle_message(Frame());
+            const SlotPlace settled = ProcessorSlot(0, quick.scale);
+            EXPECT_EQ(Block(window, settled.x, settled.y, quick.scale.slot_width,
+                            quick.scale.row_height),
+                      std::vector<uint32_t>(quick.scale.slot_width * quick.scale.row_height, marker));
+            const SlotPlace memory = MemoryBarSlot(quick.scale);
+            EXPECT_EQ(PixelAt(window, memory.x, memory.y), PixelAt(*quick.back_buffer, memory.x, memory.y));
+            const std::vector<uint32_t> shown = Pixels(window), drawn = Pixels(*quick.back_buffer);
+            int stale = 0;
+            for (size_t i = 0; i < shown.size(); ++i) stale += shown[i] != marker && shown[i] != drawn[i];
+            EXPECT_EQ(stale, 0);
+        }
+    }
+}
+
 TEST_F(MeterFormTest, AtOneAndAHalfTheAtlasIsDrawnAtItsSizeAndItsCopiesMeetWithoutASeam) {
     MeterForm& f = Make(2);
     f.set_dpi(144);

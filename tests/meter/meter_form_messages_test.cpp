@@ -62,6 +62,17 @@ TEST_F(MeterFormTest, CommandsAreMatchedExactlyAndOthersChangeNothing) {
         EXPECT_EQ(f.handle_message(text), "");
         EXPECT_TRUE(StateBytes(f) == before) << text;
     }
+    // A message without a command after one with a command is no repeat of it.
+    FakeSystem::now = 500;
+    MeterForm once(2);
+    once.apply_settings("");
+    once.handle_message(CpuUpdate(Cpu(0, 100)));
+    FakeSystem::now = 1500;
+    once.handle_message(Frame());
+    FakeSystem::now = 1800;
+    f.handle_message(std::string(kDrawFrame) + "<MSG>DRAW_FRAME</MSG>");
+    once.handle_message(kDrawFrame);
+    EXPECT_TRUE(StateBytes(f) == StateBytes(once));
 }
 
 TEST_F(MeterFormTest, UpdateFrameWithoutDrawFrameDrawsNothing) {
