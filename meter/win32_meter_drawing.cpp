@@ -67,9 +67,12 @@ void MeterForm::draw_bar_atlas() {
 }
 
 void MeterForm::render() {
-    int32_t whole[kMaxProcessors + 1];
-    for (int32_t& columns : whole) columns = scale.slot_width;
-    draw_slots(whole);
+    int32_t lengths[kMaxProcessors + 1], whole[kMaxProcessors + 1];
+    for (uint32_t k = 0; k <= processor_count; ++k) {
+        lengths[k] = bar_length(k);
+        whole[k] = scale.slot_width;
+    }
+    draw_slots(lengths, whole);
 }
 
 int32_t MeterForm::bar_length(uint32_t k) const {
@@ -77,16 +80,16 @@ int32_t MeterForm::bar_length(uint32_t k) const {
                                : MemoryBarLength(memory_load, scale);
 }
 
-void MeterForm::draw_slots(const int32_t* columns) {
+void MeterForm::draw_slots(const int32_t* lengths, const int32_t* columns) {
     // One time for the whole picture: all processor shadings move together.
     const uint32_t now = platform.clock.time();
     // Half a second ahead of the memory bar, so the two shadings do not move in step.
     const int32_t processor_offset = ShadingOffset(now + 500u, scale);
     for (uint32_t k = 0; k < processor_count; ++k) {
-        DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale), bar_length(k),
+        DrawBar(*content, *bar_atlas, scale, ProcessorSlot(k, scale), lengths[k],
                 UsageStrip(shown_usage[k]), processor_offset, columns[k]);
     }
-    DrawBar(*content, *bar_atlas, scale, MemoryBarSlot(scale), bar_length(processor_count),
+    DrawBar(*content, *bar_atlas, scale, MemoryBarSlot(scale), lengths[processor_count],
             MemoryStrip(memory_load), ShadingOffset(now, scale), columns[processor_count]);
 }
 

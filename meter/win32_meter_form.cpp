@@ -189,18 +189,18 @@ void MeterForm::draw_frame() {
     // places holds the same pixels there, which blending the same track over
     // them again leaves as they are.
     const bool everywhere = first_frame || !only_changes;
-    int32_t columns[kMaxProcessors + 1];
+    int32_t lengths[kMaxProcessors + 1], columns[kMaxProcessors + 1];
     for (uint32_t k = 0; k <= processor_count; ++k) {
-        const int32_t length = bar_length(k);
+        lengths[k] = bar_length(k);
         columns[k] = everywhere ? scale.slot_width
-                                : std::min(scale.slot_width,
-                                           std::max({length, drawn_length_[k], slot_changes_[k]}));
-        drawn_length_[k] = length;
+                                : std::min(scale.slot_width, std::max({lengths[k], drawn_length_[k],
+                                                                       slot_changes_[k]}));
+        drawn_length_[k] = lengths[k];
     }
     // The last picture becomes the previous one by trading the two surfaces, not
     // by a copy: outside the slots both hold the panel.
     std::swap(content, previous_frame);
-    draw_slots(columns);
+    draw_slots(lengths, columns);
     const bool blend = !first_frame;
     first_frame = false;
     // The last picture laid over the new one: shrinking bars leave a fading trail.

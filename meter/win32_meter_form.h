@@ -103,8 +103,9 @@ private:
     void cpu_update(const std::string& body);
     // The bar's length in slot k (processor k, or the memory bar at processor_count).
     int32_t bar_length(uint32_t k) const;
-    // Draws the first columns[k] columns of every slot k into `content`.
-    void draw_slots(const int32_t* columns);
+    // Draws the first columns[k] columns of every slot k, its bar lengths[k]
+    // long, into `content`.
+    void draw_slots(const int32_t* lengths, const int32_t* columns);
     void update_frame();
     void draw_frame();
     TextBlock rasterize(const std::string& text, uint32_t colour);
