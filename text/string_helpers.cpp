@@ -29,9 +29,23 @@ std::string FormatByteSize(uint64_t bytes) {
 }
 
 std::string IntToString(int32_t value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%ld", static_cast<long>(value));
-    return std::string(buffer);
+    std::string text;
+    AppendInt(text, value);
+    return text;
+}
+
+void AppendInt(std::string& text, int32_t value) {
+    // Written from the last digit backwards; the magnitude as unsigned, so the
+    // smallest 32-bit value needs no special case.
+    char digits[11];
+    size_t first = sizeof digits;
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+        digits[--first] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) digits[--first] = '-';
+    text.append(digits + first, sizeof digits - first);
 }
 
 namespace {

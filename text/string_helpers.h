@@ -7,6 +7,9 @@
 
 std::string FormatByteSize(uint64_t bytes);
 std::string IntToString(int32_t value);
+// Appends the decimal digits of `value` (a '-' first when negative), as
+// IntToString writes them, without a temporary string.
+void AppendInt(std::string& text, int32_t value);
 int32_t TextToInt(std::string text);
 bool TextToFlag(std::string text);
 std::string TrimLeft(std::string text);

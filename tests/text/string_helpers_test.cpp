@@ -25,6 +25,14 @@ TEST(IntToString, WritesPlainDecimal) {
     EXPECT_EQ(IntToString(240), "240");
     EXPECT_EQ(IntToString(INT32_MIN), "-2147483648");
     EXPECT_EQ(IntToString(INT32_MAX), "2147483647");
+    // Appending keeps what the text held, and its capacity.
+    std::string text = "x=";
+    text.reserve(64);
+    const char* const storage = text.data();
+    AppendInt(text, -12);
+    AppendInt(text, INT32_MIN);
+    EXPECT_EQ(text, "x=-12-2147483648");
+    EXPECT_EQ(text.data(), storage);
 }
 
 TEST(TextToInt, ReadsLikeAClassicLocaleStream) {
