@@ -18,28 +18,27 @@ int32_t WholePercent(double usage) {
     return static_cast<int32_t>(magnitude);
 }
 
-std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool frame_late,
-                             uint32_t& skipped_frames) {
-    std::string text;
+void ComposeFrameText(const UsageSample* samples, uint32_t count, bool frame_late,
+                      uint32_t& skipped_frames, std::string& text) {
+    text.clear();
     for (uint32_t i = 0; i < count; ++i) {
         if (!samples[i].fresh) continue;
         if (text.empty()) text += "<MSG>";
         text += "<COMMAND>CPU_UPDATE</COMMAND><CPU><USAGE>";
-        text += IntToString(WholePercent(samples[i].usage));
+        AppendInt(text, WholePercent(samples[i].usage));
         text += "</USAGE><NUM>";
-        text += IntToString(static_cast<int32_t>(i));
+        AppendInt(text, static_cast<int32_t>(i));
         text += "</NUM></CPU>";
     }
     if (!text.empty()) text += "</MSG>";
     // Drawing is what a late frame sheds; the eleventh frame is drawn however late.
     if (frame_late && skipped_frames < kMaxSkippedFrames) {
         ++skipped_frames;
-        return text;
+        return;
     }
     text +=
         "<MSG><COMMAND>UPDATE_FRAME</COMMAND></MSG><MSG><COMMAND>DRAW_FRAME</COMMAND></MSG>";
     skipped_frames = 0;
-    return text;
 }
 
 std::string ProcessorCountText(uint32_t processor_count, const Face& face,

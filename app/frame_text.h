@@ -16,9 +16,11 @@ int32_t WholePercent(double usage);
 
 // One frame's text: a CPU_UPDATE for every fresh sample in ascending processor
 // order, then the frame commands unless the previous frame was late and fewer
-// than ten frames in a row have been skipped. Updates `skipped_frames`.
-std::string ComposeFrameText(const UsageSample* samples, uint32_t count, bool frame_late,
-                             uint32_t& skipped_frames);
+// than ten frames in a row have been skipped. Updates `skipped_frames`. The
+// text replaces what `text` held; its capacity is kept, so a buffer kept from
+// frame to frame asks the heap for nothing once it has grown.
+void ComposeFrameText(const UsageSample* samples, uint32_t count, bool frame_late,
+                      uint32_t& skipped_frames, std::string& text);
 
 // How many processors there are: "" for one, "x8" for eight, and where the
 // machine has more than are shown (`machine_count`), "x64 (32 shown)".

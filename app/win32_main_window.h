@@ -153,6 +153,8 @@ private:
     FramePacer pacer_;
     bool frame_late_ = false;
     uint32_t skipped_frames_ = 0;
+    // Each frame's text for the meter, in one buffer kept from frame to frame.
+    std::string frame_text_;
     // When the work of a mode without frames was last done.
     DWORD rest_done_at_ = 0;
     LoopMode rest_mode_ = LoopMode::kFrames;

@@ -1,7 +1,6 @@
 #include "meter/meter_values.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "text/string_helpers.h"
 #include "text/tag_message.h"
@@ -75,8 +74,15 @@ int32_t ShadingOffset(uint32_t ticks, const MeterScale& scale) {
 }
 
 std::string PercentText(double usage) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(TruncateNearlyWhole(ClampPercent(usage))));
+    // Whole percents 0..100, right-aligned in three places as "%3d%%" prints
+    // them; asked for every slot of every frame, so without the formatter.
+    int percent = static_cast<int>(TruncateNearlyWhole(ClampPercent(usage)));
+    char text[] = "   %";
+    int place = 2;
+    do {
+        text[place--] = static_cast<char>('0' + percent % 10);
+        percent /= 10;
+    } while (percent != 0 && place >= 0);
     return text;
 }
 

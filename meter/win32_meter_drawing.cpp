@@ -72,7 +72,7 @@ void MeterForm::render() {
         lengths[k] = bar_length(k);
         whole[k] = scale.slot_width;
     }
-    draw_slots(lengths, whole);
+    draw_slots(lengths, whole, platform.clock.time());
 }
 
 int32_t MeterForm::bar_length(uint32_t k) const {
@@ -80,9 +80,8 @@ int32_t MeterForm::bar_length(uint32_t k) const {
                                : MemoryBarLength(memory_load, scale);
 }
 
-void MeterForm::draw_slots(const int32_t* lengths, const int32_t* columns) {
+void MeterForm::draw_slots(const int32_t* lengths, const int32_t* columns, uint32_t now) {
     // One time for the whole picture: all processor shadings move together.
-    const uint32_t now = platform.clock.time();
     // Half a second ahead of the memory bar, so the two shadings do not move in step.
     const int32_t processor_offset = ShadingOffset(now + 500u, scale);
     for (uint32_t k = 0; k < processor_count; ++k) {

@@ -110,44 +110,44 @@ MeterForm::~MeterForm() {
 
 std::string MeterForm::handle_message(const std::string& text) {
     const int32_t count = CountTagElements(text, "MSG");
-    // Emptied for each message but kept across them: the messages of a frame
-    // share one buffer instead of asking the heap for one each.
-    std::string body;
-    std::string command;
+    if (count == 0) return std::string();
+    // One reading for all the text's commands: they describe one moment.
+    const uint32_t now = platform.clock.time();
     for (int32_t i = 0; i < count; ++i) {
-        body.clear();
-        command.clear();
-        GetTagElement(text, "MSG", static_cast<uint32_t>(i), body);
-        GetTagElement(body, "COMMAND", 0, command);
-        if (command == "CPU_UPDATE") {
-            cpu_update(body);
-        } else if (command == "UPDATE_FRAME") {
-            update_frame();
-        } else if (command == "DRAW_FRAME") {
-            draw_frame();
+        // Emptied for each message, so one without a command is never taken
+        // for the one before it.
+        message_body_.clear();
+        message_command_.clear();
+        GetTagElement(text, "MSG", static_cast<uint32_t>(i), message_body_);
+        GetTagElement(message_body_, "COMMAND", 0, message_command_);
+        if (message_command_ == "CPU_UPDATE") {
+            cpu_update(message_body_, now);
+        } else if (message_command_ == "UPDATE_FRAME") {
+            update_frame(now);
+        } else if (message_command_ == "DRAW_FRAME") {
+            draw_frame(now);
         }
     }
     return std::string();
 }
 
-void MeterForm::cpu_update(const std::string& body) {
+void MeterForm::cpu_update(const std::string& body, uint32_t now) {
     const int32_t count = CountTagElements(body, "CPU");
     for (int32_t j = 0; j < count; ++j) {
-        std::string cpu;
-        GetTagElement(body, "CPU", static_cast<uint32_t>(j), cpu);
+        message_cpu_.clear();
+        GetTagElement(body, "CPU", static_cast<uint32_t>(j), message_cpu_);
         uint32_t k = 0;
         double usage = 0.0;
-        if (!ReadCpuSample(cpu, processor_count, k, usage)) continue;
+        if (!ReadCpuSample(message_cpu_, processor_count, k, usage)) continue;
         // The new movement starts from what is shown now, so a sample never makes a jump.
         target_usage[k] = usage;
         usage_delta[k] = usage - shown_usage[k];
         usage_start[k] = shown_usage[k];
-        usage_start_time[k] = platform.clock.time();
+        usage_start_time[k] = now;
     }
 }
 
-void MeterForm::update_frame() {
-    const uint32_t now = platform.clock.time();
+void MeterForm::update_frame(uint32_t now) {
     for (uint32_t k = 0; k < processor_count; ++k) {
         const double old = shown_usage[k];
         shown_usage[k] =
@@ -180,7 +180,7 @@ void MeterForm::update_frame() {
     available_memory = figures.available;
 }
 
-void MeterForm::draw_frame() {
+void MeterForm::draw_frame(uint32_t now) {
     // Outside the slots the content is the same panel in every frame, and so is
     // the back buffer wherever no text changed. Within a slot only the columns
     // that can differ from the last picture are drawn: the bar as it is now and
@@ -200,7 +200,7 @@ void MeterForm::draw_frame() {
     // The last picture becomes the previous one by trading the two surfaces, not
     // by a copy: outside the slots both hold the panel.
     std::swap(content, previous_frame);
-    draw_slots(lengths, columns);
+    draw_slots(lengths, columns, now);
     const bool blend = !first_frame;
     first_frame = false;
     // The last picture laid over the new one: shrinking bars leave a fading trail.

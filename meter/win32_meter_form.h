@@ -100,14 +100,16 @@ private:
         int32_t height;
     };
 
-    void cpu_update(const std::string& body);
+    // The commands of one handled text all take the time `now` (ms) of the
+    // clock, read once for the text.
+    void cpu_update(const std::string& body, uint32_t now);
     // The bar's length in slot k (processor k, or the memory bar at processor_count).
     int32_t bar_length(uint32_t k) const;
     // Draws the first columns[k] columns of every slot k, its bar lengths[k]
-    // long, into `content`.
-    void draw_slots(const int32_t* lengths, const int32_t* columns);
-    void update_frame();
-    void draw_frame();
+    // long, into `content`, with the shadings where they stand at `now`.
+    void draw_slots(const int32_t* lengths, const int32_t* columns, uint32_t now);
+    void update_frame(uint32_t now);
+    void draw_frame(uint32_t now);
     TextBlock rasterize(const std::string& text, uint32_t colour);
     // The same pixels from figure_glyphs, where it has them all.
     TextBlock rasterize_figures(const std::string& text, uint32_t colour);
@@ -132,4 +134,9 @@ private:
     int32_t slot_changes_[kMaxProcessors + 1] = {};
     // What changed in the back buffer since it was last copied to the window.
     FillArea unpresented_ = {};
+    // The parts of a handled text, in buffers kept from frame to frame: the
+    // messages of every frame share them instead of asking the heap each time.
+    std::string message_body_;
+    std::string message_command_;
+    std::string message_cpu_;
 };

@@ -12,8 +12,11 @@ namespace {
 const char kFrame[] =
     "<MSG><COMMAND>UPDATE_FRAME</COMMAND></MSG><MSG><COMMAND>DRAW_FRAME</COMMAND></MSG>";
 
+// One buffer for every frame, as the main window keeps it: each text replaces the last.
 std::string Compose(std::vector<UsageSample> samples, bool late, uint32_t& skipped) {
-    return ComposeFrameText(samples.data(), static_cast<uint32_t>(samples.size()), late, skipped);
+    static std::string text;
+    ComposeFrameText(samples.data(), static_cast<uint32_t>(samples.size()), late, skipped, text);
+    return text;
 }
 
 TEST(ComposeFrameText, PutsEveryFreshProcessorInOneMessageInAscendingOrder) {
@@ -36,8 +39,13 @@ TEST(ComposeFrameText, WithoutSamplesCarriesOnlyTheFrameCommandsOrNothing) {
     EXPECT_EQ(Compose({{10.0, false}, {20.0, false}}, false, skipped), kFrame);
     EXPECT_EQ(Compose({{10.0, false}, {20.0, false}}, true, skipped), "");
     EXPECT_EQ(skipped, 1u);
-    EXPECT_EQ(ComposeFrameText(nullptr, 0, false, skipped), kFrame);
+    std::string text(120, 'x');  // the last frame's text, longer than this one
+    const char* const storage = text.data();
+    ComposeFrameText(nullptr, 0, false, skipped, text);
+    EXPECT_EQ(text, kFrame);
     EXPECT_EQ(skipped, 0u);
+    // The buffer is reused, not asked anew of the heap.
+    EXPECT_EQ(text.data(), storage);
 }
 
 TEST(ComposeFrameText, ASkippedFrameStillHandsOverItsSamples) {

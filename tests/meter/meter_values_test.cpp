@@ -1,5 +1,7 @@
 #include "meter/meter_values.h"
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -58,6 +60,11 @@ TEST(MeterValues, PercentTextIsWholePercentInThreeColumns) {
     EXPECT_EQ(PercentText(180.0), "100%");
     EXPECT_EQ(PercentText(-0.5), "  0%");
     EXPECT_EQ(PercentText(NAN), "  0%");
+    for (int percent = 0; percent <= 100; ++percent) {
+        char printed[8];
+        std::snprintf(printed, sizeof printed, "%3d%%", percent);
+        EXPECT_EQ(PercentText(percent + 0.5), printed);
+    }
 }
 
 TEST(MeterValues, StripsChangeJustAboveTheirThresholds) {
