@@ -140,12 +140,20 @@ bool ChangeAnnouncer::due(int32_t child, const std::string& value, uint32_t now_
     Announced& announced = children_[child];
     // What a reader finds when it first looks is no change. The difference is
     // modular: the millisecond clock wraps every 49.7 days.
-    const bool due = announced.seen && std::strcmp(value.c_str(), announced.value) != 0 &&
-                     now_ms - announced.at >= kAnnouncePause;
+    const bool changed = announced.seen && std::strcmp(value.c_str(), announced.value) != 0;
+    const bool due = changed && now_ms - announced.at >= kAnnouncePause;
+    announced.waiting = changed && !due;
     if (due || !announced.seen) {
         std::snprintf(announced.value, sizeof announced.value, "%s", value.c_str());
         announced.at = now_ms;
         announced.seen = true;
     }
     return due;
+}
+
+bool ChangeAnnouncer::waiting() const {
+    for (const Announced& announced : children_) {
+        if (announced.waiting) return true;
+    }
+    return false;
 }

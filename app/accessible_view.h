@@ -41,6 +41,9 @@ public:
     virtual void client_origin(int32_t& x, int32_t& y) const = 0;
     // Whether the window is on the screen at all (not folded or auto-hidden).
     virtual bool shown() const = 0;
+    // Changes whenever a text the values come from changes: while it stays,
+    // every value reads as it did.
+    virtual uint32_t printed_revision() const = 0;
 };
 
 constexpr int32_t kClientChild = 0;
@@ -93,6 +96,10 @@ public:
     // Called for each child with its value at every drawn frame; true when its
     // change is to be announced now.
     bool due(int32_t child, const std::string& value, uint32_t now_ms);
+    // Whether some child's last value differed from the one announced and
+    // waits for its second to pass: until then the values are to be looked
+    // at again even when none of them changed.
+    bool waiting() const;
 
 private:
     // Every value the meter prints fits («100%», «1023.99GB»).
@@ -100,6 +107,7 @@ private:
         char value[24] = "";
         uint32_t at = 0;
         bool seen = false;
+        bool waiting = false;
     };
     Announced children_[kMaxProcessors + 2];
 };

@@ -59,11 +59,14 @@ void MeterReadings::client_origin(int32_t& x, int32_t& y) const {
 
 bool MeterReadings::shown() const { return IsWindowVisible(window_) != FALSE; }
 
+uint32_t MeterReadings::printed_revision() const { return meter_->printed_revision(); }
+
 Accessibility::~Accessibility() { detach(); }
 
 void Accessibility::attach(HWND window, const MeterForm* meter, const Face* face,
                            uint32_t machine_processors) {
     window_ = window;
+    looked_ = false;
     readings_.attach(window, meter, face, machine_processors);
 }
 
@@ -83,8 +86,13 @@ bool Accessibility::answer(WPARAM wparam, LPARAM lparam, LRESULT& result) {
     return true;
 }
 
-void Accessibility::frame_drawn(uint32_t now_ms, bool shown) {
+void Accessibility::frame_drawn(bool shown) {
     if (window_ == nullptr || !shown) return;
+    const uint32_t revision = readings_.printed_revision();
+    if (looked_ && revision == looked_revision_ && !announcer_.waiting()) return;
+    looked_ = true;
+    looked_revision_ = revision;
+    const uint32_t now_ms = platform.clock.time();
     const uint32_t processors = readings_.shown_processors();
     for (int32_t child = 1; child <= AccessibleChildCount(processors); ++child) {
         AccessibleNode node;

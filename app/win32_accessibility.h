@@ -37,6 +37,7 @@ public:
     const MeterScale& scale() const override;
     void client_origin(int32_t& x, int32_t& y) const override;
     bool shown() const override;
+    uint32_t printed_revision() const override;
 
 private:
     HWND window_ = nullptr;
@@ -56,9 +57,11 @@ public:
     // WM_GETOBJECT: true with `result` for the client when the object could be
     // handed over; false leaves the message to the default handling.
     bool answer(WPARAM wparam, LPARAM lparam, LRESULT& result);
-    // After each drawn frame, with the frame's clock and whether the window's
-    // own messages say it is shown (nothing is announced for a hidden one).
-    void frame_drawn(uint32_t now_ms, bool shown);
+    // After each drawn frame, with whether the window's own messages say it is
+    // shown (nothing is announced for a hidden one). The values are looked at
+    // (and the clock read) only when a printed text changed since the last
+    // look, or a change still waits for its second.
+    void frame_drawn(bool shown);
     // After a move, a change of scale or a change of shape.
     void location_changed();
     // When the window is destroyed: the object, which clients may still hold,
@@ -73,4 +76,6 @@ private:
     HWND window_ = nullptr;
     GadgetAccessible* object_ = nullptr;
     ChangeAnnouncer announcer_;
+    bool looked_ = false;
+    uint32_t looked_revision_ = 0;
 };

@@ -57,7 +57,7 @@ void MainWindow::update_frame() {
     ComposeFrameText(samples, processor_count_, frame_late_, skipped_frames_, frame_text_);
     if (meter_form != nullptr) meter_form->handle_message(frame_text_);
     // A frame whose drawing was shed showed nothing new to announce.
-    if (skipped_frames_ == 0) accessibility.frame_drawn(platform.clock.time(), shown_);
+    if (skipped_frames_ == 0) accessibility.frame_drawn(shown_);
     auto_hide.look(hwnd, place_, shown_);
 }
 

@@ -141,6 +141,7 @@ void MeterForm::draw_texts() {
         stamp(*text_scratch, block, slot.right - block.width - scale.text_inset, slot.y,
               text_ink[k], changed);
         printed_usage[k] = std::move(text);
+        ++printed_revision_;
     }
 }
 

@@ -62,6 +62,7 @@ void MeterForm::make_surfaces() {
     // Every text is drawn anew, and nothing of the old picture shows through.
     first_frame = true;
     for (std::string& printed : printed_usage) printed.clear();
+    ++printed_revision_;
     for (FillArea& ink : text_ink) ink = FillArea{};
     for (FillArea& changed : text_changes) changed = FillArea{};
     // Nothing of the old surfaces can be kept: every slot is drawn whole again.
@@ -153,6 +154,8 @@ void MeterForm::update_frame(uint32_t now) {
         shown_usage[k] =
             TransitionValue(usage_start[k], usage_delta[k], ElapsedTicks(usage_start_time[k], now));
         value_changed[k] = !(shown_usage[k] == old) || first_frame;
+        // Not yet printed, the value is read from the usage itself.
+        if (value_changed[k] && printed_usage[k].empty()) ++printed_revision_;
     }
     // The free amount is printed in hundredths and the bar moves by whole pixels:
     // nobody sees the memory change faster than a few times a second. After a
@@ -173,7 +176,10 @@ void MeterForm::update_frame(uint32_t now) {
     // second), and formatting a double is the dearest part of a reading.
     if (printed_memory.empty() || figures.available != available_memory) {
         std::string printed = FormatByteSize(figures.available);
-        memory_changed = memory_changed || printed != printed_memory;
+        if (printed != printed_memory) {
+            memory_changed = true;
+            ++printed_revision_;
+        }
         printed_memory = std::move(printed);
     }
     memory_load = figures.load;
@@ -221,6 +227,8 @@ void MeterForm::draw_frame(uint32_t now) {
     compose_back_buffer(everywhere);
     present();
 }
+
+uint32_t MeterForm::printed_revision() const { return printed_revision_; }
 
 void MeterForm::apply_settings(std::string text) {
     if (!GetTagElement(text, "MSG00", 0, font_face)) font_face = kDefaultFace;

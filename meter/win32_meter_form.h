@@ -32,6 +32,10 @@ public:
     // (everything after new surfaces); nothing without a DC, and then the
     // changes wait for the next copy.
     void present() override;
+    // Counts the changes of the texts a reader takes the values from (each
+    // processor's printed percentage, or its value before it is first printed,
+    // and the printed free memory): the same count means the same texts.
+    uint32_t printed_revision() const;
     std::string handle_message(const std::string& text) override;
     void apply_settings(std::string text) override;
     std::string settings_text() override;
@@ -139,4 +143,5 @@ private:
     std::string message_body_;
     std::string message_command_;
     std::string message_cpu_;
+    uint32_t printed_revision_ = 0;
 };

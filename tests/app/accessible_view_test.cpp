@@ -25,6 +25,7 @@ struct FakeReadings final : AccessibleReadings {
     const MeterScale& scale() const override { return at; }
     void client_origin(int32_t& x, int32_t& y) const override { x = 100, y = 200; }
     bool shown() const override { return true; }
+    uint32_t printed_revision() const override { return 0; }
 };
 
 std::string Description(int32_t child, const FakeReadings& readings) {
@@ -96,12 +97,16 @@ TEST(ChangeAnnouncer, AnnouncesAChangeAtMostOnceASecondAndNeverTheFirstSight) {
     const uint32_t start = 0xFFFFFE00u;  // the clock wraps within this test
     EXPECT_FALSE(announcer.due(1, "30%", start));
     EXPECT_FALSE(announcer.due(1, "31%", start + 400));  // within the first second
+    EXPECT_TRUE(announcer.waiting());
     EXPECT_TRUE(announcer.due(1, "31%", start + 1000));
+    EXPECT_FALSE(announcer.waiting());
     EXPECT_FALSE(announcer.due(1, "31%", start + 3000));  // unchanged
+    EXPECT_FALSE(announcer.waiting());
     EXPECT_TRUE(announcer.due(1, "35%", start + 3001));
     EXPECT_FALSE(announcer.due(1, "36%", start + 3500));
     // Back where it was announced before the second ended: nothing to say.
     EXPECT_FALSE(announcer.due(1, "35%", start + 4100));
+    EXPECT_FALSE(announcer.waiting());
     // Each child keeps its own second; ids that name no child are ignored.
     EXPECT_FALSE(announcer.due(2, "1.00GB", start + 3500));
     EXPECT_TRUE(announcer.due(2, "0.99GB", start + 4500));

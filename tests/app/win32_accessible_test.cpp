@@ -203,7 +203,7 @@ TEST_F(AccessibleTest, AnnouncesChangesAtMostOnceASecondAndNothingWhileHidden) {
         Hold(meter, 1, second);
         FakeSystem::now = at;
         meter.handle_message(Frame());
-        accessibility->frame_drawn(at, IsWindowVisible(window) != FALSE);
+        accessibility->frame_drawn(IsWindowVisible(window) != FALSE);
     };
     frame(1000, 10, 20);  // the first look: nothing changed
     frame(1500, 11, 20);
@@ -216,10 +216,17 @@ TEST_F(AccessibleTest, AnnouncesChangesAtMostOnceASecondAndNothingWhileHidden) {
     EXPECT_EQ(events.size(), 1u);
     ShowWindow(window, SW_SHOWNA);
     frame(5100, 50, 50);
+    // A change within the second is announced when the second has passed,
+    // though no text changed again by then.
+    frame(5500, 61, 50);
+    frame(5900, 61, 50);
+    frame(6200, 61, 50);
+    frame(7500, 61, 50);
     accessibility->location_changed();
     EXPECT_EQ(events, (std::vector<std::pair<DWORD, LONG>>{{EVENT_OBJECT_VALUECHANGE, 1},
                                                            {EVENT_OBJECT_VALUECHANGE, 1},
                                                            {EVENT_OBJECT_VALUECHANGE, 2},
+                                                           {EVENT_OBJECT_VALUECHANGE, 1},
                                                            {EVENT_OBJECT_LOCATIONCHANGE, 0}}));
 }
 

@@ -135,6 +135,40 @@ TEST_F(MeterFormTest, FirstUpdateMarksEverythingChangedThenOnlyWhatMoved) {
     EXPECT_FALSE(f.memory_changed);
 }
 
+TEST_F(MeterFormTest, PrintedRevisionMovesWithThePrintedTextsOnly) {
+    MeterForm& f = Make(2);
+    Hold(f, 0, 30);
+    f.handle_message(Frame());
+    uint32_t revision = f.printed_revision();
+    const auto moved = [&] {
+        const bool changed = f.printed_revision() != revision;
+        revision = f.printed_revision();
+        return changed;
+    };
+    // Frames that print the same texts leave it, though the shading moves.
+    for (int frame = 0; frame < 3; ++frame) {
+        FakeSystem::now += 33;
+        f.handle_message(Frame());
+    }
+    EXPECT_FALSE(moved());
+    Hold(f, 1, 55);
+    FakeSystem::now += 33;
+    f.handle_message(Frame());
+    EXPECT_TRUE(moved());
+    // The free memory a quarter second later, printed otherwise.
+    FakeSystem::available -= uint64_t{1} << 30;
+    FakeSystem::now += 300;
+    f.handle_message(Frame());
+    EXPECT_TRUE(moved());
+    // Not yet printed (a new scale prints everything anew), the value moves with the usage.
+    f.set_dpi(144);
+    EXPECT_TRUE(moved());
+    Hold(f, 0, 31);
+    FakeSystem::now += 33;
+    f.handle_message(kUpdateFrame);
+    EXPECT_TRUE(moved());
+}
+
 TEST_F(MeterFormTest, MemoryFigures) {
     MeterForm& f = Make(1);
     const uint64_t gib = uint64_t{1} << 30;
