@@ -218,6 +218,22 @@ SamplerShared::SamplerShared(DWORD interval_ms) : interval_(interval_ms), turn_(
     if (pdh.open_query == nullptr || pdh.open_query(nullptr, 0, &query_) != ERROR_SUCCESS) {
         query_ = nullptr;
     }
+    const Platform::Threads& threads = platform.threads;
+    if (threads.initialize_condition_variable != nullptr &&
+        threads.sleep_condition_variable_cs != nullptr &&
+        threads.wake_all_condition_variable != nullptr) {
+        threads.initialize_condition_variable(&changed_);
+        sleep_ = threads.sleep_condition_variable_cs;
+        wake_all_ = threads.wake_all_condition_variable;
+    } else {
+        make_events();
+    }
+    for (uint32_t i = 0; i < kMaxProcessors; ++i) {
+        slots_[i] = SamplerSlot{this, static_cast<int32_t>(i)};
+    }
+}
+
+void SamplerShared::make_events() {
     stop_event_ = platform.threads.create_event(nullptr, TRUE, FALSE, nullptr);
     // Both or neither, and only with the stop event that also ends a pause: a
     // sampler that could be paused but never resumed would stay silent.
@@ -229,9 +245,6 @@ SamplerShared::SamplerShared(DWORD interval_ms) : interval_(interval_ms), turn_(
         if (paused_event_ != nullptr) CloseHandle(paused_event_);
         if (running_event_ != nullptr) CloseHandle(running_event_);
         paused_event_ = running_event_ = nullptr;
-    }
-    for (uint32_t i = 0; i < kMaxProcessors; ++i) {
-        slots_[i] = SamplerSlot{this, static_cast<int32_t>(i)};
     }
 }
 
@@ -252,6 +265,7 @@ PDH_HQUERY SamplerShared::query() const { return query_; }
 SamplerTurn& SamplerShared::turn() { return turn_; }
 
 SamplerWake SamplerShared::wait_for_turn(DWORD taken) {
+    if (sleep_ != nullptr) return wait_on_condition(taken);
     const DWORD wait = turn_.until_turn_after(taken);
     if (stop_event_ == nullptr) {
         platform.clock.sleep(wait);
@@ -266,7 +280,38 @@ SamplerWake SamplerShared::wait_for_turn(DWORD taken) {
     return woken == WAIT_OBJECT_0 + 1 ? SamplerWake::kPause : SamplerWake::kStop;
 }
 
+SamplerWake SamplerShared::wait_on_condition(DWORD taken) {
+    for (;;) {
+        // Worked out again after every wake: a condition variable may also
+        // wake without a change, and the sampler then waits out the rest of its
+        // turn. The turn's own lock is never taken under the block's.
+        const DWORD wait = turn_.until_turn_after(taken);
+        EnterCriticalSection(&lock_);
+        bool woken = false;
+        bool failed = false;
+        if (wait != 0 && !stop_ && !paused_) {
+            woken = sleep_(&changed_, &lock_, wait) != FALSE;
+            failed = !woken && GetLastError() != ERROR_TIMEOUT;
+        }
+        // The stop wins over a pause; a failed wait ends the thread too,
+        // rather than letting it spin.
+        const SamplerWake wake = stop_ || failed ? SamplerWake::kStop
+                                 : paused_       ? SamplerWake::kPause
+                                                 : SamplerWake::kSample;
+        LeaveCriticalSection(&lock_);
+        if (!woken || wake != SamplerWake::kSample) return wake;
+    }
+}
+
 bool SamplerShared::wait_to_run() {
+    if (sleep_ != nullptr) {
+        EnterCriticalSection(&lock_);
+        bool failed = false;
+        while (!stop_ && paused_ && !failed) failed = !sleep_(&changed_, &lock_, INFINITE);
+        const bool run = !stop_ && !failed;
+        LeaveCriticalSection(&lock_);
+        return run;
+    }
     if (running_event_ == nullptr) return true;
     const HANDLE events[2] = {stop_event_, running_event_};
     return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
@@ -306,24 +351,37 @@ void SamplerShared::ask_to_stop() {
     EnterCriticalSection(&lock_);
     stop_ = true;
     LeaveCriticalSection(&lock_);
-    if (stop_event_ != nullptr) SetEvent(stop_event_);
+    if (wake_all_ != nullptr) {
+        wake_all_(&changed_);
+    } else if (stop_event_ != nullptr) {
+        SetEvent(stop_event_);
+    }
 }
 
-void SamplerShared::pause() {
-    if (paused_event_ == nullptr) return;
-    ResetEvent(running_event_);
-    SetEvent(paused_event_);
-}
+void SamplerShared::pause() { set_paused(true); }
 
-void SamplerShared::resume() {
-    if (paused_event_ == nullptr) return;
-    ResetEvent(paused_event_);
-    SetEvent(running_event_);
+void SamplerShared::resume() { set_paused(false); }
+
+void SamplerShared::set_paused(bool paused) {
+    // Without the variable or the events nothing could resume a paused sampler.
+    if (wake_all_ == nullptr && paused_event_ == nullptr) return;
+    EnterCriticalSection(&lock_);
+    paused_ = paused;
+    LeaveCriticalSection(&lock_);
+    if (wake_all_ != nullptr) {
+        wake_all_(&changed_);
+        return;
+    }
+    // The pair is never both set: a sampler sees either the pause or the run.
+    ResetEvent(paused ? running_event_ : paused_event_);
+    SetEvent(paused ? paused_event_ : running_event_);
 }
 
 bool SamplerShared::paused() const {
-    return paused_event_ != nullptr && WaitForSingleObject(paused_event_, 0) == WAIT_OBJECT_0 &&
-           WaitForSingleObject(running_event_, 0) == WAIT_TIMEOUT;
+    EnterCriticalSection(&lock_);
+    const bool paused = paused_;
+    LeaveCriticalSection(&lock_);
+    return paused;
 }
 
 unsigned __stdcall sampler_main(void* argument) {

@@ -7,7 +7,8 @@
 // samplers part, measure/win32_samplers.h, keeps it for the rest of the process
 // otherwise). Everything the threads and the main thread share is read and
 // written under the block's own lock, held for a few stores at a time and never
-// across a call into the performance library, a wait or a sleep.
+// across a call into the performance library, a wait or a sleep (a wait on the
+// block's condition variable lets go of it while it waits).
 #pragma once
 
 #include <windows.h>
@@ -91,17 +92,22 @@ enum class SamplerWake {
     kPause,   // nobody can see the meter: wait, without readings, to run again
 };
 
-// What the samplers share: the performance query, the turn, the stop, pause
-// and run events, and one hand-over record per processor (the newest usage and
-// whether the main thread has taken it), all guarded by the block's lock.
+// What the samplers share: the performance query, the turn, whether they are
+// to stop or paused, and one hand-over record per processor (the newest usage
+// and whether the main thread has taken it), all guarded by the block's lock.
+// Where the system has condition variables (Vista on) the samplers wait on one
+// beside the lock: a wait within the process, which under Wine asks its server
+// nothing. Elsewhere they wait on stop, pause and run events.
 class SamplerShared {
 public:
     // Opens the performance query where the helper is loaded (without it every
-    // sampler measures from the kernel's processor times) and makes the events
+    // sampler measures from the kernel's processor times), and takes the
+    // condition variable where the platform table has its entry points (it
+    // keeps them: the table is emptied at the very end), else makes the events
     // (without them the samplers are never paused, and see the stop only after
     // a sample). `interval_ms` lies between two samples.
     explicit SamplerShared(DWORD interval_ms);
-    // Closes the query and the events.
+    // Closes the query and any events.
     ~SamplerShared();
 
     // The record of processor `index` (below kMaxProcessors) to start its thread on.
@@ -137,30 +143,41 @@ public:
 private:
     SamplerShared(const SamplerShared&) = delete;
     SamplerShared& operator=(const SamplerShared&) = delete;
+    void make_events();
+    SamplerWake wait_on_condition(DWORD taken);
+    void set_paused(bool paused);
 
     struct HandOver {
         double usage;
         bool fresh;
     };
 
-    CRITICAL_SECTION lock_;
+    mutable CRITICAL_SECTION lock_;
     const DWORD interval_;
     PDH_HQUERY query_ = nullptr;
-    // Manual-reset events: set when all are to end; set while paused, with
-    // running reset. The pause pair is null without a stop event.
+    // Woken whenever stop_ or paused_ changes; its entry points are null
+    // where the system has none.
+    CONDITION_VARIABLE changed_ = {};
+    BOOL(WINAPI* sleep_)(PCONDITION_VARIABLE condition, PCRITICAL_SECTION lock,
+                         DWORD milliseconds) = nullptr;
+    void(WINAPI* wake_all_)(PCONDITION_VARIABLE condition) = nullptr;
+    // Without the condition variable, manual-reset events: set when all are to
+    // end; set while paused, with running reset. The pause pair is null
+    // without a stop event.
     HANDLE stop_event_ = nullptr;
     HANDLE paused_event_ = nullptr;
     HANDLE running_event_ = nullptr;
     bool stop_ = false;
+    bool paused_ = false;
     SamplerTurn turn_;
     SamplerSlot slots_[kMaxProcessors];
     HandOver hand_over_[kMaxProcessors] = {};
 };
 
 // The start routine of a sampler thread; the argument is its SamplerSlot.
-// Runs until the block's stop event is set (at once, without another sample,
-// and also while paused), or, without an event, until the stop is seen after a
-// sample; returns 0. A null argument ends it at once. Without a query (or
+// Runs until the samplers are told to stop (at once, without another sample,
+// and also while paused), or, without a condition variable or an event, until
+// the stop is seen after a sample; returns 0. A null argument ends it at once. Without a query (or
 // without the performance-data helper) it measures from the kernel's
 // processor times.
 unsigned __stdcall sampler_main(void* slot);

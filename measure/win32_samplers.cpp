@@ -35,9 +35,9 @@ Samplers::~Samplers() {
         delete shared_;
         return;
     }
-    // A sampler still running may yet use the block (its slot, the events, the
-    // turn, the lock), the query and the performance library's code: none of
-    // them is freed under it. The process is about to end and takes them along.
+    // A sampler still running may yet use the block (its slot, what it waits
+    // on, the turn, the lock), the query and the performance library's code:
+    // none of them is freed under it. The process is about to end and takes them along.
     if (shared_->query() != nullptr) platform.performance.still_used = true;
 }
 

@@ -1,8 +1,8 @@
 // The samplers: one thread per processor measuring how busy it is, about once
 // a second, for the frames to take. The part owns the threads and the block
-// they share (the performance query, the turn, the stop, pause and run events,
-// the hand-over records and the lock that guards them), and knows nothing of
-// windows.
+// they share (the performance query, the turn, the stop and pause and what
+// the samplers wait on for them, the hand-over records and the lock that
+// guards them), and knows nothing of windows.
 //
 // Contract: the threads start on construction, each with its processor as the
 // ideal one (a hint, not an affinity). The destructor tells them all to end and

@@ -125,6 +125,15 @@ struct Platform {
                                      BOOL initially_set, LPCWSTR name) = CreateEventW;
         HANDLE(WINAPI* create_mutex)(LPSECURITY_ATTRIBUTES attributes, BOOL owned,
                                      LPCSTR name) = CreateMutexA;
+
+        // Vista, at run time: condition variables (kernel32), all three or none.
+        // The headers of the oldest supported system declare the type but not
+        // these functions.
+        void(WINAPI* initialize_condition_variable)(PCONDITION_VARIABLE condition) = nullptr;
+        BOOL(WINAPI* sleep_condition_variable_cs)(PCONDITION_VARIABLE condition,
+                                                  PCRITICAL_SECTION lock,
+                                                  DWORD milliseconds) = nullptr;
+        void(WINAPI* wake_all_condition_variable)(PCONDITION_VARIABLE condition) = nullptr;
     };
 
     // The performance-data helper (pdh.dll), at run time: all entry points or

@@ -93,6 +93,12 @@ void Unload(HMODULE& module) {
     module = nullptr;
 }
 
+void ForgetConditionVariables() {
+    platform.threads.initialize_condition_variable = nullptr;
+    platform.threads.sleep_condition_variable_cs = nullptr;
+    platform.threads.wake_all_condition_variable = nullptr;
+}
+
 // From libraries mapped in every process already, and never freed.
 void FindNewerEntryPoints() {
     const HMODULE user32 = GetModuleHandleA("user32.dll");
@@ -116,6 +122,16 @@ void FindNewerEntryPoints() {
     Find(kernel32, "GetActiveProcessorCount", system.active_processor_count);
     Find(kernel32, "GetNativeSystemInfo", system.native_system_info);
     Find(ntdll, "RtlGetVersion", system.version);
+    Platform::Threads& threads = platform.threads;
+    Find(kernel32, "InitializeConditionVariable", threads.initialize_condition_variable);
+    Find(kernel32, "SleepConditionVariableCS", threads.sleep_condition_variable_cs);
+    Find(kernel32, "WakeAllConditionVariable", threads.wake_all_condition_variable);
+    // A variable that cannot be made, waited on or woken is no use at all.
+    if (threads.initialize_condition_variable == nullptr ||
+        threads.sleep_condition_variable_cs == nullptr ||
+        threads.wake_all_condition_variable == nullptr) {
+        ForgetConditionVariables();
+    }
 }
 
 void ForgetNewerEntryPoints() {
@@ -128,6 +144,7 @@ void ForgetNewerEntryPoints() {
     windows.system_metrics_for_dpi = nullptr;
     windows.load_icon_with_scale_down = nullptr;
     platform.system = {};
+    ForgetConditionVariables();
 }
 
 }  // namespace

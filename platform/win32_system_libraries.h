@@ -8,8 +8,8 @@
 //
 // Contract: LoadSystemLibraries runs once, first thing at start, and fills the
 // run-time entries of the platform table (platform/win32_platform.h): those of
-// the performance data, the sessions, the system, the accessibility and the
-// newer window manager.
+// the performance data, the sessions, the system, the accessibility, the
+// newer window manager and the threads' condition variables.
 // Each is null where its library or entry point is missing, and entries that
 // only work as a pair are both null when one is. FreeSystemLibraries, once at
 // the very end, frees the libraries and empties those entries again, but keeps

@@ -169,7 +169,24 @@ protected:
     std::vector<HANDLE> threads_;
 };
 
-TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
+// The same behaviour whichever way the samplers wait: on the condition variable
+// where the system has one, else on events (Windows XP). The table's entries
+// decide it for the blocks made afterwards.
+class SamplerWaits : public SamplerTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        SamplerTest::SetUp();
+        if (!GetParam()) platform.threads = Platform::Threads{};
+        ASSERT_EQ(platform.threads.sleep_condition_variable_cs != nullptr, GetParam());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Waits, SamplerWaits, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "OnAConditionVariable" : "OnEvents";
+                         });
+
+TEST_P(SamplerWaits, EveryProcessorGetsAPercentageAboutOnceASecond) {
     const int32_t count = processors_ < static_cast<int32_t>(kMaxProcessors)
                               ? processors_
                               : static_cast<int32_t>(kMaxProcessors);
@@ -188,6 +205,7 @@ TEST_F(SamplerTest, EveryProcessorGetsAPercentageAboutOnceASecond) {
 }
 
 TEST_F(SamplerTest, WithoutAStopEventTheStopEndsTheThreadAfterOneMoreSample) {
+    platform.threads = Platform::Threads{};  // nor a condition variable
     platform.threads.create_event = NoEvent;
     // One wake per turn, so the turn after the stop has a new reading to publish.
     SamplerShared& shared = block(1000);
@@ -257,7 +275,7 @@ TEST_F(SamplerTest, ACounterFailingFiveTurnsInARowGivesWayToTheKernelsTimes) {
     EXPECT_EQ(scripted.collections, 6u);
 }
 
-TEST_F(SamplerTest, APausedSamplerReadsNothingAndResumesFromANewBaseline) {
+TEST_P(SamplerWaits, APausedSamplerReadsNothingAndResumesFromANewBaseline) {
     script({{true, kValid, 1000, 10000},    // baseline
             {true, kValid, 9000, 90000},    // the new baseline after the pause
             {true, kValid, 9300, 91000}});  // 300 of 1000 since then
@@ -273,6 +291,34 @@ TEST_F(SamplerTest, APausedSamplerReadsNothingAndResumesFromANewBaseline) {
     EXPECT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
     // The reading after the pause counts from the new baseline, not from the old one (10 %).
     EXPECT_EQ(scripted.published, (std::vector<double>{kNothing, kNothing, 30.0}));
+}
+
+TEST_P(SamplerWaits, AStopReachesAWaitingOrPausedSamplerAtOnceAndWinsOverAPause) {
+    // Turns far longer than any test's patience: only the stop can end them.
+    SamplerShared& waiting = block(10 * kPatienceMs);
+    start(waiting, 0);
+    SamplerShared& paused = block(10 * kPatienceMs);
+    paused.pause();
+    start(paused, 0);
+    Sleep(200);
+    waiting.ask_to_stop();
+    paused.ask_to_stop();
+    EXPECT_EQ(WaitForSingleObject(threads_[0], kPatienceMs), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(threads_[1], kPatienceMs), WAIT_OBJECT_0);
+
+    // What the wait tells the sampler, asked on this thread.
+    SamplerShared& shared = block(0);
+    EXPECT_EQ(shared.wait_for_turn(shared.turn().turn_now()), SamplerWake::kSample);
+    shared.pause();
+    EXPECT_EQ(shared.wait_for_turn(shared.turn().turn_now()), SamplerWake::kPause);
+    shared.resume();
+    EXPECT_TRUE(shared.wait_to_run());
+    EXPECT_FALSE(shared.paused());
+    shared.pause();
+    shared.ask_to_stop();
+    EXPECT_TRUE(shared.paused());
+    EXPECT_EQ(shared.wait_for_turn(shared.turn().turn_now()), SamplerWake::kStop);
+    EXPECT_FALSE(shared.wait_to_run());
 }
 
 DWORD turn_now = 0;
@@ -347,6 +393,36 @@ TEST(SamplerTurn, TheFirstSamplerOfATurnCollectsForAllOfIt) {
     turn_now += 1000 * 300 - 4;
     EXPECT_EQ(grid.turn_now(), turn_now + 4);
     EXPECT_EQ(SamplerTurn(0).until_turn_after(0), 0u);
+}
+
+// A condition variable as a script: each wait moves the clock on by 400 ms and
+// wakes without a change twice, then times out; or every wait fails.
+std::vector<DWORD> asked_waits;
+bool waits_fail = false;
+BOOL WINAPI ScriptedSleep(PCONDITION_VARIABLE, PCRITICAL_SECTION, DWORD milliseconds) {
+    asked_waits.push_back(milliseconds);
+    turn_now += 400;
+    SetLastError(waits_fail ? ERROR_INVALID_PARAMETER : ERROR_TIMEOUT);
+    return !waits_fail && asked_waits.size() <= 2;
+}
+void WINAPI ScriptedWake(PCONDITION_VARIABLE) {}
+
+TEST_F(SamplerTest, AWakeWithoutAChangeWaitsOutTheTurnAndAFailedWaitEndsTheSampler) {
+    platform.clock.time = TurnTime;
+    platform.threads.sleep_condition_variable_cs = ScriptedSleep;
+    platform.threads.wake_all_condition_variable = ScriptedWake;
+    ASSERT_NE(platform.threads.initialize_condition_variable, nullptr);
+    turn_now = 7000;
+    asked_waits.clear();
+    waits_fail = false;
+    SamplerShared& shared = block(1000);
+    EXPECT_EQ(shared.wait_for_turn(shared.turn().turn_now()), SamplerWake::kSample);
+    EXPECT_EQ(asked_waits, (std::vector<DWORD>{1000, 600, 200}));
+
+    waits_fail = true;
+    EXPECT_EQ(shared.wait_for_turn(shared.turn().turn_now()), SamplerWake::kStop);
+    shared.pause();
+    EXPECT_FALSE(shared.wait_to_run());
 }
 
 TEST_F(SamplerTest, MeasuresWithoutAPerformanceQuery) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32_platform.h"
+#include "platform/win32_system_libraries.h"
 
 namespace {
 
@@ -29,8 +30,22 @@ PDH_STATUS WINAPI CloseQuery(PDH_HQUERY) {
     return ERROR_SUCCESS;
 }
 
-class SamplersTest : public ::testing::Test {
+// Each case runs with the samplers waiting on a condition variable, and again
+// on events, as where the system has none.
+class SamplersTest : public ::testing::TestWithParam<bool> {
 protected:
+    void SetUp() override {
+        LoadSystemLibraries();
+        if (!GetParam()) platform.threads = Platform::Threads{};
+        ASSERT_EQ(platform.threads.sleep_condition_variable_cs != nullptr, GetParam());
+    }
+    void TearDown() override {
+        // Samplers held up past the join used the test's query, not the library.
+        platform.performance.still_used = false;
+        FreeSystemLibraries();
+    }
+
+
     // Threads of `body` (null: the program's own) on a query only opened and closed.
     void use(unsigned(__stdcall* body)(void*)) {
         platform.performance = Platform::Performance{};
@@ -43,6 +58,11 @@ protected:
 
     ScopedPlatform platform_;
 };
+
+INSTANTIATE_TEST_SUITE_P(Waits, SamplersTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? "OnAConditionVariable" : "OnEvents";
+                         });
 
 // What each started thread was given.
 CRITICAL_SECTION seen_lock;
@@ -65,7 +85,7 @@ unsigned __stdcall RecordStart(void* argument) {
     return 0;
 }
 
-TEST_F(SamplersTest, OneSamplerStartsPerProcessorOnItsOwnSlotAndTheQueryTheyShare) {
+TEST_P(SamplersTest, OneSamplerStartsPerProcessorOnItsOwnSlotAndTheQueryTheyShare) {
     use(RecordStart);
     InitializeCriticalSection(&seen_lock);
     seen.clear();
@@ -98,7 +118,7 @@ unsigned __stdcall RunUntilStopped(void* argument) {
     return 0;
 }
 
-TEST_F(SamplersTest, TheDestructorStopsAndJoinsEverySampler) {
+TEST_P(SamplersTest, TheDestructorStopsAndJoinsEverySampler) {
     use(RunUntilStopped);
     samplers_stopped = 0;
     Samplers* samplers = new Samplers(4);
@@ -108,17 +128,17 @@ TEST_F(SamplersTest, TheDestructorStopsAndJoinsEverySampler) {
     EXPECT_EQ(samplers_stopped, 4);
 }
 
-TEST_F(SamplersTest, SamplersEndAtOnceWithoutWaitingOutTheirTurn) {
+TEST_P(SamplersTest, SamplersEndAtOnceWithoutWaitingOutTheirTurn) {
     use(nullptr);
     // Turns that never end by themselves, and a wait as patient as any test's.
     delete new Samplers(2, SamplerOptions{INFINITE, 20000});
-    // Only the stop event can have ended them: otherwise the query would be left open.
+    // Only the stop can have ended them: otherwise the query would be left open.
     EXPECT_EQ(queries_closed, 1);
     EXPECT_FALSE(platform.performance.still_used);
 }
 
 // Held up until the test lets it go, after the destructor has given up on it;
-// then it uses what a sampler uses: the block's records, its lock and its stop event.
+// then it uses what a sampler uses: the block's records, its lock and its stop.
 HANDLE let_go = nullptr;
 LONG held_found_all = 0;
 unsigned __stdcall HeldUp(void* argument) {
@@ -131,7 +151,7 @@ unsigned __stdcall HeldUp(void* argument) {
     return 0;
 }
 
-TEST_F(SamplersTest, ASamplerThatDoesNotEndInTimeKeepsTheBlockAndTheLibrary) {
+TEST_P(SamplersTest, ASamplerThatDoesNotEndInTimeKeepsTheBlockAndTheLibrary) {
     use(HeldUp);
     let_go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     held_found_all = 0;
@@ -146,7 +166,7 @@ TEST_F(SamplersTest, ASamplerThatDoesNotEndInTimeKeepsTheBlockAndTheLibrary) {
 
 unsigned __stdcall EndAtOnce(void*) { return 0; }
 
-TEST_F(SamplersTest, EachFreshValueIsTakenOnceAndOnlyForTheProcessorsShown) {
+TEST_P(SamplersTest, EachFreshValueIsTakenOnceAndOnlyForTheProcessorsShown) {
     use(EndAtOnce);
     Samplers samplers(4);
     SamplerShared& shared = samplers.shared();

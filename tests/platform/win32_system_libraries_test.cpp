@@ -21,6 +21,11 @@ TEST(SystemLibraries, FillTheTablesRunTimeEntriesAndEmptyThemAgainWhenFreed) {
               platform.window_manager.unregister_power_setting_notification == nullptr);
     EXPECT_EQ(platform.sessions.query_information == nullptr,
               platform.sessions.free_memory == nullptr);
+    // Condition variables come all three or none.
+    EXPECT_EQ(platform.threads.initialize_condition_variable == nullptr,
+              platform.threads.sleep_condition_variable_cs == nullptr);
+    EXPECT_EQ(platform.threads.sleep_condition_variable_cs == nullptr,
+              platform.threads.wake_all_condition_variable == nullptr);
     FreeSystemLibraries();
     // Nothing is left that would call into a library no longer loaded.
     EXPECT_EQ(system_libraries.pdh, nullptr);
@@ -33,6 +38,7 @@ TEST(SystemLibraries, FillTheTablesRunTimeEntriesAndEmptyThemAgainWhenFreed) {
     EXPECT_EQ(platform.window_manager.dpi_for_monitor, nullptr);
     EXPECT_EQ(platform.sessions.query_information, nullptr);
     EXPECT_EQ(system_libraries.shcore, nullptr);
+    EXPECT_EQ(platform.threads.sleep_condition_variable_cs, nullptr);
     // The entries the program imports stay as they are.
     EXPECT_NE(platform.memory.status, nullptr);
 
