@@ -8,9 +8,17 @@
 #include "text/tag_message.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 namespace {
+
+// Whether a command is the given word: its length first, so most answers take
+// no comparison at all.
+template <size_t N>
+bool IsWord(const std::string& text, const char (&word)[N]) {
+    return text.size() == N - 1 && std::memcmp(text.data(), word, N - 1) == 0;
+}
 
 const char kDefaultFace[] = "MS UI Gothic";
 // What percentages and memory amounts are made of, besides blanks.
@@ -121,11 +129,11 @@ std::string MeterForm::handle_message(const std::string& text) {
         message_command_.clear();
         GetTagElement(text, "MSG", static_cast<uint32_t>(i), message_body_);
         GetTagElement(message_body_, "COMMAND", 0, message_command_);
-        if (message_command_ == "CPU_UPDATE") {
+        if (IsWord(message_command_, "CPU_UPDATE")) {
             cpu_update(message_body_, now);
-        } else if (message_command_ == "UPDATE_FRAME") {
+        } else if (IsWord(message_command_, "UPDATE_FRAME")) {
             update_frame(now);
-        } else if (message_command_ == "DRAW_FRAME") {
+        } else if (IsWord(message_command_, "DRAW_FRAME")) {
             draw_frame(now);
         }
     }

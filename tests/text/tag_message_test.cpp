@@ -106,6 +106,21 @@ TEST(TagMessage, NestedAndAdversarialTextsCountByTheReadingRules) {
     }
 }
 
+TEST(TagMessage, MarkersCutOffAtTheEndAndNamesOfAnyLengthOrByte) {
+    // A marker the text ends inside of is no marker.
+    EXPECT_EQ(CountTagElements("<A>1</A><A>2</A", "A"), 1);
+    EXPECT_EQ(CountTagElements("<A>1</", "A"), 0);
+    EXPECT_EQ(CountTagElements("<", "A"), 0);
+    // Names longer than the markers' own storage, and names with a zero byte.
+    const std::string name(40, 'N');
+    const std::string text = "<" + name + ">long</" + name + "><" + name + ">x</" + name + ">";
+    EXPECT_EQ(CountTagElements(text, name), 2);
+    EXPECT_EQ(Get(text, name, 1), "x");
+    EXPECT_EQ(CountTagElements(text, name.substr(1)), 0);
+    const std::string zero("A\0B", 3);
+    EXPECT_EQ(Get(std::string("<A\0B>z</A\0B><A>y</A>", 20), zero, 0), "z");
+}
+
 TEST(TagMessage, BytesOutsideElementsAreIgnored) {
     const std::string text = "junk<A>1</A> more junk <B>x</B><A>2</A>tail";
     EXPECT_EQ(CountTagElements(text, "A"), 2);
