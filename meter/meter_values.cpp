@@ -76,13 +76,10 @@ int32_t ShadingOffset(uint32_t ticks, const MeterScale& scale) {
 std::string PercentText(double usage) {
     // Whole percents 0..100, right-aligned in three places as "%3d%%" prints
     // them; asked for every slot of every frame, so without the formatter.
-    int percent = static_cast<int>(TruncateNearlyWhole(ClampPercent(usage)));
-    char text[] = "   %";
-    int place = 2;
-    do {
-        text[place--] = static_cast<char>('0' + percent % 10);
-        percent /= 10;
-    } while (percent != 0 && place >= 0);
+    const int32_t percent = static_cast<int32_t>(TruncateNearlyWhole(ClampPercent(usage)));
+    std::string text(percent < 10 ? 2 : percent < 100 ? 1 : 0, ' ');
+    AppendInt(text, percent);
+    text += '%';
     return text;
 }
 
