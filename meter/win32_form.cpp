@@ -17,8 +17,8 @@ Form::~Form() {
 }
 
 void Form::paint_to(HDC dc) {
-    if (back_buffer == nullptr || !back_buffer->has_pixels()) return;
-    BitBlt(dc, 0, 0, back_buffer->width, back_buffer->height, back_buffer->dc, 0, 0, SRCCOPY);
+    if (back_buffer == nullptr) return;
+    paint_to(dc, FillArea{0, 0, back_buffer->width, back_buffer->height});
 }
 
 void Form::paint_to(HDC dc, FillArea area) {
