@@ -142,7 +142,9 @@ bool ChangeAnnouncer::due(int32_t child, const std::string& value, uint32_t now_
     // modular: the millisecond clock wraps every 49.7 days.
     const bool changed = announced.seen && std::strcmp(value.c_str(), announced.value) != 0;
     const bool due = changed && now_ms - announced.at >= kAnnouncePause;
-    announced.waiting = changed && !due;
+    const bool waiting = changed && !due;
+    waiting_ += static_cast<int32_t>(waiting) - static_cast<int32_t>(announced.waiting);
+    announced.waiting = waiting;
     if (due || !announced.seen) {
         std::snprintf(announced.value, sizeof announced.value, "%s", value.c_str());
         announced.at = now_ms;
@@ -151,9 +153,4 @@ bool ChangeAnnouncer::due(int32_t child, const std::string& value, uint32_t now_
     return due;
 }
 
-bool ChangeAnnouncer::waiting() const {
-    for (const Announced& announced : children_) {
-        if (announced.waiting) return true;
-    }
-    return false;
-}
+bool ChangeAnnouncer::waiting() const { return waiting_ > 0; }

@@ -110,4 +110,6 @@ private:
         bool waiting = false;
     };
     Announced children_[kMaxProcessors + 2];
+    // How many children wait: asked every frame, so counted rather than searched.
+    int32_t waiting_ = 0;
 };

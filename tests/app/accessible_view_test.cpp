@@ -110,6 +110,14 @@ TEST(ChangeAnnouncer, AnnouncesAChangeAtMostOnceASecondAndNeverTheFirstSight) {
     // Each child keeps its own second; ids that name no child are ignored.
     EXPECT_FALSE(announcer.due(2, "1.00GB", start + 3500));
     EXPECT_TRUE(announcer.due(2, "0.99GB", start + 4500));
+    // Two children waiting at once: the announcer waits until both are told.
+    EXPECT_TRUE(announcer.due(1, "37%", start + 4500));
+    EXPECT_FALSE(announcer.due(2, "0.98GB", start + 4600));
+    EXPECT_FALSE(announcer.due(1, "38%", start + 4700));
+    EXPECT_TRUE(announcer.due(1, "38%", start + 5500));
+    EXPECT_TRUE(announcer.waiting());
+    EXPECT_TRUE(announcer.due(2, "0.98GB", start + 5500));
+    EXPECT_FALSE(announcer.waiting());
     EXPECT_FALSE(announcer.due(-1, "x", start));
     EXPECT_FALSE(announcer.due(34, "x", start));
     EXPECT_FALSE(announcer.due(34, "y", start + 5000));
